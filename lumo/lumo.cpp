@@ -1,0 +1,93 @@
+// Our log library. It keeps the log file open between lines and flushes
+// each line, so that a log is complete up to the last line written even if
+// its caller dies.
+
+#include "lumo.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
+namespace {
+
+std::FILE* g_file = nullptr;
+std::string g_name;
+int32_t g_errors = 0;
+int32_t g_level = 0;
+
+std::string LoadFolder() {
+#ifdef _WIN32
+  HMODULE module = nullptr;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCSTR>(&LoadFolder), &module);
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(module, path, MAX_PATH);
+  std::string folder = path;
+  std::size_t cut = folder.find_last_of("\\/");
+#else
+  Dl_info info{};
+  std::string folder;
+  if (dladdr(reinterpret_cast<void*>(&LoadFolder), &info) && info.dli_fname)
+    folder = info.dli_fname;
+  std::size_t cut = folder.rfind('/');
+#endif
+  return cut == std::string::npos ? std::string() : folder.substr(0, cut);
+}
+
+void FillPadded(char* buffer, int32_t length, const std::string& text) {
+  if (!buffer || length <= 0) return;
+  std::size_t size = static_cast<std::size_t>(length);
+  std::size_t copied = text.size() < size ? text.size() : size;
+  std::memcpy(buffer, text.data(), copied);
+  std::memset(buffer + copied, ' ', size - copied);
+}
+
+}  // namespace
+
+extern "C" {
+
+LUMO_EXPORT void LUMO_CALL GetLumoLoadDir(char* buffer, int32_t length) {
+  FillPadded(buffer, length, LoadFolder());
+}
+
+LUMO_EXPORT void LUMO_CALL LogCreate(const char* path, int32_t /*mode*/) {
+  if (g_file) std::fclose(g_file);
+  g_file = nullptr;
+  g_name = path ? path : "";
+  if (g_name.empty()) return;
+  std::string backup = g_name + ".bak";
+  std::remove(backup.c_str());
+  std::rename(g_name.c_str(), backup.c_str());
+  g_file = std::fopen(g_name.c_str(), "wb");
+}
+
+LUMO_EXPORT void LUMO_CALL SetErrorCounter(int32_t value) { g_errors = value; }
+
+LUMO_EXPORT void LUMO_CALL LogWrite(const char* line) {
+  if (!line) return;
+  if (line[0] == '#') ++g_errors;
+  if (!g_file) return;
+  std::fputs(line, g_file);
+  std::fputs("\r\n", g_file);
+  std::fflush(g_file);
+}
+
+LUMO_EXPORT int32_t LUMO_CALL GetErrorCounter(void) { return g_errors; }
+
+LUMO_EXPORT void LUMO_CALL LogWriteEx(const char* line, int32_t level) {
+  if (level >= g_level) LogWrite(line);
+}
+
+LUMO_EXPORT void LUMO_CALL LogSetLevel(int32_t level) { g_level = level; }
+
+LUMO_EXPORT void LUMO_CALL LogGetName(char* buffer, int32_t length) {
+  FillPadded(buffer, length, g_name);
+}
+}

@@ -1,0 +1,23 @@
+#pragma once
+// Keeps an unexpected failure inside one operation: it becomes one error
+// line naming the operation, and the caller goes on with the next step.
+// The end of the process (ProcessEnd) passes through.
+
+#include <exception>
+#include <new>
+#include <string>
+
+#include "app/context.h"
+
+template <typename Operation>
+void Guarded(Context& context, const std::string& what, Operation&& operation) {
+  try {
+    operation();
+  } catch (const ProcessEnd&) {
+    throw;
+  } catch (const std::exception& error) {
+    context.Log("# " + what + " failed: " + error.what());
+  } catch (...) {
+    context.Log("# " + what + " failed");
+  }
+}

@@ -1,0 +1,34 @@
+#include "log/log.h"
+
+#include "app/context.h"
+#include "platform/paths.h"
+#include "platform/platform.h"
+#include "util/strings.h"
+
+namespace {
+constexpr const char* kLogFolder = "C:\\QVD\\ROBOTER\\LOG";
+
+std::string ChooseLogFile(bool batch) {
+  const char* name = batch ? "Vantrel.log" : "Vantrel_Man.log";
+  if (platform::FolderExists(kLogFolder)) return std::string(kLogFolder) + "\\" + name;
+  return std::string("C:\\") + name;
+}
+}  // namespace
+
+bool InitLog(Context& context) {
+  LogLibrary& lumo = *context.Lumo;
+  std::string loadDir = lumo.GetLumoLoadDir();
+  context.LogFilePath = ChooseLogFile(context.BatchMode);
+  if (platform::Exists(context.LogFilePath)) {
+    int attributes = 0;
+    platform::GetAttributes(context.LogFilePath, attributes);
+    platform::SetAttributes(context.LogFilePath, attributes & platform::kArchive);
+  }
+  lumo.LogCreate(platform::HostPath(context.LogFilePath), 0);
+  lumo.SetErrorCounter(0);
+  if (!platform::FileExists(context.LogFilePath)) return false;
+  lumo.LogWrite(".Used LUMO.DLL: " + util::Trim(platform::ToBackslashes(loadDir)));
+  return true;
+}
+
+void ReadErrorCount(Context& context) { context.ErrorCount = context.Lumo->GetErrorCounter(); }

@@ -1,0 +1,56 @@
+#include "log/log_library.h"
+
+#include <cstring>
+
+namespace {
+constexpr int32_t kLoadDirLength = 255;
+}
+
+platform::Status LumoLibrary::Load(const std::string& folder) {
+  std::string path = folder + "\\" + platform::LogLibraryFileName();
+  if (platform::Status status = library_.Load(path); !status) return status;
+  auto find = [this](const char* name, auto& fn) {
+    fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(library_.Symbol(name));
+    return fn != nullptr;
+  };
+  for (auto [ok, name] : {std::pair{find("GetLumoLoadDir", getLoadDir_), "GetLumoLoadDir"},
+                          std::pair{find("LogCreate", create_), "LogCreate"},
+                          std::pair{find("SetErrorCounter", setCounter_), "SetErrorCounter"},
+                          std::pair{find("LogWrite", write_), "LogWrite"},
+                          std::pair{find("GetErrorCounter", getCounter_), "GetErrorCounter"}}) {
+    if (!ok) return platform::Status::Fail(std::string("the library has no function ") + name);
+  }
+  return platform::Status::Ok();
+}
+
+std::string LumoLibrary::GetLumoLoadDir() {
+  std::string buffer(kLoadDirLength, ' ');
+  buffer.push_back('\0');
+  getLoadDir_(buffer.data(), kLoadDirLength);
+  return buffer.substr(0, std::strlen(buffer.c_str()));
+}
+
+void LumoLibrary::LogCreate(const std::string& path, int32_t mode) {
+  create_(path.c_str(), mode);
+}
+
+void LumoLibrary::SetErrorCounter(int32_t value) { setCounter_(value); }
+
+void LumoLibrary::LogWrite(const std::string& line) { write_(line.c_str()); }
+
+int32_t LumoLibrary::GetErrorCounter() { return getCounter_(); }
+
+std::string MemoryLog::GetLumoLoadDir() {
+  std::string folder = "\\memory";
+  return folder + std::string(kLoadDirLength - folder.size(), ' ');
+}
+
+void MemoryLog::LogCreate(const std::string& path, int32_t) {
+  created = path;
+  lines.clear();
+}
+
+void MemoryLog::LogWrite(const std::string& line) {
+  if (!line.empty() && line[0] == '#') ++counter;
+  lines.push_back(line);
+}

@@ -1,0 +1,11 @@
+#pragma once
+// Giving the destination tree the attributes of the source tree.
+
+#include <string>
+
+struct Context;
+
+void TransferTreeAttributes(Context& context, const std::string& source,
+                            const std::string& destination);
+// The run step: its log line, then the transfer from Source to Dest.
+void TransferAttributes(Context& context);

@@ -1,0 +1,29 @@
+#include "ui/progress.h"
+
+void ProgressWindow::Load() {
+  Caption = "Upgrade User-Programms";
+  Information.clear();
+  Min = 1;
+  Max = 100;
+  Value = 1;
+  Visible = false;
+}
+
+void ProgressWindow::Show() {
+  Visible = true;
+  Refresh();
+}
+
+void ProgressWindow::Refresh() {
+  if (OnRepaint) OnRepaint(*this);
+}
+
+void ProgressWindow::Unload() {
+  Visible = false;
+  Refresh();
+}
+
+void ProgressWindow::Hide() {
+  Visible = false;
+  Refresh();
+}

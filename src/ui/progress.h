@@ -1,0 +1,27 @@
+#pragma once
+// The progress window's state: caption, stage text and bar. Views (a real
+// window, a terminal line) show it when the run asks for a repaint.
+
+#include <functional>
+#include <string>
+
+class ProgressWindow {
+ public:
+  std::string Caption = "Upgrade User-Programms";
+  std::string Information;  // the stage text
+  double Min = 1;
+  double Max = 100;
+  double Value = 1;
+  bool Visible = false;
+
+  // Called on every Refresh; set by whoever shows the window.
+  std::function<void(const ProgressWindow&)> OnRepaint;
+
+  void Load();  // the load step: bar 1..100 at 1
+  void Show();
+  void Refresh();
+  void Unload();
+  // The call without arguments at the end of the user-file stage in
+  // interactive mode: it hides the window.
+  void Hide();
+};

@@ -1,0 +1,5 @@
+// Operations not built yet. Each is replaced by its real implementation.
+#include "app/context.h"
+#include "userfiles/user_files.h"
+
+void ConvertUserFiles(Context&) {}

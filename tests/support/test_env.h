@@ -1,0 +1,68 @@
+#pragma once
+// Scratch installations for tests: a temporary host folder mapped as drive
+// C:, a program folder inside it, and in-process runs of the program.
+
+#include <string>
+#include <vector>
+
+#include "app/context.h"
+#include "log/log_library.h"
+
+namespace testenv {
+
+// A fresh host folder mapped as drive C: for the life of the object.
+class ScratchDrive {
+ public:
+  ScratchDrive();
+  ~ScratchDrive();
+  ScratchDrive(const ScratchDrive&) = delete;
+  ScratchDrive& operator=(const ScratchDrive&) = delete;
+
+  const std::string& root() const { return root_; }
+  // Host path of a system path on drive C: ("C:\A\B" or "A\B" below C:\).
+  std::string Host(const std::string& systemPath) const;
+  // Writes bytes to the file, creating its folders.
+  void Write(const std::string& systemPath, const std::string& bytes) const;
+  std::string Read(const std::string& systemPath) const;
+  bool Exists(const std::string& systemPath) const;
+  void MakeFolder(const std::string& systemPath) const;
+
+ private:
+  std::string root_;
+};
+
+// Lines of a log file written by the log library (CR LF separated).
+std::vector<std::string> ReadLogLines(const std::string& hostPath);
+
+// The built program folder (program, log library, exchange program, ini,
+// control folder), as the build lays it out.
+std::string BuiltProgramFolder();
+
+// Lays out a program folder at systemPath: a copy of the built one. With
+// recordingFoldex, Foldex.exe is a stand-in that appends its argument to
+// foldex-calls.txt in the program folder and exits with 0.
+void MakeProgramFolder(const ScratchDrive& drive, const std::string& systemPath,
+                       bool recordingFoldex);
+// The arguments the recording stand-in received, one per call.
+std::vector<std::string> RecordedFoldexCalls(const ScratchDrive& drive,
+                                             const std::string& programFolder);
+
+// A context for a batch run in-process, with the real log library loaded
+// from the build. Keep the object alive while the context is used.
+struct BatchRun {
+  LumoLibrary lumo;
+  Context context;
+  explicit BatchRun(const std::string& programFolder);
+  // Runs with commandLine as the program would; returns the exit code.
+  int Run(const std::string& commandLine);
+};
+
+// A context logging to memory, for single operations.
+struct MemoryRun {
+  MemoryLog log;
+  Context context;
+  MemoryRun();
+  const std::vector<std::string>& lines() const { return log.lines; }
+};
+
+}  // namespace testenv
