@@ -3,3 +3,4 @@
 #include "userfiles/user_files.h"
 
 void ConvertUserFiles(Context&) {}
+void CFileReg::findFilesToConvert(Context&, std::string, const std::string&) {}
