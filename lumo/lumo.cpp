@@ -4,6 +4,8 @@
 
 #include "lumo.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -62,9 +64,14 @@ LUMO_EXPORT void LUMO_CALL LogCreate(const char* path, int32_t /*mode*/) {
   g_file = nullptr;
   g_name = path ? path : "";
   if (g_name.empty()) return;
-  std::string backup = g_name + ".bak";
-  std::remove(backup.c_str());
-  std::rename(g_name.c_str(), backup.c_str());
+  // Only an ordinary file is kept as the backup: whatever else stands at
+  // that name is left alone, and the log then cannot be created.
+  struct stat info;
+  if (stat(g_name.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == S_IFREG) {
+    std::string backup = g_name + ".bak";
+    std::remove(backup.c_str());
+    std::rename(g_name.c_str(), backup.c_str());
+  }
   g_file = std::fopen(g_name.c_str(), "wb");
 }
 

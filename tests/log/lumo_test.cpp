@@ -1,0 +1,66 @@
+// The log library as the program loads it.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "log/log_library.h"
+#include "platform/paths.h"
+#include "support/test_env.h"
+
+namespace {
+
+using testenv::ReadLogLines;
+using testenv::ScratchDrive;
+
+class Lumo : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(lumo.Load(platform::ToBackslashes(testenv::BuiltProgramFolder())).ok);
+  }
+  LumoLibrary lumo;
+  ScratchDrive drive;
+};
+
+TEST_F(Lumo, WritesLinesVerbatimWithCrLfAndCountsErrorLines) {
+  std::string path = drive.Host("C:\\test.log");
+  lumo.LogCreate(path, 0);
+  lumo.SetErrorCounter(0);
+  lumo.LogWrite(".info");
+  lumo.LogWrite("# error \xe4\xf6");
+  lumo.LogWrite("! warning");
+  lumo.LogWrite(" # not an error");
+  lumo.LogWrite("#");
+  EXPECT_EQ(lumo.GetErrorCounter(), 2);
+  EXPECT_EQ(drive.Read("C:\\test.log"),
+            ".info\r\n# error \xe4\xf6\r\n! warning\r\n # not an error\r\n#\r\n");
+  lumo.SetErrorCounter(0);
+  EXPECT_EQ(lumo.GetErrorCounter(), 0);
+}
+
+TEST_F(Lumo, CreateKeepsThePreviousLogAsBak) {
+  std::string path = drive.Host("C:\\run.log");
+  lumo.LogCreate(path, 0);
+  lumo.LogWrite(".first");
+  lumo.LogCreate(path, 0);
+  lumo.LogWrite(".second");
+  EXPECT_EQ(ReadLogLines(path), (std::vector<std::string>{".second"}));
+  EXPECT_EQ(ReadLogLines(path + ".bak"), (std::vector<std::string>{".first"}));
+}
+
+TEST_F(Lumo, LoadDirIsTheLibrarysFolderPaddedWithBlanks) {
+  std::string dir = lumo.GetLumoLoadDir();
+  EXPECT_EQ(dir.size(), 255u);
+  std::string folder = testenv::BuiltProgramFolder();
+  EXPECT_EQ(dir.substr(0, folder.size()), folder);
+  EXPECT_EQ(dir.find_first_not_of(' ', folder.size()), std::string::npos);
+}
+
+TEST(LumoLoad, MissingLibraryIsReported) {
+  LumoLibrary lumo;
+  platform::Status status = lumo.Load("\\nonexistent-folder");
+  EXPECT_FALSE(status.ok);
+  EXPECT_FALSE(status.reason.empty());
+}
+
+}  // namespace

@@ -1,0 +1,176 @@
+#include "platform/platform.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/paths.h"
+#include "support/test_env.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using testenv::ScratchDrive;
+
+TEST(PlatformPaths, DriveMapsToItsFolderAndComponentsIgnoreCase) {
+  ScratchDrive drive;
+  drive.Write("C:\\Qvd\\Roboter\\File.TXT", "x");
+  EXPECT_EQ(platform::HostPath("C:\\QVD\\ROBOTER\\file.txt"), drive.root() + "/Qvd/Roboter/File.TXT");
+  EXPECT_EQ(platform::HostPath("c:/qvd/roboter"), drive.root() + "/Qvd/Roboter");
+  // New components keep their case; the existing part is still matched.
+  EXPECT_EQ(platform::HostPath("C:\\QVD\\NEW\\Sub"), drive.root() + "/Qvd/NEW/Sub");
+  EXPECT_TRUE(platform::FileExists("C:\\qvd\\ROBOTER\\FILE.txt"));
+  EXPECT_TRUE(platform::FolderExists("C:\\QVD"));
+  EXPECT_FALSE(platform::FolderExists("C:\\QVD\\ROBOTER\\FILE.TXT"));
+}
+
+TEST(PlatformPaths, UnmappedDriveDoesNotExistAndRootedPathsAreHostPaths) {
+  ScratchDrive drive;
+  unsetenv("VANTREL_DRIVE_Q");
+  EXPECT_FALSE(platform::Exists("Q:\\"));
+  EXPECT_FALSE(platform::CreateFolder("Q:\\X").ok);
+  std::string hostRoot = platform::ToBackslashes(drive.root());
+  drive.Write("C:\\A.TXT", "x");
+  EXPECT_TRUE(platform::FileExists(hostRoot + "\\a.txt"));
+}
+
+TEST(PlatformPaths, DriveCDefaultsToAFolderBelowHome) {
+  const char* home = std::getenv("HOME");
+  std::string saved = home ? home : "";
+  unsetenv("VANTREL_DRIVE_C");
+  setenv("HOME", "/nonexistent-home", 1);
+  EXPECT_EQ(platform::HostPath("C:\\X"), "/nonexistent-home/.vantrel/c/X");
+  setenv("HOME", saved.c_str(), 1);
+}
+
+TEST(PlatformAttributes, RoundTripOnFilesAndFolders) {
+  ScratchDrive drive;
+  drive.Write("C:\\F.TXT", "x");
+  drive.MakeFolder("C:\\D");
+  for (int attributes : {0, 1, 2, 4, 32, 1 | 2 | 4 | 32, 2 | 32}) {
+    ASSERT_TRUE(platform::SetAttributes("C:\\F.TXT", attributes).ok);
+    int read = -1;
+    ASSERT_TRUE(platform::GetAttributes("C:\\F.TXT", read).ok);
+    EXPECT_EQ(read, attributes);
+    ASSERT_TRUE(platform::SetAttributes("C:\\D", attributes).ok);
+    ASSERT_TRUE(platform::GetAttributes("C:\\D", read).ok);
+    EXPECT_EQ(read, attributes | platform::kFolder);
+  }
+}
+
+TEST(PlatformAttributes, ReadOnlyClearsAllWriteBitsAndClearingRestoresOwners) {
+  ScratchDrive drive;
+  drive.Write("C:\\F.TXT", "x");
+  fs::path host = drive.Host("C:\\F.TXT");
+  fs::permissions(host, fs::perms(0666));
+  ASSERT_TRUE(platform::SetAttributes("C:\\F.TXT", platform::kReadOnly).ok);
+  EXPECT_EQ(fs::status(host).permissions() & fs::perms(0222), fs::perms::none);
+  ASSERT_TRUE(platform::SetAttributes("C:\\F.TXT", 0).ok);
+  EXPECT_EQ(fs::status(host).permissions() & fs::perms(0222), fs::perms::owner_write);
+}
+
+TEST(PlatformListing, OrderedByUpperCasedNameWithLinksMarked) {
+  ScratchDrive drive;
+  drive.Write("C:\\T\\b.txt", "");
+  drive.Write("C:\\T\\A.txt", "");
+  drive.Write("C:\\T\\_x", "");
+  drive.MakeFolder("C:\\T\\c");
+  fs::create_directory_symlink(drive.Host("C:\\T\\c"), drive.Host("C:\\T\\Loop"));
+  std::vector<platform::DirEntry> entries;
+  ASSERT_TRUE(platform::ListFolder("C:\\t", entries).ok);
+  std::vector<std::string> names;
+  for (const auto& entry : entries) names.push_back(entry.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"A.txt", "b.txt", "c", "Loop", "_x"}));
+  EXPECT_EQ(entries[2].attributes & platform::kFolder, platform::kFolder);
+  EXPECT_FALSE(entries[2].link);
+  EXPECT_TRUE(entries[3].link);
+}
+
+TEST(PlatformListing, FindFilesSkipsHiddenSystemAndFolders) {
+  ScratchDrive drive;
+  drive.Write("C:\\V\\a.add", "");
+  drive.Write("C:\\V\\B.ADD", "");
+  drive.Write("C:\\V\\h.add", "");
+  drive.Write("C:\\V\\x.addx", "");
+  drive.MakeFolder("C:\\V\\d.add");
+  platform::SetAttributes("C:\\V\\h.add", platform::kHidden);
+  std::vector<std::string> names;
+  ASSERT_TRUE(platform::FindFiles("C:\\V", "add", names).ok);
+  EXPECT_EQ(names, (std::vector<std::string>{"a.add", "B.ADD"}));
+}
+
+TEST(PlatformFiles, CopyReplacesReadOnlyTargetAndKeepsSourceAttributes) {
+  ScratchDrive drive;
+  drive.Write("C:\\S.TXT", std::string("new\r\n\xff\x00z", 8));
+  drive.Write("C:\\T.TXT", "old");
+  platform::SetAttributes("C:\\T.TXT", platform::kReadOnly);
+  platform::SetAttributes("C:\\S.TXT", platform::kHidden);
+  ASSERT_TRUE(platform::CopyFile("C:\\S.TXT", "C:\\T.TXT").ok);
+  EXPECT_EQ(drive.Read("C:\\T.TXT"), std::string("new\r\n\xff\x00z", 8));
+  int attributes = 0;
+  platform::GetAttributes("C:\\T.TXT", attributes);
+  EXPECT_EQ(attributes, platform::kHidden);
+}
+
+TEST(PlatformFiles, FailedCopyLeavesTargetAndNoTemporaryFile) {
+  ScratchDrive drive;
+  drive.MakeFolder("C:\\SRC");
+  drive.Write("C:\\T.TXT", "old");
+  platform::Status status = platform::CopyFile("C:\\SRC", "C:\\T.TXT");
+  EXPECT_FALSE(status.ok);
+  EXPECT_FALSE(status.reason.empty());
+  EXPECT_EQ(drive.Read("C:\\T.TXT"), "old");
+  drive.Write("C:\\S.TXT", "new");
+  drive.MakeFolder("C:\\TD");
+  EXPECT_FALSE(platform::CopyFile("C:\\S.TXT", "C:\\TD").ok);
+  EXPECT_FALSE(platform::CopyFile("C:\\MISSING.TXT", "C:\\T.TXT").ok);
+  int files = 0;
+  for (auto& entry : fs::directory_iterator(drive.root())) files += entry.is_regular_file();
+  EXPECT_EQ(files, 2);  // S.TXT and T.TXT, nothing left over
+}
+
+TEST(PlatformFiles, WriteKeepsTheTargetsAttributesAndReadGivesBytes) {
+  ScratchDrive drive;
+  drive.Write("C:\\F.DAT", "old");
+  platform::SetAttributes("C:\\F.DAT", platform::kSystem | platform::kReadOnly);
+  ASSERT_TRUE(platform::WriteFile("C:\\F.DAT", "a\rb\r\n").ok);
+  std::string bytes;
+  ASSERT_TRUE(platform::ReadFile("C:\\f.dat", bytes).ok);
+  EXPECT_EQ(bytes, "a\rb\r\n");
+  int attributes = 0;
+  platform::GetAttributes("C:\\F.DAT", attributes);
+  EXPECT_EQ(attributes, platform::kSystem | platform::kReadOnly);
+  EXPECT_FALSE(platform::ReadFile("C:\\NONE.DAT", bytes).ok);
+}
+
+TEST(PlatformProcess, RunAndWaitGivesExitCodeAndArgumentWhole) {
+  ScratchDrive drive;
+  drive.Write("C:\\P R\\prog.sh", "#!/bin/sh\nprintf '%s' \"$1\" > \"$(dirname \"$0\")/arg\"\nexit 7\n");
+  fs::permissions(drive.Host("C:\\P R\\prog.sh"), fs::perms::owner_all);
+  platform::RunResult result = platform::RunAndWait("C:\\P R\\prog.sh", "a b | c /TXT");
+  EXPECT_TRUE(result.started);
+  EXPECT_EQ(result.exitCode, 7);
+  EXPECT_EQ(drive.Read("C:\\P R\\arg"), "a b | c /TXT");
+
+  result = platform::RunAndWait("C:\\P R\\missing.exe", "x");
+  EXPECT_FALSE(result.started);
+  EXPECT_FALSE(result.reason.empty());
+}
+
+TEST(PlatformPaths, SameOrNestedFollowsLinksAndCase) {
+  ScratchDrive drive;
+  drive.MakeFolder("C:\\OLD\\R1\\NEW");
+  drive.MakeFolder("C:\\OTHER");
+  fs::create_directory_symlink(drive.Host("C:\\OLD"), drive.Host("C:\\ALIAS"));
+  EXPECT_TRUE(platform::SameOrNested("C:\\OLD\\R1", "C:\\old\\r1"));
+  EXPECT_TRUE(platform::SameOrNested("C:\\OLD\\R1", "C:\\OLD\\R1\\NEW"));
+  EXPECT_TRUE(platform::SameOrNested("C:\\ALIAS\\R1\\NEW", "C:\\OLD\\R1"));
+  EXPECT_FALSE(platform::SameOrNested("C:\\OLD\\R1", "C:\\OTHER"));
+  EXPECT_FALSE(platform::SameOrNested("C:\\OLD\\R1", "C:\\OLD\\R1X"));
+}
+
+}  // namespace
