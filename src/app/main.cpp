@@ -7,6 +7,7 @@
 #include "app/startup.h"
 #include "log/log_library.h"
 #include "platform/platform.h"
+#include "ui/terminal_progress.h"
 #include "version.h"
 
 namespace {
@@ -59,8 +60,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   context.Lumo = &lumo;
+  AttachTerminalProgress(context.StdForm);
 
   int exitCode = RunBatch(context);
+  context.StdForm.Hide();
   if (!context.LogFilePath.empty())
     platform::WriteStderr("vantrel: log: " + platform::HostPath(context.LogFilePath) + "\n");
   return exitCode;
