@@ -1,0 +1,95 @@
+#include "sysfiles/system_files.h"
+
+#include <string>
+
+#include "app/context.h"
+#include "app/guard.h"
+#include "config56/version_check.h"
+#include "sysfiles/exchange_steps.h"
+#include "util/strings.h"
+
+namespace {
+
+const std::string kSeparator(50, '.');
+
+void UpgradeConfigDatAndCheckVersion(Context& context) {
+  UpgradeConfigDat(context);
+  CheckConfigVersion(context);
+}
+
+struct SystemFile {
+  int MainDialog::*box;
+  const char* path;  // relative to both installation roots
+  void (*steps)(Context&);
+  double barAfter;
+};
+
+const SystemFile kSystemFiles[] = {
+    {&MainDialog::CONFIG_DAT, "System\\$CONFIG.DAT", UpgradeConfigDatAndCheckVersion, 300},
+    {&MainDialog::SPS_SUB, "System\\SPS.SUB", UpgradeSpsSub, 600},
+    {&MainDialog::IR_STOPM_SRC, "System\\IR_STOPM.SRC", UpgradeIrStopm, 900},
+};
+
+std::string DisplayName(const std::string& path) {
+  return util::Upper(path.substr(path.find_last_of('\\') + 1));
+}
+
+// Runs one of the steps that only show which file is in work. Their failure
+// (above all one of the progress window) must not end the stage: it is
+// recorded, and the file is then left alone with a warning.
+template <typename Step>
+void Attempt(bool& failed, Step&& step) {
+  try {
+    step();
+  } catch (const ProcessEnd&) {
+    throw;
+  } catch (...) {
+    failed = true;
+  }
+}
+
+void ConvertListedFile(Context& context, const SystemFile& file, const std::string& name) {
+  if (CheckFilePair(context))
+    file.steps(context);
+  else
+    context.Log("# " + name + " is not converted");
+}
+
+void ConvertSystemFile(Context& context, const SystemFile& file) {
+  bool showFailed = false;
+  std::string name;
+  Attempt(showFailed, [&] {
+    context.SourceFileName = file.path;
+    context.DestFileName = file.path;
+    name = DisplayName(context.DestFileName);
+  });
+  Attempt(showFailed, [&] {
+    context.StdForm.Information = "Upgrade SYSTEM FILE: " + name;
+    context.StdForm.Refresh();
+  });
+  Attempt(showFailed, [&] {
+    context.Log(kSeparator);
+    context.Log(". - - - START CONVERT " + name + " - - -");
+  });
+
+  Guarded(context, "Converting " + name, [&] {
+    if (!context.SystemFilesList.Contains(name))
+      context.Log("! - " + context.DestFileName + " - is not upgradet separetly");
+    else if (showFailed)
+      context.Log("! " + name + " is not converted,--> no entry in - vantrel.kud -");
+    else
+      ConvertListedFile(context, file, name);
+  });
+
+  context.Log(". - - - END CONVERT " + name + " - - -");
+  context.Log(kSeparator);
+  context.StdForm.Value = file.barAfter;
+}
+
+}  // namespace
+
+void ConvertSystemFiles(Context& context) {
+  for (const SystemFile& file : kSystemFiles) {
+    if (MainDialog::Ticked(context.UI.*file.box)) ConvertSystemFile(context, file);
+  }
+}
