@@ -1,9 +1,14 @@
 #pragma once
 // Checking that the folds of a user file pair up.
 
+#include <cstddef>
 #include <string>
 
 struct Context;
 
-// file: relative to Source. True when no fault was found.
+// The check reads the file in pieces of this size.
+inline constexpr std::size_t kFoldCheckPieceSize = 64 * 1024;
+
+// file: relative to Source. True when no fault was found. A file that
+// cannot be read gets one error line and counts as faulty.
 bool ParseUserFile(Context& context, const std::string& file);

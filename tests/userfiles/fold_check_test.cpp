@@ -1,0 +1,192 @@
+#include "userfiles/fold_check.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "support/test_env.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+const std::string kOld = "C:\\OLD\\R1";
+
+class FoldCheck : public ::testing::Test {
+ protected:
+  void SetUp() override { run.context.Arg.Source = kOld; }
+
+  bool Check(const std::string& file, const std::string& bytes) {
+    drive.Write(kOld + "\\" + file, bytes);
+    return ParseUserFile(run.context, file);
+  }
+  const Lines& Log() const { return run.lines(); }
+
+  testenv::ScratchDrive drive;
+  testenv::MemoryRun run;
+};
+
+Lines Clean(const std::string& file) {
+  return {".Parse the File:" + file, ".ParseUserFile: " + file + " no failure found !"};
+}
+
+TEST_F(FoldCheck, EmptyFileHasNoFault) {
+  EXPECT_TRUE(Check("Program\\E.SRC", ""));
+  EXPECT_EQ(Log(), Clean("Program\\E.SRC"));
+}
+
+TEST_F(FoldCheck, FileWithoutMarkersHasNoFault) {
+  EXPECT_TRUE(Check("A.SRC", "DEF A()\r\nPTP HOME\r\nEND\r\n"));
+  EXPECT_EQ(Log(), Clean("A.SRC"));
+}
+
+TEST_F(FoldCheck, NestedFoldsInAnyCasePairUp) {
+  EXPECT_TRUE(Check("A.SRC", ";FOLD a\r\n  ;fold b\r\nx\r\n  ;EndFold\r\n;ENDFOLD\r\n"));
+  EXPECT_EQ(Log(), Clean("A.SRC"));
+}
+
+TEST_F(FoldCheck, UnclosedFoldsAreReportedInnermostFirst) {
+  EXPECT_FALSE(Check("A.SRC", "a\r\nb\r\n;FOLD 3\r\nd\r\n;FOLD 5\r\nf\r\ng\r\nh\r\n;ENDFOLD\r\n"));
+  EXPECT_EQ(Log(), (Lines{
+                       ".Parse the File:A.SRC",
+                       "# ERROR: there are 2 ;FOLD statements, but 1 ;ENDFOLD statements in the file",
+                       "# ERROR: missing ';ENDFOLD' statement for the ';FOLD' statment in line 3",
+                       "#ParseUserFile: A.SRC hat 2 Fehler",
+                   }));
+}
+
+TEST_F(FoldCheck, SeveralUnclosedFoldsGiveOneFaultMore) {
+  EXPECT_FALSE(Check("A.SRC", ";FOLD\r\n;FOLD\r\n;FOLD\r\n;ENDFOLD\r\n"));
+  EXPECT_EQ(Log(), (Lines{
+                       ".Parse the File:A.SRC",
+                       "# ERROR: there are 3 ;FOLD statements, but 1 ;ENDFOLD statements in the file",
+                       "# ERROR: missing ';ENDFOLD' statement for the ';FOLD' statment in line 2",
+                       "# ERROR: missing ';ENDFOLD' statement for the ';FOLD' statment in line 1",
+                       "#ParseUserFile: A.SRC hat 3 Fehler",
+                   }));
+}
+
+TEST_F(FoldCheck, StrayCloseInLineOneLeavesTheCountsAlone) {
+  EXPECT_FALSE(Check("A.DAT", ";ENDFOLD\r\n;FOLD\r\n;ENDFOLD\r\n"));
+  EXPECT_EQ(Log(), (Lines{
+                       ".Parse the File:A.DAT",
+                       "# ERROR: there is no ';FOLD' statement for the ';ENDFOLD' in line 1",
+                       "#ParseUserFile: A.DAT hat 1 Fehler",
+                   }));
+}
+
+TEST_F(FoldCheck, StrayCloseComesBeforeTheEndOfFileFaults) {
+  EXPECT_FALSE(Check("A.SRC", ";FOLD\r\n;ENDFOLD\r\n;ENDFOLD\r\n;FOLD\r\n"));
+  EXPECT_EQ(Log(), (Lines{
+                       ".Parse the File:A.SRC",
+                       "# ERROR: there is no ';FOLD' statement for the ';ENDFOLD' in line 3",
+                       "# ERROR: there are 2 ;FOLD statements, but 1 ;ENDFOLD statements in the file",
+                       "# ERROR: missing ';ENDFOLD' statement for the ';FOLD' statment in line 4",
+                       "#ParseUserFile: A.SRC hat 3 Fehler",
+                   }));
+}
+
+TEST_F(FoldCheck, BlankAfterSemicolonAndBothMarkersOnOneLine) {
+  // "; ENDFOLD" is no marker; the last line opens a fold and closes none.
+  EXPECT_FALSE(Check("A.SRC", "; ENDFOLD\r\n;FOLD x;ENDFOLD\r\n"));
+  EXPECT_EQ(Log(), (Lines{
+                       ".Parse the File:A.SRC",
+                       "# ERROR: there are 1 ;FOLD statements, but 0 ;ENDFOLD statements in the file",
+                       "# ERROR: missing ';ENDFOLD' statement for the ';FOLD' statment in line 2",
+                       "#ParseUserFile: A.SRC hat 2 Fehler",
+                   }));
+}
+
+TEST_F(FoldCheck, LineFeedOnlyFileIsOneLine) {
+  EXPECT_FALSE(Check("A.SRC", ";FOLD\n;ENDFOLD\n"));
+  EXPECT_EQ(Log(), (Lines{
+                       ".Parse the File:A.SRC",
+                       "# ERROR: there are 1 ;FOLD statements, but 0 ;ENDFOLD statements in the file",
+                       "# ERROR: missing ';ENDFOLD' statement for the ';FOLD' statment in line 1",
+                       "#ParseUserFile: A.SRC hat 2 Fehler",
+                   }));
+}
+
+// Builds text whose byte at position kFoldCheckPieceSize falls inside what
+// follows the filler, so that a piece of the read ends within it.
+std::string AcrossPieceEnd(std::size_t splitAfter, const std::string& across) {
+  std::string text;
+  while (text.size() + 3 <= kFoldCheckPieceSize - splitAfter) text += "x\r\n";
+  text.append(kFoldCheckPieceSize - splitAfter - text.size(), 'y');
+  return text + across;
+}
+
+TEST_F(FoldCheck, MarkersSplitAtThePieceEnd) {
+  for (std::size_t split = 1; split < 8; ++split) {
+    std::string text = AcrossPieceEnd(split, ";EnDfOlD\r\n") + ";FOLD\r\n;ENDFOLD\r\n";
+    ASSERT_EQ(text.substr(kFoldCheckPieceSize - split, 1), ";");
+    run.log.lines.clear();
+    EXPECT_FALSE(Check("A.SRC", text)) << split;
+    ASSERT_EQ(Log().size(), 3u);
+    EXPECT_EQ(Log()[1].rfind("# ERROR: there is no ';FOLD' statement for the ';ENDFOLD' in line ",
+                             0), 0u) << split;
+  }
+  for (std::size_t split = 1; split < 5; ++split) {
+    run.log.lines.clear();
+    EXPECT_FALSE(Check("A.SRC", AcrossPieceEnd(split, ";fold\r\n"))) << split;
+    EXPECT_EQ(Log().size(), 4u) << split;
+  }
+}
+
+TEST_F(FoldCheck, CarriageReturnAndLineFeedSplitAtThePieceEnd) {
+  // The line feed that starts the next piece belongs to the break: the
+  // fold opens in line 2 and closes in line 3.
+  std::string first(kFoldCheckPieceSize - 1, 'x');
+  EXPECT_FALSE(Check("A.SRC", first + "\r\n;FOLD\r\n;ENDFOLD\r\n;ENDFOLD\r\n"));
+  EXPECT_EQ(Log(), (Lines{
+                       ".Parse the File:A.SRC",
+                       "# ERROR: there is no ';FOLD' statement for the ';ENDFOLD' in line 4",
+                       "#ParseUserFile: A.SRC hat 1 Fehler",
+                   }));
+}
+
+TEST_F(FoldCheck, DeepNestingAndLargeCountsDoNotWrap) {
+  const int depth = 40000;
+  std::string text;
+  for (int i = 0; i < depth; ++i) text += ";FOLD\r\n";
+  for (int i = 0; i < depth - 1; ++i) text += ";ENDFOLD\r\n";
+  EXPECT_FALSE(Check("A.SRC", text));
+  EXPECT_EQ(Log(), (Lines{
+                       ".Parse the File:A.SRC",
+                       "# ERROR: there are 40000 ;FOLD statements, but 39999 ;ENDFOLD statements "
+                       "in the file",
+                       "# ERROR: missing ';ENDFOLD' statement for the ';FOLD' statment in line 1",
+                       "#ParseUserFile: A.SRC hat 2 Fehler",
+                   }));
+}
+
+TEST_F(FoldCheck, MissingFileIsOneErrorLine) {
+  EXPECT_FALSE(ParseUserFile(run.context, "Program\\GONE.SRC"));
+  EXPECT_EQ(Log(), (Lines{".Parse the File:Program\\GONE.SRC",
+                          "# ERROR: can not read the file C:\\OLD\\R1\\Program\\GONE.SRC: "
+                          "No such file or directory"}));
+}
+
+TEST_F(FoldCheck, FolderInPlaceOfTheFileIsOneErrorLine) {
+  drive.MakeFolder(kOld + "\\X.SRC");
+  EXPECT_FALSE(ParseUserFile(run.context, "X.SRC"));
+  EXPECT_EQ(Log(), (Lines{".Parse the File:X.SRC",
+                          "# ERROR: can not read the file C:\\OLD\\R1\\X.SRC: Is a directory"}));
+}
+
+// A line of 64 MB: reading must stay linear in the file size.
+TEST_F(FoldCheck, VeryLongLineIsReadQuickly) {
+  std::string text(64u << 20, 'a');
+  for (std::size_t i = 0; i < text.size(); i += 1000) text[i] = ';';
+  text += ";Fold";
+  drive.Write(kOld + "\\L.SRC", text);
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(ParseUserFile(run.context, "L.SRC"));
+  auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_LT(took, std::chrono::seconds(3));
+  EXPECT_EQ(Log().back(), "#ParseUserFile: L.SRC hat 2 Fehler");
+}
+
+}  // namespace
