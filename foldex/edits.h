@@ -1,0 +1,35 @@
+#pragma once
+// Changes to a file, gathered first and applied in one pass, so that every
+// byte outside a changed block is copied as it was.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "text.h"
+
+namespace foldex {
+
+class Edits {
+ public:
+  // Puts text in place of lines first to last: their texts and the breaks
+  // between them. The break of the last line stays. Replaced blocks must
+  // not overlap.
+  void Replace(const std::vector<Line>& lines, std::size_t first, std::size_t last,
+               std::string text);
+  // Puts text (with its own breaks) before the byte at offset.
+  void Insert(std::size_t offset, std::string text);
+
+  bool empty() const { return changes_.empty(); }
+  std::string Apply(std::string_view bytes) const;
+
+ private:
+  struct Change {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    std::string text;
+  };
+  std::vector<Change> changes_;
+};
+
+}  // namespace foldex

@@ -1,0 +1,91 @@
+#include <unordered_map>
+#include <unordered_set>
+
+#include "edits.h"
+#include "files.h"
+#include "folds.h"
+#include "foldex.h"
+#include "store.h"
+
+namespace foldex {
+
+namespace {
+
+using StoredByName = std::unordered_map<std::string, std::vector<const StoredFold*>>;
+
+std::string JoinLines(const std::vector<std::string>& lines, std::string_view lineBreak) {
+  std::string text;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) text.append(lineBreak);
+    text += lines[i];
+  }
+  return text;
+}
+
+// One saved fold of a name serves every fold of that name; several pair
+// with the target's folds of that name in order.
+const StoredFold* TwinFor(const std::vector<const StoredFold*>& stored, std::size_t occurrence) {
+  if (stored.size() == 1) return stored.front();
+  return occurrence < stored.size() ? stored[occurrence] : nullptr;
+}
+
+std::size_t MissingTwins(std::size_t saved, std::size_t found) {
+  if (saved == 1) return found == 0 ? 1 : 0;
+  return saved > found ? saved - found : 0;
+}
+
+void ReportMissingTwins(const std::string& file, const std::vector<StoredFold>& stored,
+                        const StoredByName& byName,
+                        std::unordered_map<std::string, std::size_t>& found,
+                        Problems& problems) {
+  std::unordered_set<std::string> reported;
+  for (const StoredFold& fold : stored) {
+    if (!reported.insert(fold.key).second) continue;
+    std::size_t missing = MissingTwins(byName.at(fold.key).size(), found[fold.key]);
+    for (std::size_t i = 0; i < missing; ++i)
+      problems.push_back(file + ": saved fold " + fold.name + " has no twin, not inserted");
+  }
+}
+
+}  // namespace
+
+bool ExchangeFolds(const std::string& file, const std::string& controlPath,
+                   const FoldControl& control, Problems& problems) {
+  const std::size_t before = problems.size();
+  std::vector<StoredFold> stored;
+  if (!ReadStore(StorePath(controlPath, control.store), stored, problems)) return false;
+  std::string bytes;
+  if (!ReadText(file, bytes, problems)) return false;
+  std::vector<Line> lines = SplitLines(bytes);
+  FoldTree tree = ParseFolds(bytes, lines);
+  if (!tree.faults.empty()) {
+    for (const std::string& fault : tree.faults) problems.push_back(file + ", " + fault);
+    problems.push_back(file + ": left as it was, the fold markers do not pair up");
+    return false;
+  }
+  StoredByName byName;
+  for (const StoredFold& fold : stored) byName[fold.key].push_back(&fold);
+  std::unordered_map<std::string, std::size_t> used;
+  Edits edits;
+  std::size_t replacedClose = 0;
+  bool replacedAny = false;
+  for (const Fold& fold : tree.folds) {
+    if (replacedAny && fold.open < replacedClose) continue;
+    auto found = byName.find(fold.key);
+    if (found == byName.end()) continue;
+    const StoredFold* twin = TwinFor(found->second, used[fold.key]++);
+    if (!twin) continue;
+    // The block takes the target's line break; the break after its close
+    // line stays as it was.
+    edits.Replace(lines, fold.open, fold.close,
+                  JoinLines(twin->lines, BreakOf(bytes, lines[fold.open])));
+    replacedClose = fold.close;
+    replacedAny = true;
+  }
+  ReportMissingTwins(file, stored, byName, used, problems);
+  std::string result = edits.Apply(bytes);
+  if (result != bytes) WriteText(file, result, problems);
+  return problems.size() == before;
+}
+
+}  // namespace foldex

@@ -1,0 +1,43 @@
+#pragma once
+// Byte-exact text handling for the exchange program. Files are 8-bit text:
+// nothing is transcoded, case changes touch ASCII letters only, and every
+// byte of a file can be found again from its lines.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace foldex {
+
+// One line of a file: its text is bytes [begin, end), its line break
+// [end, next). The break is CR LF, CR or LF; the last line may have none.
+struct Line {
+  std::size_t begin = 0;
+  std::size_t end = 0;
+  std::size_t next = 0;
+};
+
+// The lines of a text. A line ends at CR (an LF right after it belongs to
+// the break) or at a lone LF, so files with LF-only breaks split as well.
+std::vector<Line> SplitLines(std::string_view bytes);
+
+inline std::string_view TextOf(std::string_view bytes, const Line& line) {
+  return bytes.substr(line.begin, line.end - line.begin);
+}
+inline std::string_view BreakOf(std::string_view bytes, const Line& line) {
+  return bytes.substr(line.end, line.next - line.end);
+}
+
+// The break that the file uses: that of its first line with one, and CR LF
+// for a file of at most one unbroken line.
+std::string FileBreak(std::string_view bytes, const std::vector<Line>& lines);
+
+std::string Upper(std::string_view text);
+// Removes blanks and tabs at both ends.
+std::string_view Trim(std::string_view text);
+// Wildcards: "*" any run of characters, "?" one character. Exact otherwise;
+// callers upper-case both sides.
+bool Like(std::string_view text, std::string_view pattern);
+bool HasWildcard(std::string_view pattern);
+
+}  // namespace foldex

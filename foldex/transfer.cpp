@@ -1,0 +1,68 @@
+#include <unordered_set>
+
+#include "definitions.h"
+#include "edits.h"
+#include "files.h"
+#include "foldex.h"
+
+namespace foldex {
+
+namespace {
+
+bool MatchesAny(const std::string& key, const std::vector<std::string>& patterns) {
+  for (const std::string& pattern : patterns)
+    if (Like(key, pattern)) return true;
+  return false;
+}
+
+// A name without wildcards means one variable: its absence is a problem. A
+// pattern may rightly match nothing.
+void CheckNamedVariables(const std::string& source, const DefinitionIndex& index,
+                         const VariableControl& control, Problems& problems) {
+  for (const std::string& name : control.names)
+    if (!HasWildcard(name) && !index.byKey.count(name))
+      problems.push_back(source + ": no definition of " + name);
+}
+
+// Every definition of the variable in the target takes the value; each
+// keeps its own declaration words.
+void ReplaceValues(std::string_view to, const std::vector<Line>& lines,
+                   const DefinitionIndex& index, const std::vector<std::size_t>& twins,
+                   std::string_view value, Edits& edits) {
+  for (std::size_t twin : twins) {
+    const DefinitionLine& entry = index.entries[twin];
+    edits.Replace(lines, entry.line, entry.line,
+                  WithValue(TextOf(to, lines[entry.line]), entry.definition, value));
+  }
+}
+
+}  // namespace
+
+bool TransferVariables(const std::string& target, const std::string& source,
+                       const VariableControl& control, Problems& problems) {
+  const std::size_t before = problems.size();
+  std::string from, to;
+  if (!ReadText(source, from, problems) || !ReadText(target, to, problems)) return false;
+  std::vector<Line> fromLines = SplitLines(from), toLines = SplitLines(to);
+  DefinitionIndex fromIndex = IndexDefinitions(from, fromLines);
+  DefinitionIndex toIndex = IndexDefinitions(to, toLines);
+  CheckNamedVariables(source, fromIndex, control, problems);
+  Edits edits;
+  std::unordered_set<std::string> done;  // the first definition in the source counts
+  for (const DefinitionLine& entry : fromIndex.entries) {
+    const std::string& key = entry.definition.key;
+    if (!MatchesAny(key, control.names) || !done.insert(key).second) continue;
+    auto twins = toIndex.byKey.find(key);
+    if (twins == toIndex.byKey.end()) {
+      problems.push_back(target + ": no definition of " + key + " to take its value");
+      continue;
+    }
+    std::string_view value = TextOf(from, fromLines[entry.line]).substr(entry.definition.valueStart);
+    ReplaceValues(to, toLines, toIndex, twins->second, value, edits);
+  }
+  std::string result = edits.Apply(to);
+  if (result != to) WriteText(target, result, problems);
+  return problems.size() == before;
+}
+
+}  // namespace foldex
