@@ -1,0 +1,37 @@
+#include "config56/config_text.h"
+
+#include "util/strings.h"
+
+std::string GetLineFrom(std::string_view text, std::string_view key) {
+  const std::size_t start = text.find(key);
+  if (start == std::string_view::npos) return {};
+  // A line ends at its CR LF; a bare LF ends it too, so that a file written
+  // with LF alone does not give the rest of the file as one line. The key
+  // of the last line needs no line break behind it.
+  std::size_t end = text.find('\n', start);
+  if (end == std::string_view::npos) end = text.size();
+  std::string_view line = text.substr(start, end - start);
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return util::Trim(line);
+}
+
+std::string GetBetween(std::string_view text, std::string_view startKey,
+                       std::string_view endMark) {
+  const std::size_t keyPos = util::Upper(text).find(startKey);
+  if (keyPos == std::string::npos) return {};
+  const std::size_t endPos = text.find(endMark, keyPos);
+  const std::size_t valuePos = keyPos + startKey.size();
+  // An end mark inside the key itself leaves nothing between the two.
+  if (endPos == std::string_view::npos || endPos < valuePos) return {};
+  return util::Trim(text.substr(valuePos, endPos - valuePos));
+}
+
+std::string GetValue(std::string_view line) {
+  if (line.find('=') == std::string_view::npos) return " ";
+  const std::size_t remark = line.find(';');
+  if (remark != std::string_view::npos) line = line.substr(0, remark);
+  // A ";" before the "=" leaves no value.
+  const std::size_t equals = line.find('=');
+  if (equals == std::string_view::npos) return {};
+  return util::Trim(line.substr(equals + 1));
+}

@@ -1,0 +1,17 @@
+#pragma once
+// Reading single values out of a configuration text. The texts arrive with
+// their blanks compacted; lines end with CR LF.
+
+#include <string>
+#include <string_view>
+
+// The line that begins with the first occurrence of key (found exactly, case
+// included), trimmed; "" when the key is not in text.
+std::string GetLineFrom(std::string_view text, std::string_view key);
+// The text, in its own case, between startKey (upper case, found in any case
+// of text) and the next endMark behind it, trimmed; "" when either is missing.
+std::string GetBetween(std::string_view text, std::string_view startKey,
+                       std::string_view endMark);
+// What follows the first "=" of line, cut at the first ";", trimmed; one
+// blank when line has no "=".
+std::string GetValue(std::string_view line);

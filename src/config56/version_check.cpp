@@ -1,0 +1,88 @@
+#include "config56/version_check.h"
+
+#include "app/context.h"
+#include "config56/migration.h"
+#include "platform/platform.h"
+#include "util/strings.h"
+
+namespace {
+
+enum class ReadResult { kRead, kMissing, kFailed };
+
+ReadResult ReadConfigFile(Context& context, const std::string& path, std::string& text) {
+  text.clear();
+  if (!platform::FileExists(path)) {
+    context.Log("#. File not found" + path);
+    return ReadResult::kMissing;
+  }
+  std::string bytes;
+  if (platform::Status status = platform::ReadFile(path, bytes); !status) {
+    context.Log("# Can not read: " + path + " (" + status.reason + ")");
+    return ReadResult::kFailed;
+  }
+  text = CompactBlanks(bytes);
+  return ReadResult::kRead;
+}
+
+bool HasV5Keys(const std::string& upperText, bool both) {
+  const bool data = util::Contains(upperText, "EX_AX_DATA[1]=");
+  const bool name = util::Contains(upperText, "EX_AX_NAME[1,]=");
+  return both ? data && name : data || name;
+}
+
+// The finding is logged for both files; only a 5.x source meeting a 6.x
+// destination is migrated.
+void DecideAndMigrate(Context& context, const std::string& source, const std::string& dest,
+                      const std::string& machine) {
+  context.Log(". ");
+  context.Log(". Check the both Files, is here a additional upgrade from V5.x to V6.x needed?");
+  if (!HasV5Keys(util::Upper(source), true)) {
+    context.Log(
+        ". The $config.dat in SOURCE is NOT from V5.x  --> additional upgrade from V5.x to V6.x "
+        "is NOT necessary");
+    return;
+  }
+  context.Log(". The $config.dat in SOURCE is from V5.x ");
+  if (HasV5Keys(util::Upper(dest), false)) {
+    context.Log(
+        "# The $Config.dat in DESTINATION is NOT from V6.x  --> additional upgrade from V5.x to "
+        "V6.x is NOT not possible");
+    return;
+  }
+  context.Log(". The $config.dat in DESTINATION is from V6.x ");
+  context.Log(". Additional upgrade from V5.x to V6.x is necessary !");
+  MigrateConfig(context, source, dest, machine);
+}
+
+}  // namespace
+
+// A file that exists but cannot be read would pass as an empty one: an
+// unreadable destination as a 6.x file, unreadable machine data as axes
+// without names. So the check ends there, after every file has been tried
+// and each failure logged.
+void CheckConfigVersion(Context& context) {
+  std::string source, dest, machine;
+  const ReadResult results[] = {
+      ReadConfigFile(context, context.Arg.Source + "\\" + context.SourceFileName, source),
+      ReadConfigFile(context, context.Arg.Dest + "\\" + context.DestFileName, dest),
+      ReadConfigFile(context, context.Arg.Source + "\\Mada\\$machine.dat", machine),
+  };
+  for (ReadResult result : results) {
+    if (result == ReadResult::kFailed) return;
+  }
+  DecideAndMigrate(context, source, dest, machine);
+}
+
+void ReadWholeFile(Context& context, const std::string& path, std::string& text) {
+  ReadConfigFile(context, path, text);
+}
+
+std::string CompactBlanks(const std::string& s) {
+  std::string result;
+  result.reserve(s.size());
+  for (char c : s) {
+    if (c == ' ' && !result.empty() && result.back() == ' ') continue;
+    result += c;
+  }
+  return util::Trim(result);
+}
