@@ -1,0 +1,92 @@
+#include "support/tree_snapshot.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "platform/paths.h"
+#include "platform/platform.h"
+
+namespace fs = std::filesystem;
+
+namespace testenv {
+
+namespace {
+std::string ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+}  // namespace
+
+TreeSnapshot Snapshot(const std::string& hostRoot) {
+  TreeSnapshot snapshot;
+  for (auto it = fs::recursive_directory_iterator(hostRoot); it != fs::recursive_directory_iterator();
+       ++it) {
+    EntryState state;
+    state.folder = it->is_directory();
+    if (!state.folder) state.bytes = ReadBytes(it->path());
+    platform::GetAttributes(platform::ToBackslashes(it->path().string()), state.attributes);
+    snapshot[fs::relative(it->path(), hostRoot).string()] = state;
+  }
+  return snapshot;
+}
+
+std::string FirstDifference(const TreeSnapshot& expected, const TreeSnapshot& actual) {
+  for (const auto& [path, state] : expected) {
+    auto found = actual.find(path);
+    if (found == actual.end()) return "missing: " + path;
+    if (found->second.folder != state.folder) return "kind differs: " + path;
+    if (found->second.bytes != state.bytes) return "bytes differ: " + path;
+    if (found->second.attributes != state.attributes)
+      return "attributes differ: " + path + " (" + std::to_string(state.attributes) + " expected, " +
+             std::to_string(found->second.attributes) + ")";
+  }
+  for (const auto& [path, state] : actual)
+    if (!expected.count(path)) return "unexpected: " + path;
+  return {};
+}
+
+void CopyTree(const std::string& fromHost, const std::string& toHost) {
+  fs::create_directories(toHost);
+  fs::copy(fromHost, toHost, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+
+void ApplyAttributeList(const std::string& listHostPath) {
+  std::ifstream in(listHostPath, std::ios::binary);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == ';') continue;
+    std::size_t blank = line.find(' ');
+    int attributes = 0;
+    for (char letter : line.substr(0, blank)) {
+      attributes |= letter == 'R' ? platform::kReadOnly
+                  : letter == 'H' ? platform::kHidden
+                  : letter == 'S' ? platform::kSystem
+                  : letter == 'A' ? platform::kArchive
+                                  : 0;
+    }
+    std::string path = "C:\\" + line.substr(blank + 1);
+    if (!platform::SetAttributes(path, attributes))
+      throw std::runtime_error("cannot set attributes of " + path);
+  }
+}
+
+std::string AttributeList(const TreeSnapshot& snapshot) {
+  std::string list;
+  for (const auto& [path, state] : snapshot) {
+    int bits = state.attributes & ~platform::kFolder;
+    if (bits == 0) continue;
+    std::string letters;
+    if (bits & platform::kReadOnly) letters += 'R';
+    if (bits & platform::kHidden) letters += 'H';
+    if (bits & platform::kSystem) letters += 'S';
+    if (bits & platform::kArchive) letters += 'A';
+    list += letters + " " + platform::ToBackslashes(path) + "\n";
+  }
+  return list;
+}
+
+}  // namespace testenv

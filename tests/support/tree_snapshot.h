@@ -1,0 +1,30 @@
+#pragma once
+// Whole trees as values, for comparing installations before and after a run.
+
+#include <map>
+#include <string>
+
+namespace testenv {
+
+struct EntryState {
+  bool folder = false;
+  std::string bytes;   // files only
+  int attributes = 0;  // as the platform layer reads them
+  bool operator==(const EntryState&) const = default;
+};
+// Relative path ("/"-separated) -> state, of everything below hostRoot.
+using TreeSnapshot = std::map<std::string, EntryState>;
+
+TreeSnapshot Snapshot(const std::string& hostRoot);
+// The first difference between two snapshots, or "" when equal.
+std::string FirstDifference(const TreeSnapshot& expected, const TreeSnapshot& actual);
+
+// Copies a host folder's contents into another (created as needed).
+void CopyTree(const std::string& fromHost, const std::string& toHost);
+// Applies an attribute list (letters R H S A, blank, path below C:).
+void ApplyAttributeList(const std::string& listHostPath);
+// The attribute list of a tree: one line "LETTERS relative\path" for each
+// entry with attributes, in path order.
+std::string AttributeList(const TreeSnapshot& snapshot);
+
+}  // namespace testenv
