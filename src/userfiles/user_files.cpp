@@ -1,0 +1,122 @@
+#include "userfiles/user_files.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "app/context.h"
+#include "app/guard.h"
+#include "platform/platform.h"
+#include "sysfiles/exchange_steps.h"
+#include "trees/copy.h"
+#include "trees/path_ops.h"
+#include "userfiles/file_reg.h"
+#include "userfiles/fold_check.h"
+#include "util/strings.h"
+
+namespace {
+
+const std::string kSrcTemplate = "Template\\Vorgabe.src";
+const std::string kDatTemplate = "Template\\Vorgabe.dat";
+
+bool TemplatesPresent(const Context& context) {
+  const std::string root = context.Arg.Template + "\\";
+  return platform::Exists(root + kSrcTemplate) && platform::Exists(root + kDatTemplate);
+}
+
+void ReportMissingTemplates(Context& context) {
+  const std::string root = context.Arg.Template + "\\";
+  const std::string both = root + kSrcTemplate + " OR " + root + kDatTemplate;
+  context.Log("# File not found:" + both);
+  if (!context.BatchMode) context.ShowMessage("File not found:" + both, MessageIcon::kCritical);
+  context.Log("# USER Files not converted !!!");
+}
+
+void RegisterUserFiles(Context& context) {
+  const std::string& source = context.Arg.Source;
+  context.SrcFileReg.findFilesToConvert(context, source, "src");
+  context.DatFileReg.findFilesToConvert(context, source, "dat");
+  context.SubFileReg.findFilesToConvert(context, source, "sub");
+}
+
+void ListRegistry(Context& context, const CFileReg& registry, const std::string& kindName,
+                  const std::string& entryText) {
+  const std::vector<std::string>& files = registry.FilesToCopy();
+  context.Log(".UserFiles (" + kindName + ") found to upgrade: " + std::to_string(files.size()));
+  for (std::size_t i = 0; i < files.size(); ++i)
+    context.Log("." + std::to_string(i + 1) + entryText + files[i]);
+}
+
+void ListUserFiles(Context& context) {
+  ListRegistry(context, context.SrcFileReg, "SRC", ".SRC-File to upgrade :");
+  ListRegistry(context, context.DatFileReg, "DAT", ".DAT-File to upgrade:");
+  ListRegistry(context, context.SubFileReg, "SUB", ".SUB-File to upgrade:");
+}
+
+void ConvertAllKinds(Context& context) {
+  ConvertRegisteredFiles(context, context.SrcFileReg, "Src");
+  context.StdForm.Value = 400;
+  ConvertRegisteredFiles(context, context.DatFileReg, "Dat");
+  context.StdForm.Value = 600;
+  ConvertRegisteredFiles(context, context.SubFileReg, "Sub");
+  context.StdForm.Value = 800;
+}
+
+// A file whose folds do not pair up cannot take the template's folds; it
+// reaches the new tree as it is, through the same atomic copy as the rest,
+// so a failed copy leaves the old destination file intact.
+void CopyUnchanged(Context& context, const std::string& file) {
+  const std::string target = context.Arg.Dest + "\\" + file;
+  MakePath(context, ParentFolder(target));
+  const std::string source = context.Arg.Source + "\\" + file;
+  if (platform::Status status = platform::CopyFile(source, target); !status)
+    context.Log("# ERROR: can not copy " + source + " to " + target + ": " + status.reason);
+}
+
+void ConvertOneFile(Context& context, const std::string& file, const std::string& kind) {
+  if (ParseUserFile(context, file))
+    UpgradeUserFile(context, file, kind);
+  else
+    CopyUnchanged(context, file);
+}
+
+}  // namespace
+
+void ConvertUserFiles(Context& context) {
+  if (TemplatesPresent(context)) {
+    RegisterUserFiles(context);
+    context.StdForm.Value = 100;
+    ListUserFiles(context);
+    ConvertAllKinds(context);
+  } else {
+    ReportMissingTemplates(context);
+  }
+  if (!context.BatchMode) context.StdForm.Hide();
+}
+
+// One file's trouble is reported on its own line and the next file is
+// handled all the same.
+void ConvertRegisteredFiles(Context& context, CFileReg& registry, const std::string& kind) {
+  const std::vector<std::string>& files = registry.FilesToCopy();
+  const std::size_t count = files.size();
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::string& file = files[i];
+    Guarded(context, "Upgrading the user file " + file,
+            [&] { ConvertOneFile(context, file, kind); });
+  }
+}
+
+void UpgradeUserFile(Context& context, const std::string& file, const std::string& kind) {
+  context.Log(".UpgradeUserFile " + context.Arg.Source + "\\" + file);
+  context.Log(".Copy file from SourceDir  to DestinationDir");
+  context.StdForm.Information = "Upgrade user files " + context.Arg.Dest + "\\" + file;
+  context.StdForm.Refresh();
+  CopyTreeFile(context, file);
+  const std::string upperKind = util::Upper(kind);
+  if (upperKind == "SRC")
+    UpgradeFromVorgabeSrc(context, kSrcTemplate, file);
+  else if (upperKind == "DAT")
+    UpgradeFromVorgabeDat(context, kDatTemplate, file);
+  else if (upperKind == "SUB")
+    context.Log(". No upgrade .SUB- File:, " + file);
+}
