@@ -36,6 +36,9 @@ struct DirEntry {
   std::string name;    // as the file system gives it
   int attributes = 0;  // with kFolder for folders
   bool link = false;   // reached through a symbolic link: never entered
+  // Why the entry could not be examined (it vanished after the folder was
+  // read); empty when its attributes are valid.
+  std::string failure;
 };
 
 // Existence by listing the path itself with the attribute mask 55: true for

@@ -255,6 +255,8 @@ Status ListFolder(const std::string& folder, std::vector<DirEntry>& entries) {
         if (stat(child.c_str(), &info) != 0) info.st_mode = S_IFREG | 0644;
       }
       item.attributes = AttributesOf(child, info);
+    } else {
+      item.failure = std::strerror(errno);
     }
     sorted.emplace_back(UpperAscii(name), std::move(item));
     errno = 0;

@@ -1,0 +1,86 @@
+#include "trees/copy.h"
+
+#include "app/context.h"
+#include "platform/platform.h"
+#include "trees/path_ops.h"
+
+namespace {
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// The relative paths come from vantrel.ini, that is from outside: one that
+// climbs out of the root, starts at a drive's root or names a drive would
+// make the run write elsewhere than into the destination tree.
+bool LeavesTree(const std::string& relativePath) {
+  if (relativePath.empty() || IsSeparator(relativePath.front())) return true;
+  if (relativePath.find(':') != std::string::npos) return true;
+  std::size_t start = 0;
+  while (start <= relativePath.size()) {
+    std::size_t end = start;
+    while (end < relativePath.size() && !IsSeparator(relativePath[end])) ++end;
+    if (relativePath.compare(start, end - start, "..") == 0) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+std::string CutEnd(const std::string& root, std::size_t count) {
+  return root.size() > count ? root.substr(0, root.size() - count) : std::string();
+}
+
+// Copies onto an existing target even when it is read-only, hidden or
+// system; a failed copy gives the old target its attributes back.
+platform::Status Replace(const std::string& source, const std::string& target) {
+  int oldAttributes = 0;
+  bool existed = platform::FileExists(target) &&
+                 platform::GetAttributes(target, oldAttributes).ok;
+  if (existed) {
+    if (platform::Status status = platform::SetAttributes(target, 0); !status) return status;
+  }
+  platform::Status status = platform::CopyFile(source, target);
+  if (!status && existed) platform::SetAttributes(target, oldAttributes);
+  return status;
+}
+
+void CopyBetweenRoots(Context& context, const std::string& sourceRoot,
+                      const std::string& destRoot, const std::string& relativePath) {
+  if (LeavesTree(relativePath)) {
+    context.Log("# " + relativePath + " : path leaves the installation tree, not copied");
+    return;
+  }
+  const std::string sourcePath = sourceRoot + "\\" + relativePath;
+  const std::string destPath = destRoot + "\\" + relativePath;
+  if (!platform::Exists(sourcePath)) {
+    context.Log("! " + relativePath + " SourceFile does not exist!");
+    return;
+  }
+  const std::string folder = ParentFolder(destPath);
+  if (!platform::FolderExists(folder)) MakePath(context, folder);
+  if (!platform::FolderExists(folder)) {
+    context.Log("# " + folder + " : Target directory does not exist!");
+    return;
+  }
+  if (platform::Status status = Replace(sourcePath, destPath); !status) {
+    context.Log("# Can not copy " + sourcePath + " to " + destPath + " : " + status.reason);
+    return;
+  }
+  context.Log("." + relativePath + " copied from " + sourcePath + " to " + destPath);
+}
+
+}  // namespace
+
+void CopyTreeFile(Context& context, const std::string& relativePath) {
+  CopyBetweenRoots(context, context.Arg.Source, context.Arg.Dest, relativePath);
+}
+
+void CopyParentTreeFile(Context& context, const std::string& relativePath) {
+  // The roots are the R1 folders; STEU lies beside them.
+  std::string sourceRoot = CutEnd(context.Arg.Source, 3);
+  std::string destRoot = CutEnd(context.Arg.Dest, 3);
+  // An empty root would turn the path into one from the top of the host.
+  if (sourceRoot.empty() || destRoot.empty()) {
+    context.Log("# " + relativePath + " : no folder above the installation paths, not copied");
+    return;
+  }
+  CopyBetweenRoots(context, sourceRoot, destRoot, relativePath);
+}

@@ -1,0 +1,124 @@
+#include "trees/tree_scanner.h"
+
+#include <deque>
+
+#include "app/context.h"
+#include "app/run.h"
+#include "platform/platform.h"
+#include "util/strings.h"
+
+namespace {
+
+struct WalkRules {
+  std::string filter;  // name ending a file must have; empty for every file
+  bool listFolders = false;
+  bool includeMada = true;
+  bool includeTP = true;
+};
+
+// Mada and TP are left out only directly below the start folder: folders of
+// those names deeper down are ordinary customer folders.
+bool LeftOutAtTop(const std::string& name, const WalkRules& rules) {
+  return (!rules.includeMada && util::EqualsNoCase(name, "Mada")) ||
+         (!rules.includeTP && util::EqualsNoCase(name, "TP"));
+}
+
+bool PassesFilter(const std::string& name, const std::string& filter) {
+  return filter.empty() || util::EndsWithNoCase(name, filter);
+}
+
+// Breadth first with a queue of folders, so that deep trees need neither
+// recursion nor more memory than the list of what was found.
+void WalkTree(Context& context, const std::string& start, const WalkRules& rules,
+              std::vector<std::string>& found) {
+  const std::size_t cut = start.size() + 1;
+  std::deque<std::string> queue{start};
+  std::vector<platform::DirEntry> entries;
+  while (!queue.empty()) {
+    std::string folder = std::move(queue.front());
+    queue.pop_front();
+    const bool atTop = folder.size() == start.size();
+    if (platform::Status status = platform::ListFolder(folder, entries); !status) {
+      context.Log("# Can not read folder: " + folder + " : " + status.reason);
+      continue;
+    }
+    for (const platform::DirEntry& entry : entries) {
+      std::string path = folder + "\\" + entry.name;
+      if (!entry.failure.empty()) {
+        context.Log("# Can not read entry: " + path + " : " + entry.failure);
+        continue;
+      }
+      if (entry.attributes & platform::kFolder) {
+        // A linked folder may lead out of the tree or back into it.
+        if (entry.link || (atTop && LeftOutAtTop(entry.name, rules))) continue;
+        if (rules.listFolders) found.push_back(path.substr(cut));
+        queue.push_back(std::move(path));
+      } else if (PassesFilter(entry.name, rules.filter)) {
+        found.push_back(path.substr(cut));
+      }
+    }
+  }
+}
+
+// "C:\R1\" becomes "C:\R1\.", so that relative paths never start with a
+// backslash whether or not the caller gave one.
+std::string StartFolder(std::string path) {
+  if (!path.empty() && path.back() == '\\') path += '.';
+  return path;
+}
+
+std::string NextOf(const std::vector<std::string>& list, std::size_t& position) {
+  if (position >= list.size()) {
+    position = list.size() + 1;
+    return {};
+  }
+  return list[position++];
+}
+
+void Raise(const std::function<void(const std::string&)>& event, const std::string& path) {
+  if (event) event(path);
+}
+
+}  // namespace
+
+TreeTool::TreeTool(Context& context) : context_(context) {}
+
+void TreeTool::noMada() { includeMada_ = false; }
+
+void TreeTool::noTP() { includeTP_ = false; }
+
+void TreeTool::rewindFileList() { position_ = 0; }
+
+void TreeTool::setExtensionFilter(const std::string& positiveFilter) { filter_ = positiveFilter; }
+
+std::string TreeTool::getNextFile() { return NextOf(files_, position_); }
+
+void TreeTool::scanTree(std::string pathname) {
+  if (!platform::FolderExists(pathname)) return Raise(InvalidPathname, pathname);
+  WalkRules rules;
+  rules.filter = filter_;
+  rules.includeMada = includeMada_;
+  rules.includeTP = includeTP_;
+  WalkTree(context_, StartFolder(pathname), rules, files_);
+}
+
+TreeCopy::TreeCopy(Context& context) : context_(context) {}
+
+void TreeCopy::rewindFileList() { position_ = 0; }
+
+void TreeCopy::setExtensionFilter(const std::string& positiveFilter) { filter_ = positiveFilter; }
+
+std::string TreeCopy::getNextFile() { return NextOf(files_, position_); }
+
+void TreeCopy::scanTree(std::string pathname) {
+  int attributes = 0;
+  if (!platform::GetAttributes(pathname, attributes)) return Raise(InvalidPathname, pathname);
+  if (!(attributes & platform::kFolder)) {
+    Raise(InvalidPathname, pathname);
+    return FinishRun(context_);
+  }
+  WalkRules rules;
+  rules.filter = filter_;
+  rules.listFolders = true;
+  WalkTree(context_, StartFolder(pathname), rules, files_);
+}
