@@ -17,25 +17,23 @@ std::string At(const std::string& path, std::size_t line) {
   return path + ", line " + std::to_string(line) + ": ";
 }
 
-// The KEY=value lines of a control file; a line of another form is a problem.
-bool ReadEntries(const std::string& path, std::string_view text, std::vector<Entry>& entries,
-                 Problems& problems) {
-  bool ok = true;
+// The KEY=value lines of a control file. A line of another form comes as
+// an entry without key, so that problems are reported in line order.
+std::vector<Entry> ReadEntries(std::string_view text) {
+  std::vector<Entry> entries;
   std::vector<Line> lines = SplitLines(text);
   for (std::size_t i = 0; i < lines.size(); ++i) {
     std::string_view line = Trim(TextOf(text, lines[i]));
     if (line.empty() || line.front() == ';') continue;
     line = Trim(line.substr(0, line.find(';')));
     std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos) {
-      problems.push_back(At(path, i + 1) + "not a KEY=value line: " + std::string(line));
-      ok = false;
-      continue;
-    }
-    entries.push_back({i + 1, Upper(Trim(line.substr(0, equals))),
-                       std::string(Trim(line.substr(equals + 1)))});
+    if (equals == std::string_view::npos)
+      entries.push_back({i + 1, "", std::string(line)});
+    else
+      entries.push_back({i + 1, Upper(Trim(line.substr(0, equals))),
+                         std::string(Trim(line.substr(equals + 1)))});
   }
-  return ok;
+  return entries;
 }
 
 bool IsPlainAddName(const std::string& name) {
@@ -62,22 +60,50 @@ bool SetStore(const Entry& entry, FoldControl& control, std::string& fault) {
   return fault.empty();
 }
 
+bool SetFoldPattern(const Entry& entry, FoldControl& control, std::string& fault) {
+  if (entry.value.empty()) fault = entry.key + " needs a fold name";
+  else (entry.key == "FOLD" ? control.include : control.except).push_back(Upper(entry.value));
+  return fault.empty();
+}
+
+bool SetLeafOnly(const Entry& entry, FoldControl& control, std::string& fault) {
+  std::string value = Upper(entry.value);
+  if (value != "YES" && value != "NO") fault = "LEAF_ONLY must be YES or NO";
+  control.leafOnly = value == "YES";
+  return fault.empty();
+}
+
 bool ApplyFoldEntry(const Entry& entry, FoldControl& control, std::string& fault) {
   if (entry.key == "ACTION") return SetAction(entry, control, fault);
   if (entry.key == "STORE") return SetStore(entry, control, fault);
-  if (entry.key == "FOLD" || entry.key == "EXCEPT") {
-    if (entry.value.empty()) fault = entry.key + " needs a fold name";
-    else (entry.key == "FOLD" ? control.include : control.except).push_back(Upper(entry.value));
-    return fault.empty();
-  }
-  if (entry.key == "LEAF_ONLY") {
-    std::string value = Upper(entry.value);
-    if (value != "YES" && value != "NO") fault = "LEAF_ONLY must be YES or NO";
-    control.leafOnly = value == "YES";
-    return fault.empty();
-  }
+  if (entry.key == "FOLD" || entry.key == "EXCEPT") return SetFoldPattern(entry, control, fault);
+  if (entry.key == "LEAF_ONLY") return SetLeafOnly(entry, control, fault);
   fault = "unknown key " + entry.key;
   return false;
+}
+
+bool ApplyVariableEntry(const Entry& entry, VariableControl& control, std::string& fault) {
+  if (entry.key != "VAR") fault = "unknown key " + entry.key;
+  else if (entry.value.empty()) fault = "VAR needs a variable name";
+  else control.names.push_back(VariableKey(entry.value));
+  return fault.empty();
+}
+
+// Applies every entry; a line of the wrong form or a faulty entry is one
+// problem each, in line order.
+template <typename Control, typename Apply>
+bool ApplyEntries(const std::string& path, std::string_view text, Control& control, Apply apply,
+                  Problems& problems) {
+  bool ok = true;
+  for (const Entry& entry : ReadEntries(text)) {
+    std::string fault;
+    if (entry.key.empty()) fault = "not a KEY=value line: " + entry.value;
+    else apply(entry, control, fault);
+    if (fault.empty()) continue;
+    problems.push_back(At(path, entry.line) + fault);
+    ok = false;
+  }
+  return ok;
 }
 
 bool CheckFoldControl(const std::string& path, const FoldControl& control, Problems& problems) {
@@ -103,32 +129,13 @@ std::string VariableKey(std::string_view name) {
 
 bool ParseFoldControl(const std::string& path, std::string_view text, FoldControl& control,
                       Problems& problems) {
-  std::vector<Entry> entries;
-  bool ok = ReadEntries(path, text, entries, problems);
-  for (const Entry& entry : entries) {
-    std::string fault;
-    if (!ApplyFoldEntry(entry, control, fault)) {
-      problems.push_back(At(path, entry.line) + fault);
-      ok = false;
-    }
-  }
+  bool ok = ApplyEntries(path, text, control, ApplyFoldEntry, problems);
   return CheckFoldControl(path, control, problems) && ok;
 }
 
 bool ParseVariableControl(const std::string& path, std::string_view text,
                           VariableControl& control, Problems& problems) {
-  std::vector<Entry> entries;
-  bool ok = ReadEntries(path, text, entries, problems);
-  for (const Entry& entry : entries) {
-    if (entry.key != "VAR" || entry.value.empty()) {
-      problems.push_back(At(path, entry.line) +
-                         (entry.key != "VAR" ? "unknown key " + entry.key
-                                             : std::string("VAR needs a variable name")));
-      ok = false;
-      continue;
-    }
-    control.names.push_back(VariableKey(entry.value));
-  }
+  bool ok = ApplyEntries(path, text, control, ApplyVariableEntry, problems);
   if (control.names.empty()) {
     problems.push_back(path + ": no VAR line");
     ok = false;

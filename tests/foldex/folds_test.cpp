@@ -1,0 +1,49 @@
+#include "folds.h"
+
+#include <gtest/gtest.h>
+
+namespace foldex {
+namespace {
+
+FoldTree Parse(const std::string& bytes) { return ParseFolds(bytes, SplitLines(bytes)); }
+
+TEST(FoldexFolds, MarkersInAnyCaseAndPlace) {
+  EXPECT_TRUE(IsFoldOpen("  PTP HOME ;fold x"));
+  EXPECT_FALSE(IsFoldOpen("; FOLD x"));
+  EXPECT_TRUE(IsFoldClose(";endfold (x)"));
+  EXPECT_FALSE(IsFoldClose(";ENDFOLD ;FOLD y"));
+  EXPECT_TRUE(IsFoldOpen(";ENDFOLD ;FOLD y"));
+}
+
+TEST(FoldexFolds, NameRunsToTheNextSemicolonTrimmed) {
+  EXPECT_EQ(FoldName(";FOLD  USER INI ;%{PE}%R 8"), "USER INI");
+  EXPECT_EQ(FoldName("x ;fold Basis\t"), "Basis");
+  EXPECT_EQ(FoldName(";FOLD"), "");
+  EXPECT_EQ(FoldName(";ENDFOLD ;FOLD B;x"), "B");
+}
+
+TEST(FoldexFolds, NestedFoldsKnowParentsAndChildren) {
+  FoldTree tree = Parse(";FOLD A\r\n;FOLD B\r\nx\r\n;ENDFOLD\r\n;ENDFOLD\r\n;fold c\n;endfold\n");
+  ASSERT_TRUE(tree.faults.empty());
+  ASSERT_EQ(tree.folds.size(), 3u);
+  EXPECT_EQ(tree.folds[0].key, "A");
+  EXPECT_TRUE(tree.folds[0].holdsFold);
+  EXPECT_EQ(tree.folds[0].close, 4u);
+  EXPECT_EQ(tree.folds[1].parent, 0);
+  EXPECT_EQ(tree.folds[1].open, 1u);
+  EXPECT_EQ(tree.folds[1].close, 3u);
+  EXPECT_FALSE(tree.folds[1].holdsFold);
+  EXPECT_EQ(tree.folds[2].name, "c");
+  EXPECT_EQ(tree.folds[2].key, "C");
+  EXPECT_EQ(tree.folds[2].parent, -1);
+}
+
+TEST(FoldexFolds, UnbalancedMarkersAreFaults) {
+  EXPECT_EQ(Parse("x\r\n;ENDFOLD\r\n").faults,
+            (std::vector<std::string>{"line 2: ENDFOLD without an open fold"}));
+  EXPECT_EQ(Parse(";FOLD A\r\n;FOLD B\r\n;ENDFOLD\r\n").faults,
+            (std::vector<std::string>{"line 1: fold A is not closed"}));
+}
+
+}  // namespace
+}  // namespace foldex

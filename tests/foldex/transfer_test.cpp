@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include "foldex.h"
+#include "support/test_env.h"
+
+namespace foldex {
+namespace {
+
+const char* kSource = "C:\\OLD\\$CONFIG.DAT";
+const char* kTarget = "C:\\NEW\\$CONFIG.DAT";
+
+class FoldexTransfer : public ::testing::Test {
+ protected:
+  testenv::ScratchDrive drive;
+  Problems problems;
+  bool Run(std::vector<std::string> names) {
+    VariableControl control;
+    control.names = std::move(names);
+    return TransferVariables(kTarget, kSource, control, problems);
+  }
+};
+
+TEST_F(FoldexTransfer, IndexedValuesGoIntoTheTargetsDefinitions) {
+  drive.Write(kSource,
+              "DEFDAT $CONFIG\r\nBASE_DATA[1]={X 10.0}\r\nBASE_DATA[3]={X 30.0}\r\n"
+              "BASE_NAME[1,]=\"TABLE\"\r\nTOOL_DATA[1]={X 5.0}\r\nBASE_DATA[3]={X 99.0}\r\n"
+              "ENDDAT\r\n");
+  const std::string head = "DEFDAT $CONFIG\n;FOLD BASES\nDECL FRAME BASE_DATA[32]\n";
+  drive.Write(kTarget, head +
+                           "DECL FRAME BASE_DATA[1]={X 0.0}\nbase_data[2]={X 0.0}\n"
+                           "BASE_DATA[3] = {X 0.0}\nBASE_NAME[1,]=\" \"\nTOOL_DATA[1]={X 0.0}\n"
+                           ";ENDFOLD\nENDDAT\n");
+  EXPECT_TRUE(Run({"BASE_DATA[*]", "BASE_NAME[1,]"}));
+  EXPECT_TRUE(problems.empty());
+  EXPECT_EQ(drive.Read(kTarget), head +
+                                     "DECL FRAME BASE_DATA[1]={X 10.0}\nbase_data[2]={X 0.0}\n"
+                                     "BASE_DATA[3] ={X 30.0}\nBASE_NAME[1,]=\"TABLE\"\n"
+                                     "TOOL_DATA[1]={X 0.0}\n;ENDFOLD\nENDDAT\n");
+}
+
+TEST_F(FoldexTransfer, MissingDefinitionsOnEitherSideAreReported) {
+  drive.Write(kSource, "LOAD_DATA[1]={M 1.0}\r\nLOAD_DATA[40]={M 2.0}\r\n");
+  drive.Write(kTarget, "LOAD_DATA[1]={M -1.0}\r\n");
+  EXPECT_FALSE(Run({"LOAD_DATA[*]", "TOOL_TYPE[*]", "MAX_TOOL"}));
+  EXPECT_EQ(problems, (Problems{"C:\\OLD\\$CONFIG.DAT: no definition of MAX_TOOL",
+                                "C:\\NEW\\$CONFIG.DAT: no definition of LOAD_DATA[40] to take "
+                                "its value"}));
+  EXPECT_EQ(drive.Read(kTarget), "LOAD_DATA[1]={M 1.0}\r\n");
+}
+
+TEST_F(FoldexTransfer, AMissingSourceLeavesTheTargetAsItWas) {
+  drive.Write(kTarget, "BASE_DATA[1]={X 0.0}\r\n");
+  EXPECT_FALSE(Run({"BASE_DATA[*]"}));
+  ASSERT_EQ(problems.size(), 1u);
+  EXPECT_EQ(problems[0].rfind("C:\\OLD\\$CONFIG.DAT: cannot read: ", 0), 0u);
+  EXPECT_EQ(drive.Read(kTarget), "BASE_DATA[1]={X 0.0}\r\n");
+}
+
+}  // namespace
+}  // namespace foldex
