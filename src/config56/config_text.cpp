@@ -15,8 +15,7 @@ std::string GetLineFrom(std::string_view text, std::string_view key) {
   return util::Trim(line);
 }
 
-std::string GetBetween(std::string_view text, std::string_view startKey,
-                       std::string_view endMark) {
+std::string GetBetween(std::string_view text, std::string_view startKey, std::string_view endMark) {
   const std::size_t keyPos = util::Upper(text).find(startKey);
   if (keyPos == std::string::npos) return {};
   const std::size_t endPos = text.find(endMark, keyPos);

@@ -10,8 +10,7 @@
 std::string GetLineFrom(std::string_view text, std::string_view key);
 // The text, in its own case, between startKey (upper case, found in any case
 // of text) and the next endMark behind it, trimmed; "" when either is missing.
-std::string GetBetween(std::string_view text, std::string_view startKey,
-                       std::string_view endMark);
+std::string GetBetween(std::string_view text, std::string_view startKey, std::string_view endMark);
 // What follows the first "=" of line, cut at the first ";", trimmed; one
 // blank when line has no "=".
 std::string GetValue(std::string_view line);

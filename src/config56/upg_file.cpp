@@ -46,8 +46,8 @@ std::string MachineDef(const ExAxData& data, int n) {
 }
 
 std::string MachineFrameDat(const ExAxData& data, int n) {
-  return "MACHINE_FRAME_DAT[" + BaseIndex(n) + "]={MACH_DEF_INDEX " + BaseIndex(n) +
-         ",PARENT[] " + Field(data, "ET_Name", n) + ",GEOMETRY[] " + kQuotedBlank + "}";
+  return "MACHINE_FRAME_DAT[" + BaseIndex(n) + "]={MACH_DEF_INDEX " + BaseIndex(n) + ",PARENT[] " +
+         Field(data, "ET_Name", n) + ",GEOMETRY[] " + kQuotedBlank + "}";
 }
 
 std::string FileText(const UpgLines& lines) {
@@ -79,9 +79,8 @@ void AppendUpgLines(const std::string& sourceConfig, const ExAxData& data, UpgLi
   AppendForAxes(data, lines, [&](int n) {
     return "BASE_NAME[" + BaseIndex(n) + ",]=" + Field(data, "Name", n);
   });
-  AppendForAxes(data, lines, [&](int n) {
-    return "BASE_TYPE[" + BaseIndex(n) + "]=" + Field(data, "Type", n);
-  });
+  AppendForAxes(data, lines,
+                [&](int n) { return "BASE_TYPE[" + BaseIndex(n) + "]=" + Field(data, "Type", n); });
   AppendForAxes(data, lines, [&](int n) { return MachineDef(data, n); });
   AppendForAxes(data, lines, [&](int n) { return MachineFrameDat(data, n); });
 }
