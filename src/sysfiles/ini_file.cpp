@@ -1,0 +1,147 @@
+#include "sysfiles/ini_file.h"
+
+#include "app/context.h"
+#include "platform/platform.h"
+#include "util/strings.h"
+
+namespace {
+
+// Lines of a file, read piece by piece. A line ends with CR LF; a lone LF
+// and a last line without its end are taken as well.
+class LineReader {
+ public:
+  platform::Status Open(const std::string& path) { return file_.Open(path); }
+
+  // False at the end of the file or after a read error (see status()).
+  bool Next(std::string& line) {
+    for (;;) {
+      std::size_t end = buffer_.find('\n', start_);
+      if (end != std::string::npos) return Take(line, end, end + 1);
+      if (atEnd_) return start_ < buffer_.size() && Take(line, buffer_.size(), buffer_.size());
+      Fill();
+    }
+  }
+
+  const platform::Status& status() const { return status_; }
+
+ private:
+  bool Take(std::string& line, std::size_t end, std::size_t next) {
+    line.assign(buffer_, start_, end - start_);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    start_ = next;
+    return true;
+  }
+
+  void Fill() {
+    buffer_.erase(0, start_);
+    start_ = 0;
+    char chunk[1 << 14];
+    std::size_t got = 0;
+    status_ = file_.Read(chunk, sizeof chunk, got);
+    if (!status_ || got == 0) atEnd_ = true;
+    buffer_.append(chunk, got);
+  }
+
+  platform::InputFile file_;
+  std::string buffer_;
+  std::size_t start_ = 0;
+  bool atEnd_ = false;
+  platform::Status status_;
+};
+
+struct Section {
+  const char* opening;  // wildcard pattern of the opening marker line
+  const char* closing;  // and of the closing one
+  const char* closingWord;
+  bool cutAtBackslash;  // entries are file names: the folder part goes
+  KeyedList Context::*list;
+  const char* startLine;
+  const char* entrySuffix;
+  const char* endLine;
+};
+
+// The order of the passes is the order of the log.
+const Section kSections[] = {
+    {"*START_SYSTEMFILES*", "*END_SYSTEMFILES*", "END_SYSTEMFILES", true,
+     &Context::SystemFilesList, ".Start reading files (Systemfiles-upgradet separately)",
+     " :will be upgradet separately", ".End reading files (Systemfiles-upgradet separately)"},
+    {"*START_FILENOTTOCONVERT*", "*END_FILENOTTOCONVERT*", "END_FILENOTTOCONVERT", true,
+     &Context::FileNotToConvertList, ".Start reading files (not upgradet and not copied)",
+     " :will not be upgradet and not copied into Dest.File",
+     ".End reading files (not upgradet and not copied)"},
+    {"*START_FILETOCOPY*", "*END_FILETOCOPY*", "END_FILETOCOPY", false, &Context::FileToCopyList,
+     ".Start reading files (only copied from Source to Destination)",
+     " :will be only copied into Dest.File",
+     ".End reading files (only copied from Source to Destination)"},
+};
+
+// Keeps what follows the last backslash. The cut comes before the comment
+// test, so that ";old\X.DAT" yields X.DAT in these sections.
+std::string CutToFileName(std::string line) {
+  for (std::size_t pos = line.find('\\'); pos != std::string::npos && line.size() > 1;
+       pos = line.find('\\'))
+    line.erase(0, pos + 1);
+  return line;
+}
+
+void TakeEntry(Context& context, const Section& section, std::string line) {
+  if (section.cutAtBackslash) line = CutToFileName(std::move(line));
+  if (line.find_first_of(";[]") != std::string::npos) return;
+  std::string entry = util::Trim(line);
+  // A line ending in a backslash names a folder, no file.
+  if (entry.empty()) return;
+  (context.*section.list).Add(entry);
+  context.Log(".  " + entry + section.entrySuffix);
+}
+
+void ReadPass(Context& context, const std::string& path, const Section& section) {
+  context.Log(section.startLine);
+  LineReader reader;
+  if (platform::Status status = reader.Open(path); !status) {
+    context.Log("# Can not open ini-File: " + path + " : " + status.reason);
+    context.Log(section.endLine);
+    return;
+  }
+  bool started = false;
+  bool ended = false;
+  std::string raw;
+  while (!ended && reader.Next(raw)) {
+    std::string line = util::Trim(raw);
+    std::string upper = util::Upper(line);
+    if (util::Like(upper, section.opening)) started = true;
+    if (util::Like(upper, section.closing)) ended = true;
+    if (!line.empty() && started && !ended) TakeEntry(context, section, std::move(line));
+  }
+  if (!reader.status()) {
+    context.Log("# Can not read ini-File: " + path + " : " + reader.status().reason);
+  } else if (started && !ended) {
+    context.Log(std::string("! No line with ") + section.closingWord + " in " + path +
+                ": the section ends at the end of the file");
+  }
+  context.Log(section.endLine);
+}
+
+}  // namespace
+
+void ReadNegativeList(Context& context, const std::string& folder) {
+  context.SystemFilesList.Clear();
+  context.FileNotToConvertList.Clear();
+  context.FileToCopyList.Clear();
+  if (!platform::Exists(folder + "vantrel.ini")) {
+    context.Log("# INI-file not found:" + folder + "vantrel.ini");
+    return;
+  }
+  context.IniFileName = "vantrel.ini";
+  const std::string path = folder + context.IniFileName;
+  {
+    LineReader probe;
+    if (platform::Status status = probe.Open(path); !status) {
+      context.Log("# Can not open ini-File: " + path + " : " + status.reason);
+      return;
+    }
+  }
+  context.Log(".Open the File " + path);
+  context.Log(". +++ Start analysing INI-file : " + folder + "vantrel.ini");
+  for (const Section& section : kSections) ReadPass(context, path, section);
+  context.Log(". +++ End analysing INI-file: " + folder + "vantrel.ini");
+}
