@@ -4,22 +4,24 @@ namespace foldex {
 
 namespace {
 
-std::size_t FindNoCase(std::string_view line, std::string_view marker) {
-  return Upper(line).find(marker);
+enum class Marker { kNone, kOpen, kClose };
+
+// One upper-casing per line: the markers may stand in any case.
+Marker MarkerOf(std::string_view line) {
+  std::string upper = Upper(line);
+  if (upper.find(";FOLD") != std::string::npos) return Marker::kOpen;
+  if (upper.find(";ENDFOLD") != std::string::npos) return Marker::kClose;
+  return Marker::kNone;
 }
 
 }  // namespace
 
-bool IsFoldOpen(std::string_view line) {
-  return FindNoCase(line, ";FOLD") != std::string::npos;
-}
+bool IsFoldOpen(std::string_view line) { return MarkerOf(line) == Marker::kOpen; }
 
-bool IsFoldClose(std::string_view line) {
-  return !IsFoldOpen(line) && FindNoCase(line, ";ENDFOLD") != std::string::npos;
-}
+bool IsFoldClose(std::string_view line) { return MarkerOf(line) == Marker::kClose; }
 
 std::string FoldName(std::string_view openLine) {
-  std::size_t marker = FindNoCase(openLine, ";FOLD");
+  std::size_t marker = Upper(openLine).find(";FOLD");
   if (marker == std::string::npos) return {};
   std::string_view rest = openLine.substr(marker + 5);
   return std::string(Trim(rest.substr(0, rest.find(';'))));
@@ -30,7 +32,8 @@ FoldTree ParseFolds(std::string_view bytes, const std::vector<Line>& lines) {
   std::vector<int> open;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     std::string_view text = TextOf(bytes, lines[i]);
-    if (IsFoldOpen(text)) {
+    Marker marker = MarkerOf(text);
+    if (marker == Marker::kOpen) {
       Fold fold;
       fold.name = FoldName(text);
       fold.key = Upper(fold.name);
@@ -39,7 +42,7 @@ FoldTree ParseFolds(std::string_view bytes, const std::vector<Line>& lines) {
       if (!open.empty()) tree.folds[static_cast<std::size_t>(open.back())].holdsFold = true;
       open.push_back(static_cast<int>(tree.folds.size()));
       tree.folds.push_back(std::move(fold));
-    } else if (IsFoldClose(text)) {
+    } else if (marker == Marker::kClose) {
       if (open.empty()) {
         tree.faults.push_back("line " + std::to_string(i + 1) + ": ENDFOLD without an open fold");
         continue;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "foldex.h"
 #include "support/test_env.h"
 
@@ -97,6 +99,25 @@ TEST_F(FoldexExchange, AMissingTargetIsAProblem) {
   ASSERT_EQ(problems.size(), 1u);
   EXPECT_EQ(problems[0].rfind("C:\\NEW\\SPS.SUB: cannot read: ", 0), 0u);
   EXPECT_FALSE(drive.Exists(kTarget));
+}
+
+TEST_F(FoldexExchange, LargeAndDeeplyNestedFilesTakeLinearTime) {
+  const int count = 50000;
+  std::string store = "; Foldex store: n saved\r\n", target;
+  for (int i = 0; i < count; ++i) {
+    store += ";FOLD F" + std::to_string(i) + "\r\n new\r\n;ENDFOLD\r\n";
+    target += ";FOLD F" + std::to_string(i) + "\r\n old\r\n;ENDFOLD\r\n";
+  }
+  for (int i = 0; i < count; ++i) target += ";FOLD DEEP\r\n";
+  for (int i = 0; i < count; ++i) target += ";ENDFOLD\r\n";
+  drive.Write(kStore, store);
+  drive.Write(kTarget, target);
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(Run());
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  std::string result = drive.Read(kTarget);
+  EXPECT_EQ(result.find(" old"), std::string::npos);
+  EXPECT_EQ(result.size(), target.size());
 }
 
 }  // namespace
