@@ -25,11 +25,4 @@ const std::string& ExAxData::Get(const std::string& key) const {
   return kNone;
 }
 
-bool ExAxData::Contains(const std::string& key) const {
-  for (const auto& entry : entries_) {
-    if (util::EqualsNoCase(entry.first, key)) return true;
-  }
-  return false;
-}
-
 std::string AxisKey(const std::string& field, int n) { return field + std::to_string(n); }

@@ -12,7 +12,6 @@ class ExAxData {
   void Set(const std::string& key, const std::string& value);
   // The value under key, "" when there is none. Keys compare without case.
   const std::string& Get(const std::string& key) const;
-  bool Contains(const std::string& key) const;
   std::size_t size() const { return entries_.size(); }
   const std::vector<std::pair<std::string, std::string>>& entries() const { return entries_; }
 
