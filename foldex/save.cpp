@@ -16,8 +16,10 @@ bool MatchesAny(const std::string& key, const std::vector<std::string>& patterns
   return false;
 }
 
+// A fold without a name cannot be told from the others of its kind, so it
+// is never taken for one of them.
 bool IsSelected(const Fold& fold, const FoldControl& control) {
-  return MatchesAny(fold.key, control.include) && !MatchesAny(fold.key, control.except) &&
+  return !fold.key.empty() && MatchesAny(fold.key, control.include) && !MatchesAny(fold.key, control.except) &&
          !(control.leafOnly && fold.holdsFold);
 }
 

@@ -83,6 +83,16 @@ TEST_F(FoldexRun, TemplateFoldsReplaceTheUserFilesOwnButNotItsUserFolds) {
             ";FOLD USER INI\r\n mine\r\n;ENDFOLD\r\n;ENDFOLD\r\nEND\r\n");
 }
 
+TEST_F(FoldexRun, GeneratedDeclarationsGoIntoTheNewConfiguration) {
+  drive.Write("C:\\Program Files\\Vantrel\\Config_5x-6x.upg",
+              ";automaticaly created file: Vantrel, V1.0.0,    Date: 01.02.2024, Time: 10:11:12\r\n"
+              "\r\nINT MAX_BASE=32\r\nBASE_NAME[17,]=\"AXIS1\"\r\n");
+  drive.Write("C:\\NEW\\$CONFIG.DAT", "DEFDAT $CONFIG\r\nDECL INT MAX_BASE=16\r\nENDDAT\r\n");
+  EXPECT_EQ(Call("C:\\NEW\\$CONFIG.DAT | " + upg + "Config_5x-6x.upg/DAT"), kDone);
+  EXPECT_EQ(drive.Read("C:\\NEW\\$CONFIG.DAT"),
+            "DEFDAT $CONFIG\r\nDECL INT MAX_BASE=32\r\nBASE_NAME[17,]=\"AXIS1\"\r\nENDDAT\r\n");
+}
+
 TEST_F(FoldexRun, BadCommandLineAndMissingControlFile) {
   EXPECT_EQ(Call("C:\\A.SRC " + upg + "sps_sub_of.upg /TXT"), kBadCommandLine);
   EXPECT_EQ(Call("C:\\A.SRC | C:\\nowhere\\x.upg /TXT"), kFailed);

@@ -42,7 +42,7 @@ TEST_F(FoldexSave, NamedFoldsGoWholeAndNestedOnesWithTheirParent) {
 TEST_F(FoldexSave, TemplateSelectionLeavesOutUserFoldsAndFoldsHoldingFolds) {
   drive.Write("C:\\T\\Vorgabe.src",
               "DEF Vorgabe()\n;FOLD INI\n;FOLD BASISTECH INI\n x\n;ENDFOLD\n;FOLD USER INI\n"
-              ";ENDFOLD\n;ENDFOLD\n;FOLD PTP HOME\n;ENDFOLD\nEND\n");
+              ";ENDFOLD\n;ENDFOLD\n;FOLD PTP HOME\n;ENDFOLD\n;FOLD ;%{H}\n;ENDFOLD\nEND\n");
   EXPECT_TRUE(SaveFolds("C:\\T\\Vorgabe.src", kControl, Save({"*"}, {"USER*"}, true), problems));
   EXPECT_EQ(drive.Read(kStore),
             "; Foldex store: 2 saved\r\n;FOLD BASISTECH INI\r\n x\r\n;ENDFOLD\r\n"
