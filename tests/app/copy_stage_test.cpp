@@ -263,14 +263,6 @@ TEST_F(CopyStage, MissingDestinationSystemFolderEndsTheRunBeforeTheIniIsRead) {
   EXPECT_EQ(Log(), expected);
 }
 
-TEST_F(CopyStage, MissingTemplateFolderIsNamedInUpperCase) {
-  std::filesystem::remove_all(drive.Host(kRoot + "\\Template"));
-  EXPECT_EQ(run.Run(kOld + "|" + kNew), 1) << Dump();
-  Lines expected = Head();
-  expected.push_back("# Can not find path: " + kRoot + "\\TEMPLATE");
-  EXPECT_EQ(Log(), expected);
-}
-
 TEST_F(CopyStage, EmptyIniFileGivesThreeEmptyPasses) {
   WriteIni("");
   EXPECT_EQ(RunWithBoxes(0, 0), 0) << Dump();

@@ -190,11 +190,4 @@ TEST(ReadNegativeList, FolderInPlaceOfTheFileIsAnError) {
   EXPECT_EQ(run.lines(), Lines{"# Can not open ini-File: C:\\PROG\\vantrel.ini : Is a directory"});
 }
 
-TEST(ReadNegativeList, EachReadStartsAfresh) {
-  IniRun run("[START_FILETOCOPY]\r\nA.DAT\r\n[END_FILETOCOPY]\r\n");
-  run.drive.Write(kFolder + "vantrel.ini", "[START_FILETOCOPY]\r\nB.DAT\r\n[END_FILETOCOPY]\r\n");
-  ReadNegativeList(run.context, kFolder);
-  EXPECT_EQ(run.toCopy(), Lines{"B.DAT"});
-}
-
 }  // namespace
