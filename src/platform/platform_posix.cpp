@@ -146,20 +146,28 @@ Status WriteAll(int fd, const char* data, std::size_t size) {
   return Status::Ok();
 }
 
-// A temporary file beside target, for writes that replace target in one step.
+// A temporary file beside target, for writes that replace target in one
+// step. Where the file system allows, the file has no name while it is
+// written (O_TMPFILE): a writer killed half-way leaves nothing behind. It
+// gets a name only for the instant between linking and replacing.
 class TempFile {
  public:
   explicit TempFile(const std::string& target) {
     std::size_t slash = target.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
-    if (folder.empty()) folder = "/";
-    path_ = folder + "/.vantrel-tmp-XXXXXX";
+    folder_ = slash == std::string::npos ? "." : target.substr(0, slash);
+    if (folder_.empty()) folder_ = "/";
+    fd_ = open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd_ >= 0) return;
+    path_ = folder_ + "/.vantrel-tmp-XXXXXX";
     fd_ = mkstemp(path_.data());
-    if (fd_ < 0) status_ = Errno();
+    if (fd_ < 0) {
+      status_ = Errno();
+      path_.clear();
+    }
   }
   ~TempFile() {
     if (fd_ >= 0) close(fd_);
-    if (!committed_) unlink(path_.c_str());
+    if (!committed_ && !path_.empty()) unlink(path_.c_str());
   }
   const Status& status() const { return status_; }
   int fd() const { return fd_; }
@@ -167,6 +175,9 @@ class TempFile {
     if (fchmod(fd_, mode) != 0) return Errno();
     if (!dosBits.empty())
       fsetxattr(fd_, kDosAttrib, dosBits.data(), dosBits.size(), 0);
+    if (path_.empty()) {
+      if (Status status = LinkUnnamed(); !status) return status;
+    }
     if (close(fd_) != 0) {
       fd_ = -1;
       return Errno();
@@ -178,7 +189,22 @@ class TempFile {
   }
 
  private:
-  std::string path_;
+  Status LinkUnnamed() {
+    std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      std::string name = folder_ + "/.vantrel-tmp-" + std::to_string(getpid()) + "-" +
+                         std::to_string(attempt);
+      if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        path_ = name;
+        return Status::Ok();
+      }
+      if (errno != EEXIST) return Errno();
+    }
+    return Status::Fail(std::strerror(EEXIST));
+  }
+
+  std::string folder_;
+  std::string path_;  // empty while the file has no name
   int fd_ = -1;
   bool committed_ = false;
   Status status_;
