@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 
 #include "app/carg.h"
@@ -59,6 +60,10 @@ struct Context {
   CFileReg SrcFileReg;
   CFileReg DatFileReg;
   CFileReg SubFileReg;
+
+  // Entries of the source tree whose names differ only in case from a
+  // sibling's: each is reported once per run and left out.
+  std::set<std::string> CaseClashes;
 
   // The windows.
   MainDialog UI;

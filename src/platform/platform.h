@@ -66,6 +66,10 @@ Status CreateFolder(const std::string& path);
 // either the old file or the complete copy, never half written.
 Status CopyFile(const std::string& source, const std::string& target);
 Status DeleteFile(const std::string& path);
+// Removes the temporary files that a writer no longer running left in
+// folder: a program killed in the instant between writing a file and
+// putting it in place.
+void RemoveStaleTempFiles(const std::string& folder);
 
 Status ReadFile(const std::string& path, std::string& bytes);
 // Atomic like CopyFile. A new file gets no special attributes; an existing

@@ -13,6 +13,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <spawn.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -37,6 +38,8 @@ namespace {
 
 constexpr const char* kDosAttrib = "user.DOSATTRIB";
 constexpr int kXattrBits = kHidden | kSystem | kArchive;
+// Temporary files are named with this prefix and the writer's process id.
+constexpr const char* kTempPrefix = ".vantrel-tmp-";
 
 Status Errno() { return Status::Fail(std::strerror(errno)); }
 
@@ -158,7 +161,7 @@ class TempFile {
     if (folder_.empty()) folder_ = "/";
     fd_ = open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
     if (fd_ >= 0) return;
-    path_ = folder_ + "/.vantrel-tmp-XXXXXX";
+    path_ = folder_ + "/" + kTempPrefix + std::to_string(getpid()) + "-XXXXXX";
     fd_ = mkstemp(path_.data());
     if (fd_ < 0) {
       status_ = Errno();
@@ -192,7 +195,7 @@ class TempFile {
   Status LinkUnnamed() {
     std::string self = "/proc/self/fd/" + std::to_string(fd_);
     for (int attempt = 0; attempt < 100; ++attempt) {
-      std::string name = folder_ + "/.vantrel-tmp-" + std::to_string(getpid()) + "-" +
+      std::string name = folder_ + "/" + kTempPrefix + std::to_string(getpid()) + "-" +
                          std::to_string(attempt);
       if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
         path_ = name;
@@ -226,6 +229,23 @@ Status CheckTargetIsNoFolder(const std::string& target) {
 }  // namespace
 
 std::string HostPath(const std::string& path) { return MapPath(path); }
+
+void RemoveStaleTempFiles(const std::string& folder) {
+  std::string host = MapPath(folder);
+  DIR* dir = host.empty() ? nullptr : opendir(host.c_str());
+  if (!dir) return;
+  const std::size_t prefix = std::strlen(kTempPrefix);
+  std::vector<std::string> stale;
+  while (dirent* entry = readdir(dir)) {
+    std::string name = entry->d_name;
+    if (name.compare(0, prefix, kTempPrefix) != 0) continue;
+    long pid = std::strtol(name.c_str() + prefix, nullptr, 10);
+    if (pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+      stale.push_back(host + "/" + name);
+  }
+  closedir(dir);
+  for (const std::string& path : stale) unlink(path.c_str());
+}
 
 bool Exists(const std::string& path) {
   std::string host = MapPath(path);

@@ -94,13 +94,14 @@ void TakeEntry(Context& context, const Section& section, std::string line) {
   context.Log(".  " + entry + section.entrySuffix);
 }
 
-void ReadPass(Context& context, const std::string& path, const Section& section) {
+// Returns whether a marker line of the section was found.
+bool ReadPass(Context& context, const std::string& path, const Section& section) {
   context.Log(section.startLine);
   LineReader reader;
   if (platform::Status status = reader.Open(path); !status) {
     context.Log("# Can not open ini-File: " + path + " : " + status.reason);
     context.Log(section.endLine);
-    return;
+    return false;
   }
   bool started = false;
   bool ended = false;
@@ -115,10 +116,11 @@ void ReadPass(Context& context, const std::string& path, const Section& section)
   if (!reader.status()) {
     context.Log("# Can not read ini-File: " + path + " : " + reader.status().reason);
   } else if (started && !ended) {
-    context.Log(std::string("! No line with ") + section.closingWord + " in " + path +
+    context.Log(std::string("# No line with ") + section.closingWord + " in " + path +
                 ": the section ends at the end of the file");
   }
   context.Log(section.endLine);
+  return started || ended;
 }
 
 }  // namespace
@@ -142,6 +144,10 @@ void ReadNegativeList(Context& context, const std::string& folder) {
   }
   context.Log(".Open the File " + path);
   context.Log(". +++ Start analysing INI-file : " + folder + "vantrel.ini");
-  for (const Section& section : kSections) ReadPass(context, path, section);
+  bool anySection = false;
+  for (const Section& section : kSections) anySection |= ReadPass(context, path, section);
+  // A file without any of its sections is no control file (cut off,
+  // overwritten, or of another program): the run must not look clean.
+  if (!anySection) context.Log("# No section found in ini-File: " + path);
   context.Log(". +++ End analysing INI-file: " + folder + "vantrel.ini");
 }

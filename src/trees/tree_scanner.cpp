@@ -27,6 +27,14 @@ bool PassesFilter(const std::string& name, const std::string& filter) {
   return filter.empty() || util::EndsWithNoCase(name, filter);
 }
 
+// On the controller's file system two names that differ only in case are
+// one name: the second entry would overwrite the first in the destination.
+// The listing puts such names side by side; the later one is left out.
+void ReportCaseClash(Context& context, const std::string& kept, const std::string& leftOut) {
+  if (context.CaseClashes.insert(leftOut).second)
+    context.Log("# " + leftOut + " : name differs from " + kept + " only in case, left out");
+}
+
 // Breadth first with a queue of folders, so that deep trees need neither
 // recursion nor more memory than the list of what was found.
 void WalkTree(Context& context, const std::string& start, const WalkRules& rules,
@@ -42,8 +50,13 @@ void WalkTree(Context& context, const std::string& start, const WalkRules& rules
       context.Log("# Can not read folder: " + folder + " : " + status.reason);
       continue;
     }
-    for (const platform::DirEntry& entry : entries) {
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      const platform::DirEntry& entry = entries[i];
       std::string path = folder + "\\" + entry.name;
+      if (i > 0 && util::EqualsNoCase(entry.name, entries[i - 1].name)) {
+        ReportCaseClash(context, folder + "\\" + entries[i - 1].name, path);
+        continue;
+      }
       if (!entry.failure.empty()) {
         context.Log("# Can not read entry: " + path + " : " + entry.failure);
         continue;

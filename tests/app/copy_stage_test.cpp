@@ -208,7 +208,7 @@ TEST_F(CopyStage, FaultyEntriesAreReportedAndTheOthersStillCopied) {
 
   Lines log = Log();
   EXPECT_NE(std::find(log.begin(), log.end(),
-                      "! No line with END_FILETOCOPY in C:\\PROG\\vantrel.ini: the section ends "
+                      "# No line with END_FILETOCOPY in C:\\PROG\\vantrel.ini: the section ends "
                       "at the end of the file"),
             log.end());
   EXPECT_EQ(From(". - - - START COPYING FILES - - -"),
@@ -263,9 +263,9 @@ TEST_F(CopyStage, MissingDestinationSystemFolderEndsTheRunBeforeTheIniIsRead) {
   EXPECT_EQ(Log(), expected);
 }
 
-TEST_F(CopyStage, EmptyIniFileGivesThreeEmptyPasses) {
+TEST_F(CopyStage, EmptyIniFileGivesThreeEmptyPassesAndAnError) {
   WriteIni("");
-  EXPECT_EQ(RunWithBoxes(0, 0), 0) << Dump();
+  EXPECT_EQ(RunWithBoxes(0, 0), 1) << Dump();
   Lines expected = NegativeListStage({
       ".Start reading files (Systemfiles-upgradet separately)",
       ".End reading files (Systemfiles-upgradet separately)",
@@ -273,6 +273,7 @@ TEST_F(CopyStage, EmptyIniFileGivesThreeEmptyPasses) {
       ".End reading files (not upgradet and not copied)",
       ".Start reading files (only copied from Source to Destination)",
       ".End reading files (only copied from Source to Destination)",
+      "# No section found in ini-File: C:\\PROG\\vantrel.ini",
   });
   Lines log = From(". - - - START READING THE NEGATIVE LIST - - -");
   log.resize(std::min(log.size(), expected.size() - 1));

@@ -41,6 +41,10 @@ class Samples : public ::testing::Test {
   Lines Log() const {
     return testenv::ReadLogLines(drive.Host("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log"));
   }
+  std::string LastLine() const {
+    Lines log = Log();
+    return log.empty() ? std::string() : log.back();
+  }
   TreeSnapshot Destination() const {
     TreeSnapshot tree = testenv::Snapshot(drive.Host("C:\\QVD\\ROBOTER"));
     for (auto it = tree.begin(); it != tree.end();)
@@ -122,14 +126,14 @@ TEST_F(Samples, SourceIsUnchangedAfterAnAbortedRun) {
   fs::remove_all(drive.Host("C:\\QVD\\ROBOTER\\Template"));
   BatchRun run(kProgram);
   EXPECT_EQ(run.Run(kCommand), 1);
-  EXPECT_EQ(Log().back(), "# Can not find path: C:\\QVD\\ROBOTER\\TEMPLATE");
+  EXPECT_EQ(LastLine(), "# Can not find path: C:\\QVD\\ROBOTER\\TEMPLATE");
   ExpectSourceUnchanged();
 }
 
 TEST_F(Samples, DestinationInsideTheSourceIsRefusedAndNothingIsWritten) {
   BatchRun run(kProgram);
   EXPECT_EQ(run.Run("C:\\QVD_OLDINST\\QVD\\R1|C:\\QVD_OLDINST\\QVD\\R1\\Program\\Pallet"), 1);
-  EXPECT_EQ(Log().back(), "# ERROR: source path = destination path");
+  EXPECT_EQ(LastLine(), "# ERROR: source path = destination path");
   ExpectSourceUnchanged();
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -171,6 +172,22 @@ TEST(PlatformPaths, SameOrNestedFollowsLinksAndCase) {
   EXPECT_TRUE(platform::SameOrNested("C:\\ALIAS\\R1\\NEW", "C:\\OLD\\R1"));
   EXPECT_FALSE(platform::SameOrNested("C:\\OLD\\R1", "C:\\OTHER"));
   EXPECT_FALSE(platform::SameOrNested("C:\\OLD\\R1", "C:\\OLD\\R1X"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PlatformFiles, StaleTemporaryFilesOfEndedWritersAreRemoved) {
+  ScratchDrive drive;
+  std::string own = ".vantrel-tmp-" + std::to_string(getpid()) + "-0";
+  drive.Write("C:\\D\\.vantrel-tmp-4194303-0", "left by a killed writer");
+  drive.Write("C:\\D\\" + own, "still being written");
+  drive.Write("C:\\D\\A.SRC", "customer's");
+  platform::RemoveStaleTempFiles("C:\\D");
+  EXPECT_FALSE(drive.Exists("C:\\D\\.vantrel-tmp-4194303-0"));
+  EXPECT_TRUE(drive.Exists("C:\\D\\" + own));
+  EXPECT_TRUE(drive.Exists("C:\\D\\A.SRC"));
 }
 
 }  // namespace

@@ -144,7 +144,7 @@ TEST(ReadNegativeList, MissingClosingMarkerKeepsTheEntriesUpToTheEnd) {
   EXPECT_EQ(run.lines(),
             Log({".  B.DAT" + kSys},
                 {".  A.DAT" + kNot, ".  B.DAT" + kNot,
-                 "! No line with END_FILENOTTOCONVERT in C:\\PROG\\vantrel.ini: the section ends "
+                 "# No line with END_FILENOTTOCONVERT in C:\\PROG\\vantrel.ini: the section ends "
                  "at the end of the file"},
                 {}));
 }
