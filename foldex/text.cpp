@@ -25,40 +25,11 @@ std::string FileBreak(std::string_view bytes, const std::vector<Line>& lines) {
   return "\r\n";
 }
 
-std::string Upper(std::string_view text) {
-  std::string result(text);
-  for (char& c : result)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return result;
-}
-
 std::string_view Trim(std::string_view text) {
   std::size_t first = text.find_first_not_of(" \t");
   if (first == std::string_view::npos) return {};
   std::size_t last = text.find_last_not_of(" \t");
   return text.substr(first, last - first + 1);
-}
-
-bool Like(std::string_view text, std::string_view pattern) {
-  // Greedy matching with one backtrack point: no recursion, and linear for
-  // patterns with a single star.
-  std::size_t t = 0, p = 0, starP = std::string_view::npos, starT = 0;
-  while (t < text.size()) {
-    if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == text[t])) {
-      ++t;
-      ++p;
-    } else if (p < pattern.size() && pattern[p] == '*') {
-      starP = p++;
-      starT = t;
-    } else if (starP != std::string_view::npos) {
-      p = starP + 1;
-      t = ++starT;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
-  return p == pattern.size();
 }
 
 bool HasWildcard(std::string_view pattern) {

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "util/strings.h"
+
 namespace foldex {
 
 // One line of a file: its text is bytes [begin, end), its line break
@@ -32,12 +34,10 @@ inline std::string_view BreakOf(std::string_view bytes, const Line& line) {
 // for a file of at most one unbroken line.
 std::string FileBreak(std::string_view bytes, const std::vector<Line>& lines);
 
-std::string Upper(std::string_view text);
+using util::Like;
+using util::Upper;
 // Removes blanks and tabs at both ends.
 std::string_view Trim(std::string_view text);
-// Wildcards: "*" any run of characters, "?" one character. Exact otherwise;
-// callers upper-case both sides.
-bool Like(std::string_view text, std::string_view pattern);
 bool HasWildcard(std::string_view pattern);
 
 }  // namespace foldex
