@@ -26,9 +26,9 @@ bool InitLog(Context& context) {
   }
   lumo.LogCreate(platform::HostPath(context.LogFilePath), 0);
   lumo.SetErrorCounter(0);
-  if (!platform::FileExists(context.LogFilePath)) return false;
   lumo.LogWrite(".Used LUMO.DLL: " + util::Trim(platform::ToBackslashes(loadDir)));
-  return true;
+  // A library may create the file only with its first line: ask after it.
+  return platform::FileExists(context.LogFilePath);
 }
 
 void ReadErrorCount(Context& context) { context.ErrorCount = context.Lumo->GetErrorCounter(); }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+struct Context;
+
 class MainDialog {
  public:
   // Selection boxes: a box counts as ticked when its value is 1.
@@ -21,6 +23,12 @@ class MainDialog {
   bool Checkval() const;
 
   static bool Ticked(int box) { return box == 1; }
+
+  // The Run button: validates the entries, then makes one run. The dialog
+  // stays open afterwards.
+  void Run_Click(Context& context);
+  // The Exit button: ends the program at once with exit code 0.
+  [[noreturn]] void Leave_Click();
 
  private:
   void SetAllBoxes(int value);

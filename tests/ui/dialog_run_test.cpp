@@ -1,0 +1,125 @@
+// The dialog's Run button and interactive runs.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/run.h"
+#include "support/test_env.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using testenv::ScratchDrive;
+using Lines = std::vector<std::string>;
+
+const std::string kOld = "C:\\QVD_OLDINST\\QVD\\R1";
+const std::string kNew = "C:\\QVD\\ROBOTER\\QVD\\R1";
+
+struct Message {
+  std::string text;
+  MessageIcon icon;
+  bool operator==(const Message&) const = default;
+};
+
+class Interactive : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testenv::MakeProgramFolder(drive, "C:\\PROG", true);
+    drive.MakeFolder(kOld + "\\System");
+    drive.MakeFolder(kOld + "\\Program");
+    drive.MakeFolder(kNew + "\\System");
+    drive.Write("C:\\QVD\\ROBOTER\\Template\\Vorgabe.src", "");
+    drive.Write("C:\\QVD\\ROBOTER\\Template\\Vorgabe.dat", "");
+    drive.MakeFolder("C:\\QVD\\ROBOTER\\LOG");
+    Context& context = run.context;
+    context.BatchMode = false;
+    context.StdForm.Load();
+    context.UI.Form_Load();
+    context.UI.SourcePath = kOld;
+    context.UI.DestPath = kNew;
+    context.MessageBox = [this](const std::string& text, MessageIcon icon) {
+      messages.push_back({text, icon});
+    };
+  }
+  Lines Log() const {
+    return testenv::ReadLogLines(drive.Host("C:\\QVD\\ROBOTER\\LOG\\Vantrel_Man.log"));
+  }
+
+  ScratchDrive drive;
+  testenv::BatchRun run{"C:\\PROG"};
+  std::vector<Message> messages;
+};
+
+TEST_F(Interactive, NothingSelectedStartsNothingEvenWithWrongPaths) {
+  run.context.UI.SourcePath = "C:\\NOWHERE";
+  run.context.UI.Run_Click(run.context);
+  EXPECT_EQ(messages, (std::vector<Message>{{"Nothing selected !", MessageIcon::kInformation}}));
+  EXPECT_FALSE(drive.Exists("C:\\QVD\\ROBOTER\\LOG\\Vantrel_Man.log"));
+}
+
+TEST_F(Interactive, MissingFoldersAreNamedAsTyped) {
+  run.context.UI.SelAll_Click();
+  run.context.UI.SourcePath = "C:\\Nowhere ";
+  run.context.UI.Run_Click(run.context);
+  run.context.UI.SourcePath = kOld;
+  run.context.UI.DestPath = "C:\\Gone";
+  run.context.UI.Run_Click(run.context);
+  EXPECT_EQ(messages, (std::vector<Message>{{"Source Path not found: C:\\Nowhere ", MessageIcon::kNone},
+                                            {"Destination Path not found: C:\\Gone", MessageIcon::kNone}}));
+  EXPECT_FALSE(drive.Exists("C:\\QVD\\ROBOTER\\LOG\\Vantrel_Man.log"));
+}
+
+TEST_F(Interactive, EqualPathsWarnAndTheRunRefusesThem) {
+  run.context.UI.SelAll_Click();
+  run.context.UI.DestPath = "c:\\qvd_oldinst\\qvd\\r1";
+  run.context.UI.Run_Click(run.context);
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[0], (Message{"Source Path = Destination Path", MessageIcon::kCritical}));
+  EXPECT_EQ(messages[1].text, "1 Error(s) occurred !\r\n\r\nFor details see logfile: "
+                              "C:\\QVD\\ROBOTER\\LOG\\Vantrel_Man.log");
+  Lines log = Log();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back(), "# ERROR: source path = destination path");
+}
+
+TEST_F(Interactive, RunWithoutErrorsEndsSilentlyAndTheDialogStays) {
+  run.context.UI.SelAll_Click();
+  run.context.UI.CONFIG_DAT = 0;
+  run.context.UI.SPS_SUB = 0;
+  run.context.UI.IR_STOPM_SRC = 0;
+  run.context.UI.Run_Click(run.context);
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(run.context.ErrorCount, 0);
+  EXPECT_FALSE(run.context.StdForm.Visible);
+  Lines log = Log();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back(), ".Transferring File/Folder Attributes");
+  EXPECT_EQ(run.context.UI.Userfiles, 1);  // the boxes keep their state
+}
+
+TEST_F(Interactive, RunWithErrorsShowsTheirCount) {
+  run.context.UI.SelAll_Click();
+  fs::remove_all(drive.Host(kNew + "\\System"));
+  drive.MakeFolder(kNew + "\\System");
+  run.context.UI.Run_Click(run.context);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].icon, MessageIcon::kCritical);
+  EXPECT_EQ(messages[0].text.substr(messages[0].text.find(' ')),
+            " Error(s) occurred !\r\n\r\nFor details see logfile: "
+            "C:\\QVD\\ROBOTER\\LOG\\Vantrel_Man.log");
+  EXPECT_EQ(std::to_string(run.context.ErrorCount), messages[0].text.substr(0, messages[0].text.find(' ')));
+}
+
+TEST(Dialog, LeaveEndsTheProgramWithExitCode0) {
+  MainDialog dialog;
+  try {
+    dialog.Leave_Click();
+    FAIL() << "Leave_Click returned";
+  } catch (const ProcessEnd& end) {
+    EXPECT_EQ(end.exitCode, 0);
+  }
+}
+
+}  // namespace
