@@ -97,6 +97,18 @@ TEST_F(CheckPair, MissingDestinationAfterTheSourceWasFound) {
   EXPECT_EQ(run.context.FoundDestFile, "");
 }
 
+// A folder of the file's name is no file; a hidden file is one.
+TEST_F(CheckPair, AFolderIsNoFileAHiddenFileIs) {
+  drive.Write(kOld + "\\System\\SPS.SUB", "old");
+  ASSERT_TRUE(platform::SetAttributes(kOld + "\\System\\SPS.SUB", platform::kHidden));
+  drive.MakeFolder(kNew + "\\System\\SPS.SUB");
+  InWork("System\\SPS.SUB", false);
+  EXPECT_FALSE(CheckFilePair(run.context));
+  EXPECT_EQ(log.lines, (Lines{".Check file: System\\SPS.SUB",
+                              ".Source file found:  " + kOld + "\\System\\SPS.SUB",
+                              "# " + kNew + "\\System\\SPS.SUB not found"}));
+}
+
 using SystemFileSteps = ExchangeSteps;
 
 TEST_F(SystemFileSteps, SpsSubSavesThenExchanges) {
@@ -228,6 +240,20 @@ TEST_F(KillFiles, DeletesOrdinaryAndReadOnlyFilesInAnyCase) {
   EXPECT_FALSE(Has("B.ADD"));
   EXPECT_FALSE(Has("c.add"));
   EXPECT_TRUE(Has("keep.upg"));
+  EXPECT_EQ(run.lines(), Lines{});
+}
+
+// Only ordinary files are looked for: hidden and system ones stay.
+TEST_F(KillFiles, HiddenAndSystemFilesArePassedOver) {
+  drive.Write("C:\\UPG\\hidden.add", "h");
+  drive.Write("C:\\UPG\\system.add", "s");
+  drive.Write("C:\\UPG\\plain.add", "p");
+  ASSERT_TRUE(platform::SetAttributes("C:\\UPG\\hidden.add", platform::kHidden));
+  ASSERT_TRUE(platform::SetAttributes("C:\\UPG\\system.add", platform::kSystem));
+  KillFilesByExtension(run.context, "C:\\UPG\\", "add");
+  EXPECT_TRUE(Has("hidden.add"));
+  EXPECT_TRUE(Has("system.add"));
+  EXPECT_FALSE(Has("plain.add"));
   EXPECT_EQ(run.lines(), Lines{});
 }
 

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <unistd.h>
+
 #include "support/test_env.h"
 
 namespace fs = std::filesystem;
@@ -51,6 +53,30 @@ TEST_F(Exchange, NonZeroExitCodeIsOnlyAWarning) {
   EXPECT_EQ(run.lines(),
             Lines{"! Foldex.exe ended with exit code 3: C:\\PROG\\Foldex.exe x|y /TXT"});
   EXPECT_EQ(run.log.counter, 0);
+}
+
+// A killed program may leave a finished temporary file beside its target
+// and in the control folder; those of a writer still running stay.
+TEST_F(Exchange, NonZeroExitCodeSweepsTheTemporaryFilesOfEndedWriters) {
+  ReplaceFoldex("#!/bin/sh\nexit 137\n");
+  const std::string dead = ".vantrel-tmp-4194303-a";
+  const std::string own = ".vantrel-tmp-" + std::to_string(getpid()) + "-a";
+  const Lines folders = {"C:\\NEW\\System\\", "C:\\PROG\\Vantrel\\"};
+  for (const std::string& folder : folders) {
+    drive.Write(folder + dead, "left");
+    drive.Write(folder + own, "writing");
+  }
+  drive.Write("C:\\NEW\\System\\SPS.SUB", "new");
+  const std::string arguments =
+      "C:\\NEW\\System\\SPS.SUB | C:\\PROG\\Vantrel\\sps_sub_nf.upg /TXT";
+  EXPECT_EQ(RunAndWait(run.context, arguments), 137);
+  EXPECT_EQ(run.lines(),
+            Lines{"! Foldex.exe ended with exit code 137: C:\\PROG\\Foldex.exe " + arguments});
+  for (const std::string& folder : folders) {
+    EXPECT_FALSE(drive.Exists(folder + dead)) << folder;
+    EXPECT_TRUE(drive.Exists(folder + own)) << folder;
+  }
+  EXPECT_TRUE(drive.Exists("C:\\NEW\\System\\SPS.SUB"));
 }
 
 TEST_F(Exchange, ProgramFolderWithBlanksStartsTheExchangeProgramItself) {
