@@ -87,9 +87,9 @@ std::string CutToFileName(std::string line) {
 void TakeEntry(Context& context, const Section& section, std::string line) {
   if (section.cutAtBackslash) line = CutToFileName(std::move(line));
   if (line.find_first_of(";[]") != std::string::npos) return;
+  // A line ending in a backslash is cut to nothing and still taken: the
+  // empty name matches no file, and the log shows what the line gave.
   std::string entry = util::Trim(line);
-  // A line ending in a backslash names a folder, no file.
-  if (entry.empty()) return;
   (context.*section.list).Add(entry);
   context.Log(".  " + entry + section.entrySuffix);
 }

@@ -105,9 +105,20 @@ TEST(ReadNegativeList, CutAtTheBackslashComesBeforeTheCommentTest) {
   IniRun run("[START_SYSTEMFILES]\r\n" + body + "[END_SYSTEMFILES]\r\n" +
              "[START_FILENOTTOCONVERT]\r\n" + body + "[END_FILENOTTOCONVERT]\r\n" +
              "[START_FILETOCOPY]\r\n" + body + "[END_FILETOCOPY]\r\n");
-  EXPECT_EQ(run.systemFiles(), (Lines{"X.DAT", "Y.DAT"}));
-  EXPECT_EQ(run.notToConvert(), (Lines{"X.DAT", "Y.DAT"}));
+  EXPECT_EQ(run.systemFiles(), (Lines{"X.DAT", "Y.DAT", ""}));
+  EXPECT_EQ(run.notToConvert(), (Lines{"X.DAT", "Y.DAT", ""}));
   EXPECT_EQ(run.toCopy(), (Lines{"Sub\\Deep\\Y.DAT", "Folder\\"}));
+  EXPECT_EQ(run.lines(),
+            Log({".  X.DAT" + kSys, ".  Y.DAT" + kSys, ".  " + kSys},
+                {".  X.DAT" + kNot, ".  Y.DAT" + kNot, ".  " + kNot},
+                {".  Sub\\Deep\\Y.DAT" + kCopy, ".  Folder\\" + kCopy}));
+}
+
+// The cut stops when one character is left: a lone backslash stays.
+TEST(ReadNegativeList, CutLeavesALoneBackslash) {
+  IniRun run("[START_SYSTEMFILES]\r\n\\\r\nA\\\\\r\n  B\\ C.DAT\r\n[END_SYSTEMFILES]\r\n");
+  EXPECT_EQ(run.systemFiles(), (Lines{"\\", "C.DAT"}));
+  EXPECT_EQ(run.lines(), Log({".  \\" + kSys, ".  \\" + kSys, ".  C.DAT" + kSys}, {}, {}));
 }
 
 TEST(ReadNegativeList, DuplicateKeptOnceButLoggedTwice) {
