@@ -80,12 +80,11 @@ std::string StartFolder(std::string path) {
   return path;
 }
 
+// Every read moves on, past the end too: entries that a later scan appends
+// are read from the position reached, as with any other read.
 std::string NextOf(const std::vector<std::string>& list, std::size_t& position) {
-  if (position >= list.size()) {
-    position = list.size() + 1;
-    return {};
-  }
-  return list[position++];
+  ++position;
+  return position <= list.size() ? list[position - 1] : std::string();
 }
 
 void Raise(const std::function<void(const std::string&)>& event, const std::string& path) {

@@ -165,6 +165,26 @@ TEST(TreeTool, SecondScanAppends) {
   EXPECT_EQ(ReadAll(tool), (Lines{"a", "b"}));
 }
 
+// The read position counts every read: two reads past the end pass over
+// the first two entries that a later scan appends.
+TEST(TreeTool, ReadsPastTheEndCountForAppendedEntries) {
+  ScratchDrive drive;
+  drive.Write("C:\\T\\a", "");
+  drive.Write("C:\\U\\b", "");
+  drive.Write("C:\\U\\c", "");
+  drive.Write("C:\\U\\d", "");
+  MemoryRun run;
+  TreeTool tool(run.context);
+  tool.scanTree("C:\\T");
+  tool.rewindFileList();
+  EXPECT_EQ(tool.getNextFile(), "a");
+  EXPECT_EQ(tool.getNextFile(), "");
+  EXPECT_EQ(tool.getNextFile(), "");
+  tool.scanTree("C:\\U");
+  EXPECT_EQ(tool.getNextFile(), "d");
+  EXPECT_EQ(tool.getNextFile(), "");
+}
+
 TEST(TreeTool, LinkedFoldersAreNeverEntered) {
   ScratchDrive drive;
   drive.Write("C:\\Outside\\secret.src", "");
