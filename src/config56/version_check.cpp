@@ -58,17 +58,17 @@ void DecideAndMigrate(Context& context, const std::string& source, const std::st
 
 // A file that exists but cannot be read would pass as an empty one: an
 // unreadable destination as a 6.x file, unreadable machine data as axes
-// without names. So the check ends there, after every file has been tried
-// and each failure logged.
+// without names. So the first such failure ends the check, with its one
+// error line; a missing file is an empty text and the reading goes on.
 void CheckConfigVersion(Context& context) {
-  std::string source, dest, machine;
-  const ReadResult results[] = {
-      ReadConfigFile(context, context.Arg.Source + "\\" + context.SourceFileName, source),
-      ReadConfigFile(context, context.Arg.Dest + "\\" + context.DestFileName, dest),
-      ReadConfigFile(context, context.Arg.Source + "\\Mada\\$machine.dat", machine),
+  auto unreadable = [&context](const std::string& path, std::string& text) {
+    return ReadConfigFile(context, path, text) == ReadResult::kFailed;
   };
-  for (ReadResult result : results) {
-    if (result == ReadResult::kFailed) return;
+  std::string source, dest, machine;
+  if (unreadable(context.Arg.Source + "\\" + context.SourceFileName, source) ||
+      unreadable(context.Arg.Dest + "\\" + context.DestFileName, dest) ||
+      unreadable(context.Arg.Source + "\\Mada\\$machine.dat", machine)) {
+    return;
   }
   DecideAndMigrate(context, source, dest, machine);
 }

@@ -41,8 +41,10 @@ std::size_t NumberLength(std::string_view text) {
 
 }  // namespace
 
+// A component written with a tab after its letter still counts: read as no
+// number, it would make a placed axis a zero frame that is not migrated.
 float LeadingFloat(std::string_view text) {
-  text = text.substr(std::min(text.find_first_not_of(' '), text.size()));
+  text = text.substr(std::min(text.find_first_not_of(" \t"), text.size()));
   const std::size_t length = NumberLength(text);
   if (length == 0) return 0.0f;
   // strtof gets a copy that holds the number alone, in the form it reads in

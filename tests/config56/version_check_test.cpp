@@ -200,15 +200,27 @@ TEST_F(VersionCheck, MissingDestinationCountsAsV6) {
   EXPECT_EQ(FoldexCalls().size(), 1u);
 }
 
-TEST_F(VersionCheck, UnreadableFileEndsTheCheckAfterAllAreRead) {
+// The first file that cannot be read ends the check there: the files after
+// it are not read, so a missing one is not reported either.
+TEST_F(VersionCheck, UnreadableFileEndsTheCheckAtOnce) {
   if (!std::filesystem::is_regular_file("/proc/self/mem")) GTEST_SKIP() << "no /proc";
   run.context.Arg.Source = "\\proc\\self";
   run.context.SourceFileName = "mem";
   drive.Write(kDestConfig, kV6);
   CheckConfigVersion(run.context);
-  EXPECT_EQ(run.lines(), (Lines{"# Can not read: \\proc\\self\\mem (Input/output error)",
-                                "#. File not found\\proc\\self\\Mada\\$machine.dat"}));
+  EXPECT_EQ(run.lines(), (Lines{"# Can not read: \\proc\\self\\mem (Input/output error)"}));
   EXPECT_TRUE(FoldexCalls().empty());
+}
+
+TEST_F(VersionCheck, UnreadableDestinationEndsTheCheckAfterTheMissingSource) {
+  if (!std::filesystem::is_regular_file("/proc/self/mem")) GTEST_SKIP() << "no /proc";
+  run.context.Arg.Dest = "\\proc\\self";
+  run.context.DestFileName = "mem";
+  drive.Write(kMachineData, "$ET1_NAME[]=\"E1\"\r\n");
+  CheckConfigVersion(run.context);
+  EXPECT_EQ(run.lines(), (Lines{"#. File not found" + kSourceConfig,
+                                "# Can not read: \\proc\\self\\mem (Input/output error)"}));
+  EXPECT_EQ(run.log.counter, 2);
 }
 
 }  // namespace

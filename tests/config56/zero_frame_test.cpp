@@ -14,6 +14,7 @@ TEST(LeadingFloat, ReadsTheLeadingDecimalNumber) {
   EXPECT_EQ(LeadingFloat("1200.0"), 1200.0f);
   EXPECT_EQ(LeadingFloat("12.5abc"), 12.5f);
   EXPECT_EQ(LeadingFloat("  -3"), -3.0f);
+  EXPECT_EQ(LeadingFloat("\t \t7.5"), 7.5f);
   EXPECT_EQ(LeadingFloat("+4."), 4.0f);
   EXPECT_EQ(LeadingFloat(".5"), 0.5f);
   EXPECT_EQ(LeadingFloat("1.5E2"), 150.0f);
@@ -66,6 +67,7 @@ TEST(IsZeroFrame, MissingComponentsCountAsZero) {
 
 TEST(IsZeroFrame, OddSpellingNeverFails) {
   EXPECT_TRUE(IsZeroFrame("{X  0.0 , Y 0 ,Z0,A 0,B 0,C 0 }"));
+  EXPECT_FALSE(IsZeroFrame("{X\t1200.0,Y 0,Z 0,A 0,B 0,C 0}"));
   EXPECT_TRUE(IsZeroFrame("{X abc,Y ?,Z 0,A 0,B 0,C 0}"));
   EXPECT_TRUE(IsZeroFrame("{X 0,Y 0,Z 0,A 0,B 0,C 0,E1 5,E2 6}"));
   EXPECT_FALSE(IsZeroFrame("{X " + std::string(10000, '1') + ",Y 0}"));
