@@ -54,15 +54,29 @@ std::string DriveFolder(char drive) {
 }
 
 // The name of an entry of folder that equals name without regard to case.
-std::string MatchInFolder(const std::string& folder, const std::string& name) {
+// Where several do, a folder is preferred when the name leads further down
+// the path (the program "vantrel" beside the folder "Vantrel"), and then
+// the first in byte order, so the choice never depends on the order of
+// the directory.
+std::string MatchInFolder(const std::string& folder, const std::string& name, bool wantFolder) {
   DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
   if (!dir) return {};
   std::string wanted = UpperAscii(name);
   std::string found;
+  bool foundIsFolder = false;
   while (dirent* entry = readdir(dir)) {
-    if (UpperAscii(entry->d_name) == wanted) {
+    if (UpperAscii(entry->d_name) != wanted) continue;
+    bool isFolder = false;
+    if (wantFolder) {
+      struct stat info;
+      std::string child = (folder.empty() ? std::string(".") : folder) + "/" + entry->d_name;
+      isFolder = stat(child.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    }
+    bool better = found.empty() || (isFolder && !foundIsFolder) ||
+                  (isFolder == foundIsFolder && std::string(entry->d_name) < found);
+    if (better) {
       found = entry->d_name;
-      break;
+      foundIsFolder = isFolder;
     }
   }
   closedir(dir);
@@ -81,12 +95,15 @@ std::string MapPath(const std::string& path) {
     host = ".";
   }
   bool parentExists = true;
-  for (const std::string& component : parts.components) {
+  for (std::size_t i = 0; i < parts.components.size(); ++i) {
+    const std::string& component = parts.components[i];
+    const bool last = i + 1 == parts.components.size();
     std::string candidate = host + "/" + component;
     struct stat info;
     if (parentExists && component != "." && component != ".." &&
-        lstat(candidate.c_str(), &info) != 0) {
-      std::string match = MatchInFolder(host.empty() ? "/" : host, component);
+        (last ? lstat(candidate.c_str(), &info) != 0
+              : stat(candidate.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))) {
+      std::string match = MatchInFolder(host.empty() ? "/" : host, component, !last);
       if (!match.empty())
         candidate = host + "/" + match;
       else

@@ -191,3 +191,21 @@ TEST(PlatformFiles, StaleTemporaryFilesOfEndedWritersAreRemoved) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PlatformPaths, AComponentLeadingFurtherIsMatchedToAFolder) {
+  ScratchDrive drive;
+  drive.Write("C:\\P\\vantrel", "the program");
+  drive.Write("C:\\P\\Vantrel\\x.upg", "control");
+  EXPECT_EQ(platform::HostPath("C:\\P\\VANTREL\\x.upg"), drive.root() + "/P/Vantrel/x.upg");
+  EXPECT_EQ(platform::HostPath("C:\\P\\vantrel\\x.upg"), drive.root() + "/P/Vantrel/x.upg");
+  EXPECT_EQ(platform::HostPath("C:\\P\\vantrel"), drive.root() + "/P/vantrel");
+  // Among entries of equal rank the first in byte order wins, whatever the
+  // order of the directory.
+  drive.Write("C:\\Q\\abc", "1");
+  drive.Write("C:\\Q\\ABc", "2");
+  EXPECT_EQ(platform::HostPath("C:\\Q\\aBC"), drive.root() + "/Q/ABc");
+}
+
+}  // namespace
