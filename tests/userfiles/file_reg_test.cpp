@@ -44,6 +44,14 @@ TEST_F(FileRegistry, BreadthFirstWithNumberedLines) {
                    }));
 }
 
+TEST_F(FileRegistry, SameNameInRootAndFolderRegisteredTwice) {
+  Put("Program\\A.SRC");
+  Put("A.SRC");
+  EXPECT_EQ(Find(registry, "src"), (Lines{"A.SRC", "Program\\A.SRC"}));
+  EXPECT_EQ(Log(), (Lines{".1.src file found to upgrade: A.SRC",
+                          ".2.src file found to upgrade: Program\\A.SRC"}));
+}
+
 TEST_F(FileRegistry, EachRegistryCountsFromOne) {
   Put("A.SRC");
   Put("A.DAT");

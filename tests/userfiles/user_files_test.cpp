@@ -232,6 +232,17 @@ TEST_F(UserFileFlow, MissingTemplateTouchesNoFile) {
   EXPECT_EQ(Calls(), Lines{});
 }
 
+// The templates are looked for by listing their paths, which finds a
+// folder of that name as well as a file.
+TEST_F(UserFileFlow, TemplateFoundByListingEvenAsAFolder) {
+  fs::remove(drive.Host(kSrcTemplate));
+  drive.MakeFolder(kSrcTemplate);
+  ConvertUserFiles(run.context);
+  EXPECT_EQ(Log(), (Lines{".UserFiles (SRC) found to upgrade: 0",
+                          ".UserFiles (DAT) found to upgrade: 0",
+                          ".UserFiles (SUB) found to upgrade: 0"}));
+}
+
 TEST_F(UserFileFlow, InteractiveMissingTemplateShowsMessageAndHidesWindow) {
   run.context.BatchMode = false;
   fs::remove(drive.Host(kSrcTemplate));
