@@ -255,6 +255,24 @@ TEST_F(CopyStage, EmptyListLogsTheStageOnly) {
                    kSeparator, ".Transferring File/Folder Attributes"}));
 }
 
+TEST_F(CopyStage, BarMovesByTheStepAfterEachEntry) {
+  for (int entries : {3, 1500}) {
+    std::string ini = "[START_FILETOCOPY]\r\n";
+    for (int i = 0; i < entries; ++i) ini += "Missing" + std::to_string(i) + ".dat\r\n";
+    WriteIni(ini + "[END_FILETOCOPY]\r\n");
+    std::vector<double> bar;
+    run.context.StdForm.OnRepaint = [&](const ProgressWindow& window) {
+      if (window.Visible && window.Information == "Copy Other FILES") bar.push_back(window.Value);
+    };
+    EXPECT_EQ(RunWithBoxes(0, 1), 0) << Dump();
+    std::vector<double> expected = {1000};
+    if (entries == 3) expected.insert(expected.end(), {334, 667, 1000});
+    else expected.insert(expected.end(), 1500, 1);
+    EXPECT_EQ(bar, expected) << entries;
+    EXPECT_EQ(run.context.StdForm.Value, 1000);
+  }
+}
+
 TEST_F(CopyStage, MissingDestinationSystemFolderEndsTheRunBeforeTheIniIsRead) {
   std::filesystem::remove(drive.Host(kNew + "\\System"));
   EXPECT_EQ(run.Run(kOld + "|" + kNew), 1) << Dump();
