@@ -61,9 +61,10 @@ struct Context {
   CFileReg DatFileReg;
   CFileReg SubFileReg;
 
-  // Entries of the source tree whose names differ only in case from a
-  // sibling's: each is reported once per run and left out.
-  std::set<std::string> CaseClashes;
+  // Faults of the source tree that every walk of it meets again (an
+  // unreadable folder, names that differ only in case): each is reported
+  // once per run, so that it counts as one error.
+  std::set<std::string> ReportedFaults;
 
   // The windows.
   MainDialog UI;
@@ -72,6 +73,10 @@ struct Context {
   // Writes one log line through the log library.
   void Log(const std::string& line) {
     if (Lumo) Lumo->LogWrite(line);
+  }
+  // Writes the error line unless the same line was written before in this run.
+  void LogOnce(const std::string& line) {
+    if (ReportedFaults.insert(line).second) Log(line);
   }
   void ShowMessage(const std::string& text, MessageIcon icon) {
     if (MessageBox) MessageBox(text, icon);

@@ -124,7 +124,7 @@ void RunUpgrade(Context& context) {
   context.SrcFileReg = CFileReg();
   context.DatFileReg = CFileReg();
   context.SubFileReg = CFileReg();
-  context.CaseClashes.clear();
+  context.ReportedFaults.clear();
   if (!InitLog(context)) {
     std::string message = "The log file " + platform::HostPath(context.LogFilePath) +
                           " cannot be created; nothing was upgraded.";

@@ -31,8 +31,7 @@ bool PassesFilter(const std::string& name, const std::string& filter) {
 // one name: the second entry would overwrite the first in the destination.
 // The listing puts such names side by side; the later one is left out.
 void ReportCaseClash(Context& context, const std::string& kept, const std::string& leftOut) {
-  if (context.CaseClashes.insert(leftOut).second)
-    context.Log("# " + leftOut + " : name differs from " + kept + " only in case, left out");
+  context.LogOnce("# " + leftOut + " : name differs from " + kept + " only in case, left out");
 }
 
 // Breadth first with a queue of folders, so that deep trees need neither
@@ -47,7 +46,7 @@ void WalkTree(Context& context, const std::string& start, const WalkRules& rules
     queue.pop_front();
     const bool atTop = folder.size() == start.size();
     if (platform::Status status = platform::ListFolder(folder, entries); !status) {
-      context.Log("# Can not read folder: " + folder + " : " + status.reason);
+      context.LogOnce("# Can not read folder: " + folder + " : " + status.reason);
       continue;
     }
     for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -58,7 +57,7 @@ void WalkTree(Context& context, const std::string& start, const WalkRules& rules
         continue;
       }
       if (!entry.failure.empty()) {
-        context.Log("# Can not read entry: " + path + " : " + entry.failure);
+        context.LogOnce("# Can not read entry: " + path + " : " + entry.failure);
         continue;
       }
       if (entry.attributes & platform::kFolder) {

@@ -325,3 +325,24 @@ TEST(TreeTool, WalksALargeTreeQuickly) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TreeTool, CaseTwinsAreLeftOutAndReportedOncePerRun) {
+  testenv::ScratchDrive drive;
+  drive.Write("C:\\T\\P\\twin.src", "small");
+  drive.Write("C:\\T\\P\\TWIN.SRC", "big");
+  testenv::MemoryRun run;
+  for (int scan = 0; scan < 3; ++scan) {
+    TreeTool tool(run.context);
+    tool.setExtensionFilter("src");
+    tool.scanTree("C:\\T");
+    tool.rewindFileList();
+    EXPECT_EQ(tool.getNextFile(), "P\\TWIN.SRC");
+    EXPECT_EQ(tool.getNextFile(), "");
+  }
+  EXPECT_EQ(run.lines(), std::vector<std::string>{"# C:\\T\\P\\twin.src : name differs from "
+                                                  "C:\\T\\P\\TWIN.SRC only in case, left out"});
+}
+
+}  // namespace
