@@ -92,17 +92,17 @@ void Raise(const std::function<void(const std::string&)>& event, const std::stri
 
 }  // namespace
 
-TreeTool::TreeTool(Context& context) : context_(context) {}
+void TreeScanner::rewindFileList() { position_ = 0; }
+
+void TreeScanner::setExtensionFilter(const std::string& positiveFilter) {
+  filter_ = positiveFilter;
+}
+
+std::string TreeScanner::getNextFile() { return NextOf(files_, position_); }
 
 void TreeTool::noMada() { includeMada_ = false; }
 
 void TreeTool::noTP() { includeTP_ = false; }
-
-void TreeTool::rewindFileList() { position_ = 0; }
-
-void TreeTool::setExtensionFilter(const std::string& positiveFilter) { filter_ = positiveFilter; }
-
-std::string TreeTool::getNextFile() { return NextOf(files_, position_); }
 
 void TreeTool::scanTree(std::string pathname) {
   if (!platform::FolderExists(pathname)) return Raise(InvalidPathname, pathname);
@@ -112,14 +112,6 @@ void TreeTool::scanTree(std::string pathname) {
   rules.includeTP = includeTP_;
   WalkTree(context_, StartFolder(pathname), rules, files_);
 }
-
-TreeCopy::TreeCopy(Context& context) : context_(context) {}
-
-void TreeCopy::rewindFileList() { position_ = 0; }
-
-void TreeCopy::setExtensionFilter(const std::string& positiveFilter) { filter_ = positiveFilter; }
-
-std::string TreeCopy::getNextFile() { return NextOf(files_, position_); }
 
 void TreeCopy::scanTree(std::string pathname) {
   int attributes = 0;

@@ -9,53 +9,49 @@
 
 struct Context;
 
-// Collects the files below a start folder. Errors met while walking (an
-// unreadable folder, an entry that vanished) are logged on the context as
-// one error line each, and the walk goes on.
-class TreeTool {
+// What both scanners share: the list of relative paths found, read back one
+// at a time, and the name filter. Errors met while walking (an unreadable
+// folder, an entry that vanished) are logged on the context as one error
+// line each, and the walk goes on.
+class TreeScanner {
  public:
-  explicit TreeTool(Context& context);
-
-  void noMada();
-  void noTP();
   void rewindFileList();
   void setExtensionFilter(const std::string& positiveFilter);
   // The next relative path, or "" past the end.
   std::string getNextFile();
-  void scanTree(std::string pathname);
 
   // Raised when the start path is no folder. Nothing listens by default.
   std::function<void(const std::string& faultPathname)> InvalidPathname;
 
- private:
+ protected:
+  explicit TreeScanner(Context& context) : context_(context) {}
+
   Context& context_;
   std::vector<std::string> files_;
   std::size_t position_ = 0;
   std::string filter_;
+};
+
+// Collects the files below a start folder.
+class TreeTool : public TreeScanner {
+ public:
+  explicit TreeTool(Context& context) : TreeScanner(context) {}
+
+  void noMada();
+  void noTP();
+  void scanTree(std::string pathname);
+
+ private:
   bool includeMada_ = true;
   bool includeTP_ = true;
 };
 
 // Collects every folder and file below a start folder, each folder before
-// the entries inside it, for visiting a whole tree. Errors are logged as
-// with TreeTool.
-class TreeCopy {
+// the entries inside it, for visiting a whole tree.
+class TreeCopy : public TreeScanner {
  public:
-  explicit TreeCopy(Context& context);
+  explicit TreeCopy(Context& context) : TreeScanner(context) {}
 
-  void rewindFileList();
-  void setExtensionFilter(const std::string& positiveFilter);
-  // The next relative path, or "" past the end.
-  std::string getNextFile();
   // A start path that is an existing file ends the run (FinishRun).
   void scanTree(std::string pathname);
-
-  // Raised when the start path is no folder. Nothing listens by default.
-  std::function<void(const std::string& faultPathname)> InvalidPathname;
-
- private:
-  Context& context_;
-  std::vector<std::string> files_;
-  std::size_t position_ = 0;
-  std::string filter_;
 };
