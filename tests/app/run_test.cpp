@@ -138,6 +138,31 @@ TEST_F(RunStart, CompleteRunWalksTheStagesInOrder) {
   EXPECT_EQ(run.context.StdForm.Max, 1005);
 }
 
+TEST_F(RunStart, CompleteRunWithErrorsDeletesTheSavedFoldsAndEndsWith1) {
+  drive.Write("C:\\PROG\\Vantrel\\x.add", "saved");
+  EXPECT_EQ(run.Run(kCommand), 1);  // no templates, no system files
+  EXPECT_GT(run.context.ErrorCount, 0);
+  EXPECT_FALSE(drive.Exists("C:\\PROG\\Vantrel\\x.add"));
+}
+
+TEST_F(RunStart, CompleteRunWithoutErrorsEndsWith0) {
+  for (const char* name : {"$CONFIG.DAT", "SPS.SUB", "IR_STOPM.SRC"}) {
+    drive.Write(kOld + "\\System\\" + name, "DEFDAT X\r\nENDDAT\r\n");
+    drive.Write(kNew + "\\System\\" + name, "DEFDAT X\r\nENDDAT\r\n");
+  }
+  drive.Write(kOld + "\\Mada\\$machine.dat", "DEFDAT $MACHINE\r\nENDDAT\r\n");
+  drive.Write("C:\\QVD\\ROBOTER\\Template\\Vorgabe.src", "");
+  drive.Write("C:\\QVD\\ROBOTER\\Template\\Vorgabe.dat", "");
+  drive.Write("C:\\PROG\\Vantrel\\x.add", "saved");
+  EXPECT_EQ(run.Run(kCommand), 0);
+  std::string errors;
+  for (const std::string& line : Log())
+    if (line[0] == '#') errors += line + "\n";
+  EXPECT_EQ(errors, "");
+  EXPECT_FALSE(drive.Exists("C:\\PROG\\Vantrel\\x.add"));
+  EXPECT_FALSE(run.context.StdForm.Visible);
+}
+
 // The program as a process: usage, version, and the log path on stderr.
 std::string RunProgram(const std::string& arguments, int& exitCode) {
   std::string command = testenv::BuiltProgramFolder() + "/vantrel " + arguments + " 2>&1";
