@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
 
   int exitCode = RunBatch(context);
   context.StdForm.Hide();
-  if (!context.LogFilePath.empty())
+  if (!context.LogFilePath.empty() && platform::FileExists(context.LogFilePath))
     platform::WriteStderr("vantrel: log: " + platform::HostPath(context.LogFilePath) + "\n");
   return exitCode;
 }

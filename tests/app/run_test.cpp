@@ -200,3 +200,37 @@ TEST(Program, BatchRunPrintsTheLogPathAndSplitsArgumentsAlike) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Program, LogThatCannotBeCreatedIsSaidOnStandardErrorWithExitCode1) {
+  testenv::ScratchDrive drive;
+  drive.MakeFolder("C:\\Vantrel.log");
+  int code = 0;
+  std::string output = RunProgram("'C:/A/R1|C:/B/R1'", code);
+  EXPECT_EQ(code, 1);
+  EXPECT_EQ(output, "vantrel: The log file " + drive.root() +
+                        "/Vantrel.log cannot be created; nothing was upgraded.\n");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Program, MissingLogLibraryIsSaidOnStandardErrorWithExitCode1) {
+  testenv::ScratchDrive drive;
+  drive.MakeFolder("C:\\P");
+  fs::copy_file(testenv::BuiltProgramFolder() + "/vantrel", drive.Host("C:\\P\\vantrel"));
+  std::string command = drive.Host("C:\\P\\vantrel") + " 'C:/A/R1|C:/B/R1' 2>&1";
+  std::FILE* pipe = popen(command.c_str(), "r");
+  std::string output;
+  char buffer[512];
+  while (std::size_t got = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, got);
+  int status = pclose(pipe);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+  std::string expected = "vantrel: cannot load the log library " + drive.root() + "/P/liblumo.so: ";
+  EXPECT_EQ(output.substr(0, expected.size()), expected);
+  EXPECT_FALSE(drive.Exists("C:\\Vantrel.log"));
+}
+
+}  // namespace
