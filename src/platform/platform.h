@@ -52,9 +52,15 @@ Status GetAttributes(const std::string& path, int& attributes);
 // Sets read-only, hidden, system and archive; the folder bit is ignored.
 Status SetAttributes(const std::string& path, int attributes);
 
+// How much a listing tells of each entry: all its attributes, or only
+// whether it is a folder (and a link), which walking a tree needs and the
+// file system gives without asking about each entry.
+enum class ListDetail { kAttributes, kKinds };
+
 // Entries of a folder, "." and ".." left out, ordered by their upper-cased
 // names (the controller's file system lists that way).
-Status ListFolder(const std::string& folder, std::vector<DirEntry>& entries);
+Status ListFolder(const std::string& folder, std::vector<DirEntry>& entries,
+                  ListDetail detail = ListDetail::kAttributes);
 // Ordinary files (not hidden, not system, not folders) whose names end
 // in "." + extension, compared without regard to case.
 Status FindFiles(const std::string& folder, const std::string& extension,

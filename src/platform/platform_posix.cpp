@@ -297,7 +297,43 @@ Status SetAttributes(const std::string& path, int attributes) {
   return SetHostAttributes(host, attributes);
 }
 
-Status ListFolder(const std::string& folder, std::vector<DirEntry>& entries) {
+namespace {
+
+// The entry's kind from the directory itself where it tells; links and
+// entries of unknown kind are looked at.
+bool KindFromDirectory(const dirent& entry, const std::string& child, DirEntry& item) {
+  if (child.size() >= PATH_MAX) {
+    item.failure = std::strerror(ENAMETOOLONG);
+    return true;
+  }
+  switch (entry.d_type) {
+    case DT_DIR:
+      item.attributes = kFolder;
+      return true;
+    case DT_REG:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void ExamineEntry(const std::string& child, DirEntry& item) {
+  struct stat info;
+  if (lstat(child.c_str(), &info) != 0) {
+    item.failure = std::strerror(errno);
+    return;
+  }
+  if (S_ISLNK(info.st_mode)) {
+    item.link = true;
+    if (stat(child.c_str(), &info) != 0) info.st_mode = S_IFREG | 0644;
+  }
+  item.attributes = AttributesOf(child, info);
+}
+
+}  // namespace
+
+Status ListFolder(const std::string& folder, std::vector<DirEntry>& entries,
+                  ListDetail detail) {
   entries.clear();
   std::string host = MapPath(folder);
   if (host.empty()) return Status::Fail(std::strerror(ENOENT));
@@ -311,16 +347,8 @@ Status ListFolder(const std::string& folder, std::vector<DirEntry>& entries) {
     std::string child = host + "/" + name;
     DirEntry item;
     item.name = name;
-    struct stat info;
-    if (lstat(child.c_str(), &info) == 0) {
-      if (S_ISLNK(info.st_mode)) {
-        item.link = true;
-        if (stat(child.c_str(), &info) != 0) info.st_mode = S_IFREG | 0644;
-      }
-      item.attributes = AttributesOf(child, info);
-    } else {
-      item.failure = std::strerror(errno);
-    }
+    if (detail == ListDetail::kAttributes || !KindFromDirectory(*entry, child, item))
+      ExamineEntry(child, item);
     sorted.emplace_back(UpperAscii(name), std::move(item));
     errno = 0;
   }

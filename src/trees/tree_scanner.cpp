@@ -45,7 +45,8 @@ void WalkTree(Context& context, const std::string& start, const WalkRules& rules
     std::string folder = std::move(queue.front());
     queue.pop_front();
     const bool atTop = folder.size() == start.size();
-    if (platform::Status status = platform::ListFolder(folder, entries); !status) {
+    platform::Status status = platform::ListFolder(folder, entries, platform::ListDetail::kKinds);
+    if (!status) {
       context.LogOnce("# Can not read folder: " + folder + " : " + status.reason);
       continue;
     }

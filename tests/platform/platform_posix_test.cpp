@@ -209,3 +209,27 @@ TEST(PlatformPaths, AComponentLeadingFurtherIsMatchedToAFolder) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PlatformListing, KindsOnlyTellFoldersAndLinks) {
+  ScratchDrive drive;
+  drive.Write("C:\\T\\a.txt", "");
+  drive.MakeFolder("C:\\T\\b");
+  drive.MakeFolder("C:\\T\\c");
+  platform::SetAttributes("C:\\T\\a.txt", platform::kHidden | platform::kReadOnly);
+  fs::create_directory_symlink(drive.Host("C:\\T\\c"), drive.Host("C:\\T\\d"));
+  fs::create_symlink(drive.Host("C:\\T\\a.txt"), drive.Host("C:\\T\\e"));
+  std::vector<platform::DirEntry> entries;
+  ASSERT_TRUE(platform::ListFolder("C:\\T", entries, platform::ListDetail::kKinds).ok);
+  ASSERT_EQ(entries.size(), 5u);
+  EXPECT_EQ(entries[0].attributes, 0);  // a.txt: its own bits are not asked for
+  EXPECT_EQ(entries[1].attributes, platform::kFolder);
+  EXPECT_FALSE(entries[1].link);
+  EXPECT_EQ(entries[3].attributes & platform::kFolder, platform::kFolder);
+  EXPECT_TRUE(entries[3].link);
+  EXPECT_EQ(entries[4].attributes & platform::kFolder, 0);
+  EXPECT_TRUE(entries[4].link);
+}
+
+}  // namespace
