@@ -20,7 +20,6 @@ using testenv::ScratchDrive;
 using testenv::TreeSnapshot;
 using Lines = std::vector<std::string>;
 
-const std::string kSamples = std::string(VANTREL_SOURCE_DIR) + "/examples";
 const std::string kOld = "C:\\QVD_OLDINST\\QVD\\R1";
 const std::string kNew = "C:\\QVD\\ROBOTER\\QVD\\R1";
 const std::string kCommand = kOld + "|" + kNew;
@@ -29,9 +28,7 @@ const std::string kProgram = "C:\\PROG";
 class BadInput : public ::testing::Test {
  protected:
   void SetUp() override {
-    testenv::CopyTree(kSamples + "/drive_c", drive.root());
-    testenv::ApplyAttributeList(kSamples + "/attributes.txt");
-    testenv::MakeProgramFolder(drive, kProgram, false);
+    testenv::LaySamples(drive, kProgram);
   }
   // Runs once the test has laid its input; the source must stay as it was.
   int Run(const std::string& command = kCommand) {

@@ -164,8 +164,9 @@ TEST_F(RunStart, CompleteRunWithoutErrorsEndsWith0) {
 }
 
 // The program as a process: usage, version, and the log path on stderr.
-std::string RunProgram(const std::string& arguments, int& exitCode) {
-  std::string command = testenv::BuiltProgramFolder() + "/vantrel " + arguments + " 2>&1";
+std::string RunProgram(const std::string& arguments, int& exitCode,
+                       const std::string& program = testenv::BuiltProgramFolder() + "/vantrel") {
+  std::string command = program + " " + arguments + " 2>&1";
   std::FILE* pipe = popen(command.c_str(), "r");
   std::string output;
   char buffer[512];
@@ -221,13 +222,9 @@ TEST(Program, MissingLogLibraryIsSaidOnStandardErrorWithExitCode1) {
   testenv::ScratchDrive drive;
   drive.MakeFolder("C:\\P");
   fs::copy_file(testenv::BuiltProgramFolder() + "/vantrel", drive.Host("C:\\P\\vantrel"));
-  std::string command = drive.Host("C:\\P\\vantrel") + " 'C:/A/R1|C:/B/R1' 2>&1";
-  std::FILE* pipe = popen(command.c_str(), "r");
-  std::string output;
-  char buffer[512];
-  while (std::size_t got = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, got);
-  int status = pclose(pipe);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+  int code = 0;
+  std::string output = RunProgram("'C:/A/R1|C:/B/R1'", code, drive.Host("C:\\P\\vantrel"));
+  EXPECT_EQ(code, 1);
   std::string expected = "vantrel: cannot load the log library " + drive.root() + "/P/liblumo.so: ";
   EXPECT_EQ(output.substr(0, expected.size()), expected);
   EXPECT_FALSE(drive.Exists("C:\\Vantrel.log"));

@@ -33,9 +33,7 @@ const std::string kProgram = "C:\\PROG";
 class Samples : public ::testing::Test {
  protected:
   void SetUp() override {
-    testenv::CopyTree(kSamples + "/drive_c", drive.root());
-    testenv::ApplyAttributeList(kSamples + "/attributes.txt");
-    testenv::MakeProgramFolder(drive, kProgram, false);
+    testenv::LaySamples(drive, kProgram);
     sourceBefore = testenv::Snapshot(drive.Host("C:\\QVD_OLDINST"));
   }
   Lines Log() const {
@@ -145,9 +143,7 @@ TEST_F(Samples, KilledExchangeProgramLeavesNoHalfWrittenFile) {
   TreeSnapshot after;
   {
     ScratchDrive clean;
-    testenv::CopyTree(kSamples + "/drive_c", clean.root());
-    testenv::ApplyAttributeList(kSamples + "/attributes.txt");
-    testenv::MakeProgramFolder(clean, kProgram, false);
+    testenv::LaySamples(clean, kProgram);
     BatchRun full(kProgram);
     full.Run(kCommand);
     TreeSnapshot tree = testenv::Snapshot(clean.Host("C:\\QVD\\ROBOTER"));

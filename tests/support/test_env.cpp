@@ -11,6 +11,7 @@
 #include "app/startup.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
+#include "support/tree_snapshot.h"
 
 namespace fs = std::filesystem;
 
@@ -103,6 +104,13 @@ void MakeProgramFolder(const ScratchDrive& drive, const std::string& systemPath,
     script.close();
     fs::permissions(target / "Foldex.exe", fs::perms::owner_all);
   }
+}
+
+void LaySamples(const ScratchDrive& drive, const std::string& programFolder) {
+  const std::string samples = std::string(VANTREL_SOURCE_DIR) + "/examples";
+  CopyTree(samples + "/drive_c", drive.root());
+  ApplyAttributeList(samples + "/attributes.txt");
+  MakeProgramFolder(drive, programFolder, false);
 }
 
 std::vector<std::string> RecordedFoldexCalls(const ScratchDrive& drive,

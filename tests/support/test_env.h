@@ -43,6 +43,11 @@ std::string BuiltProgramFolder();
 // foldex-calls.txt in the program folder and exits with 0.
 void MakeProgramFolder(const ScratchDrive& drive, const std::string& systemPath,
                        bool recordingFoldex);
+// Lays out the sample installations of examples/ on the drive (a fresh
+// copy, with their attributes) and a program folder at programFolder with
+// the real exchange program.
+void LaySamples(const ScratchDrive& drive, const std::string& programFolder);
+
 // The arguments the recording stand-in received, one per call.
 std::vector<std::string> RecordedFoldexCalls(const ScratchDrive& drive,
                                              const std::string& programFolder);
