@@ -144,7 +144,7 @@ bool ParseVariableControl(const std::string& path, std::string_view text,
 }
 
 bool ReadControlFile(const std::string& path, std::string& text, Problems& problems) {
-  platform::Status status = platform::ReadFile(path, text);
+  platform::Status status = platform::ReadFileBytes(path, text);
   if (!status) problems.push_back(path + ": cannot read the control file: " + status.reason);
   return status.ok;
 }

@@ -5,13 +5,13 @@
 namespace foldex {
 
 bool ReadText(const std::string& path, std::string& bytes, Problems& problems) {
-  platform::Status status = platform::ReadFile(path, bytes);
+  platform::Status status = platform::ReadFileBytes(path, bytes);
   if (!status) problems.push_back(path + ": cannot read: " + status.reason);
   return status.ok;
 }
 
 bool WriteText(const std::string& path, const std::string& bytes, Problems& problems) {
-  platform::Status status = platform::WriteFile(path, bytes);
+  platform::Status status = platform::WriteFileAtomic(path, bytes);
   if (!status) problems.push_back(path + ": cannot write, left as it was: " + status.reason);
   return status.ok;
 }

@@ -51,7 +51,7 @@ bool CheckNamedFolds(const std::string& file, const FoldTree& tree, const FoldCo
 // An old store must not reach the exchange step when this save failed.
 void DiscardStore(const std::string& store, Problems& problems) {
   if (!platform::Exists(store)) return;
-  if (platform::Status status = platform::DeleteFile(store); !status)
+  if (platform::Status status = platform::RemoveFile(store); !status)
     problems.push_back(store + ": cannot delete the old store: " + status.reason);
 }
 

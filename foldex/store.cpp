@@ -25,7 +25,7 @@ std::string StoreText(std::string_view source, const std::vector<Line>& lines,
 
 bool ReadStore(const std::string& path, std::vector<StoredFold>& folds, Problems& problems) {
   std::string text;
-  if (platform::Status status = platform::ReadFile(path, text); !status) {
+  if (platform::Status status = platform::ReadFileBytes(path, text); !status) {
     problems.push_back(path + ": no saved folds (" + status.reason +
                        "); the save step did not run or failed");
     return false;

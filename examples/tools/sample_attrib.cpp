@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::string text;
-  if (platform::Status status = platform::ReadFile(platform::ToBackslashes(argv[1]), text); !status) {
+  if (platform::Status status = platform::ReadFileBytes(platform::ToBackslashes(argv[1]), text); !status) {
     platform::WriteStderr(std::string("sample_attrib: ") + argv[1] + ": " + status.reason + "\n");
     return 1;
   }

@@ -31,7 +31,7 @@ struct Context {
   std::string ProgramName;    // the program file's name without extension
   LogLibrary* Lumo = nullptr;
   // Shows a message box and waits until it is closed (interactive mode).
-  std::function<void(const std::string& text, MessageIcon icon)> MessageBox;
+  std::function<void(const std::string& text, MessageIcon icon)> ShowMessageBox;
 
   // Installation paths.
   CArg Arg;
@@ -79,6 +79,6 @@ struct Context {
     if (ReportedFaults.insert(line).second) Log(line);
   }
   void ShowMessage(const std::string& text, MessageIcon icon) {
-    if (MessageBox) MessageBox(text, icon);
+    if (ShowMessageBox) ShowMessageBox(text, icon);
   }
 };

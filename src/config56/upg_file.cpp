@@ -93,7 +93,7 @@ void GenerateUpgFile(Context& context, const std::string& sourceConfig, const Ex
   AppendUpgLines(sourceConfig, data, lines);
   const std::string path = UpgFilePath(context);
   context.Log(". Generate the Upg-file: " + path);
-  if (platform::Status status = platform::WriteFile(path, FileText(lines)); !status) {
+  if (platform::Status status = platform::WriteFileAtomic(path, FileText(lines)); !status) {
     context.Log("# Can not write: " + path + " (" + status.reason + ")");
     return;
   }

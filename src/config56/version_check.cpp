@@ -16,7 +16,7 @@ ReadResult ReadConfigFile(Context& context, const std::string& path, std::string
     return ReadResult::kMissing;
   }
   std::string bytes;
-  if (platform::Status status = platform::ReadFile(path, bytes); !status) {
+  if (platform::Status status = platform::ReadFileBytes(path, bytes); !status) {
     context.Log("# Can not read: " + path + " (" + status.reason + ")");
     return ReadResult::kFailed;
   }

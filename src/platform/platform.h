@@ -2,7 +2,7 @@
 // The platform layer: the only part of the system that talks to the
 // operating system. Every path given to it is in the form the rest of the
 // system computes (Windows form: drive letters, backslashes); the POSIX
-// implementation maps it to a host path (see paths.h), the Win32 one uses
+// implementation maps it to a host path (see posix/host_paths.cpp), the Win32 one uses
 // it as it is. No function here throws for a failure of the file system:
 // each returns a Status that names the reason.
 
@@ -70,17 +70,17 @@ Status CreateFolder(const std::string& path);
 // Copies the bytes and the attributes of source to a temporary file in the
 // target's folder and then replaces the target in one step: the target is
 // either the old file or the complete copy, never half written.
-Status CopyFile(const std::string& source, const std::string& target);
-Status DeleteFile(const std::string& path);
+Status CopyFileAtomic(const std::string& source, const std::string& target);
+Status RemoveFile(const std::string& path);
 // Removes the temporary files that a writer no longer running left in
 // folder: a program killed in the instant between writing a file and
 // putting it in place.
 void RemoveStaleTempFiles(const std::string& folder);
 
-Status ReadFile(const std::string& path, std::string& bytes);
-// Atomic like CopyFile. A new file gets no special attributes; an existing
+Status ReadFileBytes(const std::string& path, std::string& bytes);
+// Atomic like CopyFileAtomic. A new file gets no special attributes; an existing
 // target keeps its attributes.
-Status WriteFile(const std::string& path, const std::string& bytes);
+Status WriteFileAtomic(const std::string& path, const std::string& bytes);
 
 // A file read piece by piece, for files too large to hold whole.
 class InputFile {

@@ -172,6 +172,6 @@ void KillFilesByExtension(Context&, const std::string& folder, const std::string
   for (const std::string& name : names) {
     const std::string path = prefix + name;
     platform::SetAttributes(path, 0);
-    platform::DeleteFile(path);
+    platform::RemoveFile(path);
   }
 }

@@ -37,7 +37,7 @@ platform::Status Replace(const std::string& source, const std::string& target) {
   if (existed) {
     if (platform::Status status = platform::SetAttributes(target, 0); !status) return status;
   }
-  platform::Status status = platform::CopyFile(source, target);
+  platform::Status status = platform::CopyFileAtomic(source, target);
   if (!status && existed) platform::SetAttributes(target, oldAttributes);
   return status;
 }

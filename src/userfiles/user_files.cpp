@@ -69,7 +69,7 @@ void CopyUnchanged(Context& context, const std::string& file) {
   const std::string target = context.Arg.Dest + "\\" + file;
   MakePath(context, ParentFolder(target));
   const std::string source = context.Arg.Source + "\\" + file;
-  if (platform::Status status = platform::CopyFile(source, target); !status)
+  if (platform::Status status = platform::CopyFileAtomic(source, target); !status)
     context.Log("# ERROR: can not copy " + source + " to " + target + ": " + status.reason);
 }
 

@@ -110,7 +110,7 @@ TEST(PlatformFiles, CopyReplacesReadOnlyTargetAndKeepsSourceAttributes) {
   drive.Write("C:\\T.TXT", "old");
   platform::SetAttributes("C:\\T.TXT", platform::kReadOnly);
   platform::SetAttributes("C:\\S.TXT", platform::kHidden);
-  ASSERT_TRUE(platform::CopyFile("C:\\S.TXT", "C:\\T.TXT").ok);
+  ASSERT_TRUE(platform::CopyFileAtomic("C:\\S.TXT", "C:\\T.TXT").ok);
   EXPECT_EQ(drive.Read("C:\\T.TXT"), std::string("new\r\n\xff\x00z", 8));
   int attributes = 0;
   platform::GetAttributes("C:\\T.TXT", attributes);
@@ -121,14 +121,14 @@ TEST(PlatformFiles, FailedCopyLeavesTargetAndNoTemporaryFile) {
   ScratchDrive drive;
   drive.MakeFolder("C:\\SRC");
   drive.Write("C:\\T.TXT", "old");
-  platform::Status status = platform::CopyFile("C:\\SRC", "C:\\T.TXT");
+  platform::Status status = platform::CopyFileAtomic("C:\\SRC", "C:\\T.TXT");
   EXPECT_FALSE(status.ok);
   EXPECT_FALSE(status.reason.empty());
   EXPECT_EQ(drive.Read("C:\\T.TXT"), "old");
   drive.Write("C:\\S.TXT", "new");
   drive.MakeFolder("C:\\TD");
-  EXPECT_FALSE(platform::CopyFile("C:\\S.TXT", "C:\\TD").ok);
-  EXPECT_FALSE(platform::CopyFile("C:\\MISSING.TXT", "C:\\T.TXT").ok);
+  EXPECT_FALSE(platform::CopyFileAtomic("C:\\S.TXT", "C:\\TD").ok);
+  EXPECT_FALSE(platform::CopyFileAtomic("C:\\MISSING.TXT", "C:\\T.TXT").ok);
   int files = 0;
   for (auto& entry : fs::directory_iterator(drive.root())) files += entry.is_regular_file();
   EXPECT_EQ(files, 2);  // S.TXT and T.TXT, nothing left over
@@ -138,14 +138,14 @@ TEST(PlatformFiles, WriteKeepsTheTargetsAttributesAndReadGivesBytes) {
   ScratchDrive drive;
   drive.Write("C:\\F.DAT", "old");
   platform::SetAttributes("C:\\F.DAT", platform::kSystem | platform::kReadOnly);
-  ASSERT_TRUE(platform::WriteFile("C:\\F.DAT", "a\rb\r\n").ok);
+  ASSERT_TRUE(platform::WriteFileAtomic("C:\\F.DAT", "a\rb\r\n").ok);
   std::string bytes;
-  ASSERT_TRUE(platform::ReadFile("C:\\f.dat", bytes).ok);
+  ASSERT_TRUE(platform::ReadFileBytes("C:\\f.dat", bytes).ok);
   EXPECT_EQ(bytes, "a\rb\r\n");
   int attributes = 0;
   platform::GetAttributes("C:\\F.DAT", attributes);
   EXPECT_EQ(attributes, platform::kSystem | platform::kReadOnly);
-  EXPECT_FALSE(platform::ReadFile("C:\\NONE.DAT", bytes).ok);
+  EXPECT_FALSE(platform::ReadFileBytes("C:\\NONE.DAT", bytes).ok);
 }
 
 TEST(PlatformProcess, RunAndWaitGivesExitCodeAndArgumentWhole) {

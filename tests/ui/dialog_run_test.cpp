@@ -39,7 +39,7 @@ class Interactive : public ::testing::Test {
     context.UI.Form_Load();
     context.UI.SourcePath = kOld;
     context.UI.DestPath = kNew;
-    context.MessageBox = [this](const std::string& text, MessageIcon icon) {
+    context.ShowMessageBox = [this](const std::string& text, MessageIcon icon) {
       messages.push_back({text, icon});
     };
   }

@@ -89,7 +89,7 @@ class UserFileFlow : public ::testing::Test {
     c.StdForm.OnRepaint = [this](const ProgressWindow& window) {
       repaints.emplace_back(window.Information, window.Value);
     };
-    c.MessageBox = [this](const std::string& text, MessageIcon icon) {
+    c.ShowMessageBox = [this](const std::string& text, MessageIcon icon) {
       messages.emplace_back(text, icon);
     };
   }

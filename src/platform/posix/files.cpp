@@ -1,0 +1,257 @@
+// Creating, reading, copying and replacing files. Every replace writes a
+// temporary file in the target's folder and renames it over the target.
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "platform/posix/internal.h"
+
+namespace platform {
+
+using posix::Errno;
+using posix::kDosAttrib;
+using posix::kTempPrefix;
+using posix::MapPath;
+
+namespace {
+
+Status WriteAll(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    ssize_t written = write(fd, data, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return Errno();
+    }
+    data += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return Status::Ok();
+}
+
+// A temporary file beside target, for writes that replace target in one
+// step. Where the file system allows, the file has no name while it is
+// written (O_TMPFILE): a writer killed half-way leaves nothing behind. It
+// gets a name only for the instant between linking and replacing.
+class TempFile {
+ public:
+  explicit TempFile(const std::string& target) {
+    std::size_t slash = target.rfind('/');
+    folder_ = slash == std::string::npos ? "." : target.substr(0, slash);
+    if (folder_.empty()) folder_ = "/";
+    fd_ = open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd_ >= 0) return;
+    path_ = folder_ + "/" + kTempPrefix + std::to_string(getpid()) + "-XXXXXX";
+    fd_ = mkstemp(path_.data());
+    if (fd_ < 0) {
+      status_ = Errno();
+      path_.clear();
+    }
+  }
+  ~TempFile() {
+    if (fd_ >= 0) close(fd_);
+    if (!committed_ && !path_.empty()) unlink(path_.c_str());
+  }
+  const Status& status() const { return status_; }
+  int fd() const { return fd_; }
+  Status Commit(const std::string& target, mode_t mode, const std::string& dosBits) {
+    if (fchmod(fd_, mode) != 0) return Errno();
+    if (!dosBits.empty())
+      fsetxattr(fd_, kDosAttrib, dosBits.data(), dosBits.size(), 0);
+    if (path_.empty()) {
+      if (Status status = LinkUnnamed(); !status) return status;
+    }
+    if (close(fd_) != 0) {
+      fd_ = -1;
+      return Errno();
+    }
+    fd_ = -1;
+    if (rename(path_.c_str(), target.c_str()) != 0) return Errno();
+    committed_ = true;
+    return Status::Ok();
+  }
+
+ private:
+  Status LinkUnnamed() {
+    std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      std::string name = folder_ + "/" + kTempPrefix + std::to_string(getpid()) + "-" +
+                         std::to_string(attempt);
+      if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        path_ = name;
+        return Status::Ok();
+      }
+      if (errno != EEXIST) return Errno();
+    }
+    return Status::Fail(std::strerror(EEXIST));
+  }
+
+  std::string folder_;
+  std::string path_;  // empty while the file has no name
+  int fd_ = -1;
+  bool committed_ = false;
+  Status status_;
+};
+
+std::string DosBitsText(const std::string& host) {
+  char buffer[64];
+  ssize_t size = getxattr(host.c_str(), kDosAttrib, buffer, sizeof buffer);
+  return size > 0 ? std::string(buffer, static_cast<std::size_t>(size)) : std::string();
+}
+
+Status CheckTargetIsNoFolder(const std::string& target) {
+  struct stat info;
+  if (stat(target.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+    return Status::Fail(std::strerror(EISDIR));
+  return Status::Ok();
+}
+
+}  // namespace
+
+void RemoveStaleTempFiles(const std::string& folder) {
+  std::string host = MapPath(folder);
+  DIR* dir = host.empty() ? nullptr : opendir(host.c_str());
+  if (!dir) return;
+  const std::size_t prefix = std::strlen(kTempPrefix);
+  std::vector<std::string> stale;
+  while (dirent* entry = readdir(dir)) {
+    std::string name = entry->d_name;
+    if (name.compare(0, prefix, kTempPrefix) != 0) continue;
+    long pid = std::strtol(name.c_str() + prefix, nullptr, 10);
+    if (pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+      stale.push_back(host + "/" + name);
+  }
+  closedir(dir);
+  for (const std::string& path : stale) unlink(path.c_str());
+}
+
+Status CreateFolder(const std::string& path) {
+  std::string host = MapPath(path);
+  if (host.empty()) return Status::Fail(std::strerror(ENOENT));
+  if (mkdir(host.c_str(), 0777) != 0) return Errno();
+  return Status::Ok();
+}
+
+Status CopyFileAtomic(const std::string& source, const std::string& target) {
+  std::string from = MapPath(source);
+  std::string to = MapPath(target);
+  if (from.empty() || to.empty()) return Status::Fail(std::strerror(ENOENT));
+  int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return Errno();
+  struct stat info;
+  if (fstat(in, &info) != 0 || S_ISDIR(info.st_mode)) {
+    Status status = S_ISDIR(info.st_mode) ? Status::Fail(std::strerror(EISDIR)) : Errno();
+    close(in);
+    return status;
+  }
+  if (Status status = CheckTargetIsNoFolder(to); !status) {
+    close(in);
+    return status;
+  }
+  TempFile temp(to);
+  if (!temp.status()) {
+    close(in);
+    return temp.status();
+  }
+  std::vector<char> buffer(1 << 20);
+  Status status;
+  for (;;) {
+    ssize_t got = read(in, buffer.data(), buffer.size());
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      status = Errno();
+      break;
+    }
+    if (got == 0) break;
+    status = WriteAll(temp.fd(), buffer.data(), static_cast<std::size_t>(got));
+    if (!status) break;
+  }
+  close(in);
+  if (!status) return status;
+  return temp.Commit(to, info.st_mode & 07777, DosBitsText(from));
+}
+
+Status RemoveFile(const std::string& path) {
+  std::string host = MapPath(path);
+  if (host.empty()) return Status::Fail(std::strerror(ENOENT));
+  if (unlink(host.c_str()) != 0) return Errno();
+  return Status::Ok();
+}
+
+Status ReadFileBytes(const std::string& path, std::string& bytes) {
+  bytes.clear();
+  InputFile file;
+  if (Status status = file.Open(path); !status) return status;
+  char buffer[1 << 16];
+  for (;;) {
+    std::size_t got = 0;
+    if (Status status = file.Read(buffer, sizeof buffer, got); !status) return status;
+    if (got == 0) return Status::Ok();
+    bytes.append(buffer, got);
+  }
+}
+
+Status WriteFileAtomic(const std::string& path, const std::string& bytes) {
+  std::string host = MapPath(path);
+  if (host.empty()) return Status::Fail(std::strerror(ENOENT));
+  if (Status status = CheckTargetIsNoFolder(host); !status) return status;
+  mode_t mode = 0666;
+  std::string dosBits;
+  struct stat info;
+  if (stat(host.c_str(), &info) == 0) {
+    mode = info.st_mode & 07777;
+    dosBits = DosBitsText(host);
+  } else {
+    mode_t mask = umask(0);
+    umask(mask);
+    mode &= ~mask;
+  }
+  TempFile temp(host);
+  if (!temp.status()) return temp.status();
+  if (Status status = WriteAll(temp.fd(), bytes.data(), bytes.size()); !status)
+    return status;
+  return temp.Commit(host, mode, dosBits);
+}
+
+InputFile::~InputFile() { Close(); }
+
+Status InputFile::Open(const std::string& path) {
+  Close();
+  std::string host = MapPath(path);
+  if (host.empty()) return Status::Fail(std::strerror(ENOENT));
+  int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return Errno();
+  struct stat info;
+  if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    close(fd);
+    return Status::Fail(std::strerror(EISDIR));
+  }
+  handle_ = fd;
+  return Status::Ok();
+}
+
+Status InputFile::Read(char* buffer, std::size_t size, std::size_t& got) {
+  got = 0;
+  if (handle_ < 0) return Status::Fail(std::strerror(EBADF));
+  for (;;) {
+    ssize_t n = read(static_cast<int>(handle_), buffer, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return Errno();
+    got = static_cast<std::size_t>(n);
+    return Status::Ok();
+  }
+}
+
+void InputFile::Close() {
+  if (handle_ >= 0) close(static_cast<int>(handle_));
+  handle_ = -1;
+}
+
+}  // namespace platform

@@ -1,0 +1,116 @@
+// System-form paths mapped to host paths:
+// - "X:" is the folder named by VANTREL_DRIVE_X; C: defaults to
+//   $HOME/.vantrel/c. A drive without a folder does not exist.
+// - A path that begins with "\" or "/" is a host absolute path.
+// - Each component matches an existing entry without regard to case when
+//   the exact name does not exist, as on the controller's file system.
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+
+#include "platform/paths.h"
+#include "platform/posix/internal.h"
+
+namespace platform {
+namespace posix {
+namespace {
+
+std::string DriveFolder(char drive) {
+  std::string name = "VANTREL_DRIVE_";
+  name += drive;
+  if (const char* value = std::getenv(name.c_str()); value && *value) return value;
+  if (drive != 'C') return {};
+  if (const char* home = std::getenv("HOME"); home && *home)
+    return std::string(home) + "/.vantrel/c";
+  return "/tmp/vantrel-c-" + std::to_string(getuid());
+}
+
+// The name of an entry of folder that equals name without regard to case.
+// Where several do, a folder is preferred when the name leads further down
+// the path (the program "vantrel" beside the folder "Vantrel"), and then
+// the first in byte order, so the choice never depends on the order of
+// the directory.
+std::string MatchInFolder(const std::string& folder, const std::string& name, bool wantFolder) {
+  DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+  if (!dir) return {};
+  std::string wanted = UpperAscii(name);
+  std::string found;
+  bool foundIsFolder = false;
+  while (dirent* entry = readdir(dir)) {
+    if (UpperAscii(entry->d_name) != wanted) continue;
+    bool isFolder = false;
+    if (wantFolder) {
+      struct stat info;
+      std::string child = (folder.empty() ? std::string(".") : folder) + "/" + entry->d_name;
+      isFolder = stat(child.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    }
+    bool better = found.empty() || (isFolder && !foundIsFolder) ||
+                  (isFolder == foundIsFolder && std::string(entry->d_name) < found);
+    if (better) {
+      found = entry->d_name;
+      foundIsFolder = isFolder;
+    }
+  }
+  closedir(dir);
+  return found;
+}
+
+}  // namespace
+
+std::string MapPath(const std::string& path) {
+  PathParts parts = SplitSystemPath(path);
+  std::string host;
+  if (parts.drive) {
+    host = DriveFolder(parts.drive);
+    if (host.empty()) return {};
+    while (host.size() > 1 && host.back() == '/') host.pop_back();
+    if (host == "/") host.clear();
+  } else if (!parts.rooted) {
+    host = ".";
+  }
+  bool parentExists = true;
+  for (std::size_t i = 0; i < parts.components.size(); ++i) {
+    const std::string& component = parts.components[i];
+    const bool last = i + 1 == parts.components.size();
+    std::string candidate = host + "/" + component;
+    struct stat info;
+    if (parentExists && component != "." && component != ".." &&
+        (last ? lstat(candidate.c_str(), &info) != 0
+              : stat(candidate.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))) {
+      std::string match = MatchInFolder(host.empty() ? "/" : host, component, !last);
+      if (!match.empty())
+        candidate = host + "/" + match;
+      else
+        parentExists = false;
+    }
+    host = candidate;
+  }
+  if (host.empty()) host = "/";
+  return host;
+}
+
+}  // namespace posix
+
+using posix::MapPath;
+
+std::string HostPath(const std::string& path) { return MapPath(path); }
+
+bool SameOrNested(const std::string& a, const std::string& b) {
+  std::string hostA = MapPath(a), hostB = MapPath(b);
+  char realA[PATH_MAX], realB[PATH_MAX];
+  if (hostA.empty() || hostB.empty() || !realpath(hostA.c_str(), realA) ||
+      !realpath(hostB.c_str(), realB))
+    return false;
+  auto inside = [](const std::string& inner, const std::string& outer) {
+    if (inner.size() < outer.size() || inner.compare(0, outer.size(), outer) != 0)
+      return false;
+    return inner.size() == outer.size() || outer == "/" || inner[outer.size()] == '/';
+  };
+  return inside(realA, realB) || inside(realB, realA);
+}
+
+}  // namespace platform

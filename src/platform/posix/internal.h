@@ -1,0 +1,31 @@
+#pragma once
+// What the POSIX files of the platform layer share: the mapping of
+// system-form paths to host paths and the keeping of the attribute bits
+// that POSIX has no place for.
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace platform::posix {
+
+// Hidden, system and archive live in this extended attribute as text
+// "0x" + hex; read-only is the absence of write permission.
+inline constexpr const char* kDosAttrib = "user.DOSATTRIB";
+inline constexpr int kXattrBits = kHidden | kSystem | kArchive;
+// Temporary files are named with this prefix and the writer's process id.
+inline constexpr const char* kTempPrefix = ".vantrel-tmp-";
+
+inline Status Errno() { return Status::Fail(std::strerror(errno)); }
+
+// The host path of a system-form path; empty where its drive has no folder.
+std::string MapPath(const std::string& path);
+
+// The attribute bits of a host entry whose stat is info.
+int AttributesOf(const std::string& host, const struct stat& info);
+
+}  // namespace platform::posix

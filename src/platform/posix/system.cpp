@@ -1,0 +1,38 @@
+// Date and time, and the standard streams.
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <ctime>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+namespace {
+std::string FormatNow(const char* format) {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char buffer[128];
+  std::size_t size = std::strftime(buffer, sizeof buffer, format, &local);
+  return std::string(buffer, size);
+}
+}  // namespace
+
+std::string DateText() { return FormatNow("%x"); }
+std::string TimeText() { return FormatNow("%X"); }
+
+bool StderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+
+void WriteStderr(const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stderr);
+  std::fflush(stderr);
+}
+
+void WriteStdout(const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fflush(stdout);
+}
+
+}  // namespace platform
