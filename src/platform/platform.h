@@ -109,11 +109,28 @@ struct RunResult {
 // another program start; on POSIX the argument text reaches the program as
 // its one argument, on Windows as the rest of its command line.
 RunResult RunAndWait(const std::string& program, const std::string& argumentText);
+// Like RunAndWait, and gathers what the program writes to its standard
+// output and standard error, in the order written, into output.
+RunResult RunAndCapture(const std::string& program, const std::string& argumentText,
+                        std::string& output);
+
+// The id of the running process. Temporary files carry their writer's id,
+// so that a writer no longer running can be told from one still at work.
+long CurrentProcessId();
+
+// Sets or removes a variable of this process's environment; programs it
+// starts afterwards inherit the change.
+Status SetEnvironmentValue(const std::string& name, const std::string& value);
+Status RemoveEnvironmentValue(const std::string& name);
 
 // The argument text that follows the program name. On POSIX the arguments
 // are joined by one blank and every "/" is written as "\", so that the rest
 // of the system sees one form of path.
 std::string CommandLineText(int argc, char** argv);
+// The argument text exactly as the starting program built it, nothing
+// rewritten: on POSIX the arguments joined by one blank (RunAndWait hands
+// it over as one), on Windows the rest of the command line.
+std::string ArgumentText(int argc, char** argv);
 
 // The folder of the running program, without trailing separator, in the
 // system's form (on POSIX every "/" written as "\").

@@ -54,25 +54,15 @@ const std::string kCopySuffix = " :will be only copied into Dest.File";
 class CopyStage : public ::testing::Test {
  protected:
   void SetUp() override {
-    testenv::MakeProgramFolder(drive, "C:\\PROG", true);
-    drive.MakeFolder(kOld + "\\System");
-    drive.MakeFolder(kOld + "\\Program");
-    drive.MakeFolder(kNew + "\\System");
+    testenv::LayEmptyInstallations(drive);
     drive.Write(kRoot + "\\Template\\Vorgabe.src", "DEF Vorgabe()\r\nEND\r\n");
     drive.Write(kRoot + "\\Template\\Vorgabe.dat", "DEFDAT Vorgabe\r\nENDDAT\r\n");
-    drive.MakeFolder(kRoot + "\\LOG");
   }
 
   void WriteIni(const std::string& text) { drive.Write("C:\\PROG\\vantrel.ini", text); }
 
-  void Set(const std::string& path, int attributes) {
-    ASSERT_TRUE(platform::SetAttributes(path, attributes).ok) << path;
-  }
-  int Get(const std::string& path) {
-    int attributes = -1;
-    EXPECT_TRUE(platform::GetAttributes(path, attributes).ok) << path;
-    return attributes;
-  }
+  void Set(const std::string& path, int attributes) { testenv::SetAttributes(path, attributes); }
+  int Get(const std::string& path) { return testenv::GetAttributes(path); }
 
   // The log with the header's date and time masked.
   Lines Log() const {

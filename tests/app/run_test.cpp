@@ -4,12 +4,12 @@
 #include "app/run.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <filesystem>
 
 #include "platform/paths.h"
+#include "platform/platform.h"
 #include "support/test_env.h"
 
 namespace fs = std::filesystem;
@@ -21,8 +21,8 @@ using testenv::ReadLogLines;
 using testenv::ScratchDrive;
 using Lines = std::vector<std::string>;
 
-const std::string kOld = "C:\\QVD_OLDINST\\QVD\\R1";
-const std::string kNew = "C:\\QVD\\ROBOTER\\QVD\\R1";
+const std::string kOld = testenv::kOldInstallation;
+const std::string kNew = testenv::kNewInstallation;
 const std::string kCommand = kOld + "|" + kNew;
 
 std::string UsedLumoLine() {
@@ -31,14 +31,7 @@ std::string UsedLumoLine() {
 
 class RunStart : public ::testing::Test {
  protected:
-  void SetUp() override {
-    testenv::MakeProgramFolder(drive, "C:\\PROG", true);
-    drive.MakeFolder(kOld + "\\System");
-    drive.MakeFolder(kOld + "\\Program");
-    drive.MakeFolder(kNew + "\\System");
-    drive.MakeFolder("C:\\QVD\\ROBOTER\\Template");
-    drive.MakeFolder("C:\\QVD\\ROBOTER\\LOG");
-  }
+  void SetUp() override { testenv::LayEmptyInstallations(drive); }
   Lines Log() const { return ReadLogLines(drive.Host("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log")); }
 
   ScratchDrive drive;
@@ -101,7 +94,7 @@ TEST_F(RunStart, SameOrNestedTreesAreRefusedAfterThePaths) {
 TEST_F(RunStart, LogGoesToDriveRootWithoutTheLogFolderAndReadOnlyLogIsReplaced) {
   fs::remove_all(drive.Host("C:\\QVD\\ROBOTER\\LOG"));
   drive.Write("C:\\Vantrel.log", "old log");
-  fs::permissions(drive.Host("C:\\Vantrel.log"), fs::perms::owner_read);
+  platform::SetAttributes("C:\\Vantrel.log", platform::kReadOnly);
   fs::remove(drive.Host("C:\\PROG\\vantrel.ini"));
   EXPECT_EQ(run.Run(kCommand), 1);
   EXPECT_EQ(run.context.LogFilePath, "C:\\Vantrel.log");
@@ -165,14 +158,11 @@ TEST_F(RunStart, CompleteRunWithoutErrorsEndsWith0) {
 
 // The program as a process: usage, version, and the log path on stderr.
 std::string RunProgram(const std::string& arguments, int& exitCode,
-                       const std::string& program = testenv::BuiltProgramFolder() + "/vantrel") {
-  std::string command = program + " " + arguments + " 2>&1";
-  std::FILE* pipe = popen(command.c_str(), "r");
+                       const std::string& program = testenv::BuiltProgramFolder() + "/" +
+                                                    testenv::ProgramFileName()) {
   std::string output;
-  char buffer[512];
-  while (std::size_t got = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, got);
-  int status = pclose(pipe);
-  exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  platform::RunResult result = platform::RunAndCapture(program, arguments, output);
+  exitCode = result.started ? result.exitCode : -1;
   return output;
 }
 
@@ -185,18 +175,17 @@ TEST(Program, EmptyCommandLineGivesUsageAndExitCode2) {
   EXPECT_EQ(code, 0);
 }
 
-TEST(Program, BatchRunPrintsTheLogPathAndSplitsArgumentsAlike) {
+TEST(Program, BatchRunPrintsTheLogPath) {
   ScratchDrive drive;
   drive.MakeFolder("C:\\QVD\\ROBOTER\\LOG");
   int code = 0;
-  // One folder "A B": the blank-joined arguments reach the paths whole.
-  std::string output = RunProgram("'C:/A B/R1|C:/A B/R1'", code);
+  // One folder "A B": the blanks stay inside the paths.
+  std::string output = RunProgram("C:\\A B\\R1|C:\\A B\\R1", code);
   EXPECT_EQ(code, 1);
-  EXPECT_EQ(output, "vantrel: log: " + drive.root() + "/QVD/ROBOTER/LOG/Vantrel.log\n");
+  EXPECT_EQ(output,
+            "vantrel: log: " + platform::HostPath("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log") + "\n");
   Lines log = ReadLogLines(drive.Host("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log"));
   EXPECT_NE(std::find(log.begin(), log.end(), ".Source-Path: C:\\A B\\R1"), log.end());
-  output = RunProgram("C:/A B/R1\\|C:/A B/R1", code);
-  log = ReadLogLines(drive.Host("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log"));
   EXPECT_NE(std::find(log.begin(), log.end(), ".Dest.-Path: C:\\A B\\R1"), log.end());
 }
 
@@ -208,10 +197,10 @@ TEST(Program, LogThatCannotBeCreatedIsSaidOnStandardErrorWithExitCode1) {
   testenv::ScratchDrive drive;
   drive.MakeFolder("C:\\Vantrel.log");
   int code = 0;
-  std::string output = RunProgram("'C:/A/R1|C:/B/R1'", code);
+  std::string output = RunProgram("C:\\A\\R1|C:\\B\\R1", code);
   EXPECT_EQ(code, 1);
-  EXPECT_EQ(output, "vantrel: The log file " + drive.root() +
-                        "/Vantrel.log cannot be created; nothing was upgraded.\n");
+  EXPECT_EQ(output, "vantrel: The log file " + platform::HostPath("C:\\Vantrel.log") +
+                        " cannot be created; nothing was upgraded.\n");
 }
 
 }  // namespace
@@ -221,11 +210,15 @@ namespace {
 TEST(Program, MissingLogLibraryIsSaidOnStandardErrorWithExitCode1) {
   testenv::ScratchDrive drive;
   drive.MakeFolder("C:\\P");
-  fs::copy_file(testenv::BuiltProgramFolder() + "/vantrel", drive.Host("C:\\P\\vantrel"));
+  const std::string program = "C:\\P\\" + testenv::ProgramFileName();
+  fs::copy_file(testenv::BuiltProgramFolder() + "/" + testenv::ProgramFileName(),
+                drive.Host(program));
   int code = 0;
-  std::string output = RunProgram("'C:/A/R1|C:/B/R1'", code, drive.Host("C:\\P\\vantrel"));
+  std::string output = RunProgram("C:\\A\\R1|C:\\B\\R1", code, program);
   EXPECT_EQ(code, 1);
-  std::string expected = "vantrel: cannot load the log library " + drive.root() + "/P/liblumo.so: ";
+  std::string expected =
+      "vantrel: cannot load the log library " +
+      platform::HostPath(std::string("C:\\P\\") + platform::LogLibraryFileName()) + ": ";
   EXPECT_EQ(output.substr(0, expected.size()), expected);
   EXPECT_FALSE(drive.Exists("C:\\Vantrel.log"));
 }

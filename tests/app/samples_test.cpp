@@ -150,15 +150,8 @@ TEST_F(Samples, KilledExchangeProgramLeavesNoHalfWrittenFile) {
     for (auto& [path, state] : tree)
       if (path.rfind("LOG", 0) != 0) after[path] = state;
   }
-  setenv("VANTREL_DRIVE_C", drive.root().c_str(), 1);
-  std::string real = drive.Host(kProgram + "\\Foldex.real");
-  fs::rename(drive.Host(kProgram + "\\Foldex.exe"), real);
-  std::ofstream(drive.Host(kProgram + "\\Foldex.exe"))
-      << "#!/bin/sh\n"
-      << "count=$(( $(cat \"$0.count\" 2>/dev/null || echo 0) + 1 ))\necho $count > \"$0.count\"\n"
-      << "\"" << real << "\" \"$1\" &\nchild=$!\n"
-      << "sleep 0.00$(( count % 6 ))\nkill -9 $child 2>/dev/null\nwait $child\n";
-  fs::permissions(drive.Host(kProgram + "\\Foldex.exe"), fs::perms::owner_all);
+  testenv::InstallFakeFoldex(drive, kProgram);
+  testenv::SetFoldexBehaviour(drive, kProgram, "exchange\ndie-within 6\n");
 
   BatchRun run(kProgram);
   run.Run(kCommand);

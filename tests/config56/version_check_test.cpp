@@ -112,6 +112,8 @@ TEST_F(VersionCheck, ReadWholeFileOfAMissingFileIsAnErrorAndEmpty) {
             (Lines{"#. File not found" + kSourceConfig, "#. File not found" + kMachineData}));
 }
 
+#ifndef _WIN32
+// The unreadable file is a process's memory under /proc.
 // A file that exists but cannot be read: the kernel's view of a process's
 // memory refuses reads at address 0, whatever the user's rights.
 TEST_F(VersionCheck, ReadWholeFileOfAnUnreadableFileIsAnErrorWithTheReason) {
@@ -121,6 +123,7 @@ TEST_F(VersionCheck, ReadWholeFileOfAnUnreadableFileIsAnErrorWithTheReason) {
   EXPECT_EQ(text, "");
   EXPECT_EQ(run.lines(), (Lines{"# Can not read: \\proc\\self\\mem (Input/output error)"}));
 }
+#endif
 
 TEST_F(VersionCheck, SourceWithoutTheNameKeyIsNotV5) {
   drive.Write(kSourceConfig, "EX_AX_DATA[1]={ROOT {X 1}}\r\n");
@@ -200,6 +203,8 @@ TEST_F(VersionCheck, MissingDestinationCountsAsV6) {
   EXPECT_EQ(FoldexCalls().size(), 1u);
 }
 
+#ifndef _WIN32
+// The unreadable file is a process's memory under /proc.
 // The first file that cannot be read ends the check there: the files after
 // it are not read, so a missing one is not reported either.
 TEST_F(VersionCheck, UnreadableFileEndsTheCheckAtOnce) {
@@ -211,7 +216,10 @@ TEST_F(VersionCheck, UnreadableFileEndsTheCheckAtOnce) {
   EXPECT_EQ(run.lines(), (Lines{"# Can not read: \\proc\\self\\mem (Input/output error)"}));
   EXPECT_TRUE(FoldexCalls().empty());
 }
+#endif
 
+#ifndef _WIN32
+// The unreadable file is a process's memory under /proc.
 TEST_F(VersionCheck, UnreadableDestinationEndsTheCheckAfterTheMissingSource) {
   if (!std::filesystem::is_regular_file("/proc/self/mem")) GTEST_SKIP() << "no /proc";
   run.context.Arg.Dest = "\\proc\\self";
@@ -222,5 +230,6 @@ TEST_F(VersionCheck, UnreadableDestinationEndsTheCheckAfterTheMissingSource) {
                                 "# Can not read: \\proc\\self\\mem (Input/output error)"}));
   EXPECT_EQ(run.log.counter, 2);
 }
+#endif
 
 }  // namespace

@@ -1,18 +1,14 @@
 #include "foldex.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "platform/platform.h"
 #include "support/test_env.h"
-
-extern char** environ;
 
 namespace foldex {
 namespace {
@@ -100,43 +96,28 @@ TEST_F(FoldexRun, BadCommandLineAndMissingControlFile) {
   EXPECT_EQ(problems[1].rfind("C:\\nowhere\\x.upg: cannot read the control file: ", 0), 0u);
 }
 
-// The built program as a separate process, its standard error in a file.
+// The built program as a separate process, what it writes gathered.
 struct ProgramResult {
   int exitCode = -1;
   std::string errors;
 };
 
-ProgramResult RunProgram(const testenv::ScratchDrive& drive, const std::string& argument) {
-  std::string program = std::string(VANTREL_BIN_DIR) + "/Foldex.exe";
-  std::string errors = drive.root() + "/stderr.txt";
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0644);
-  std::vector<char*> argv = {program.data(), const_cast<char*>(argument.c_str()), nullptr};
-  pid_t pid = 0;
+ProgramResult RunProgram(const std::string& argument) {
   ProgramResult result;
-  if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  std::ifstream in(errors, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  result.errors = text.str();
+  platform::RunResult run =
+      platform::RunAndCapture(std::string(VANTREL_BIN_DIR) + "/Foldex.exe", argument, result.errors);
+  if (run.started) result.exitCode = run.exitCode;
   return result;
 }
 
 TEST_F(FoldexRun, TheProgramTakesItsOneArgumentWithBlanksAndBothBars) {
   drive.Write("C:\\Old Inst\\SPS.SUB", ";FOLD USER A\r\n a\r\n;ENDFOLD\r\n");
   drive.Write("C:\\New Inst\\SPS.SUB", "x\r\n;FOLD USER A\r\n;ENDFOLD\r\n");
-  ProgramResult save = RunProgram(drive, "C:\\Old Inst\\SPS.SUB| C:\\PROGRAM FILES\\vantrel\\"
+  ProgramResult save = RunProgram("C:\\Old Inst\\SPS.SUB| C:\\PROGRAM FILES\\vantrel\\"
                                          "sps_sub_of.upg /TXT");
   EXPECT_EQ(save.exitCode, 0);
   EXPECT_EQ(save.errors, "");
-  ProgramResult exchange = RunProgram(drive, "C:\\New Inst\\SPS.SUB|C:\\Program Files\\Vantrel\\"
+  ProgramResult exchange = RunProgram("C:\\New Inst\\SPS.SUB|C:\\Program Files\\Vantrel\\"
                                              "sps_sub_nf.upg /TXT");
   EXPECT_EQ(exchange.exitCode, 0);
   EXPECT_EQ(drive.Read("C:\\New Inst\\SPS.SUB"), "x\r\n;FOLD USER A\r\n a\r\n;ENDFOLD\r\n");
@@ -146,7 +127,7 @@ TEST_F(FoldexRun, TheProgramReportsOneLinePerProblemAndLeavesTheTargetIntact) {
   const std::string target = "x\r\n;FOLD USER A\r\n;ENDFOLD\r\n";
   drive.Write("C:\\New Inst\\SPS.SUB", target);
   ProgramResult result = RunProgram(
-      drive, "C:\\New Inst\\SPS.SUB | C:\\Program Files\\Vantrel\\sps_sub_nf.upg /TXT");
+      "C:\\New Inst\\SPS.SUB | C:\\Program Files\\Vantrel\\sps_sub_nf.upg /TXT");
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(result.errors.rfind("Foldex: C:\\Program Files\\Vantrel\\sps_sub.add: no saved folds (", 0),
             0u)
@@ -156,7 +137,7 @@ TEST_F(FoldexRun, TheProgramReportsOneLinePerProblemAndLeavesTheTargetIntact) {
   EXPECT_EQ(std::distance(fs::directory_iterator(drive.Host("C:\\New Inst")),
                           fs::directory_iterator()),
             1);
-  ProgramResult bad = RunProgram(drive, "no bars here");
+  ProgramResult bad = RunProgram("no bars here");
   EXPECT_EQ(bad.exitCode, 2);
   EXPECT_EQ(bad.errors,
             "Foldex: bad command line: no bars here (expected file | control /TXT, "

@@ -1,10 +1,11 @@
 #include "support/test_env.h"
 
-#include <sys/stat.h>
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
@@ -17,23 +18,42 @@ namespace fs = std::filesystem;
 
 namespace testenv {
 
-ScratchDrive::ScratchDrive() {
-  std::string pattern = (fs::temp_directory_path() / "vantrel-test-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  root_ = pattern;
-  setenv("VANTREL_DRIVE_C", root_.c_str(), 1);
+namespace {
+
+// A new folder in the temporary folder, its name not used before.
+std::string MakeScratchFolder() {
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    fs::path folder = fs::temp_directory_path() / ("vantrel-test-" + std::to_string(random()));
+    std::error_code error;
+    if (fs::create_directory(folder, error)) return folder.string();
+  }
+  throw std::runtime_error("cannot create a scratch folder");
+}
+
+}  // namespace
+
+ScratchDrive::ScratchDrive() : root_(MakeScratchFolder()) {
+  const char* outer = std::getenv("VANTREL_DRIVE_C");
+  if (outer) outerDrive_ = outer;
+  platform::SetEnvironmentValue("VANTREL_DRIVE_C", root_);
 }
 
 ScratchDrive::~ScratchDrive() {
   std::error_code ignored;
-  // Read-only folders would keep their entries from being removed.
+  // Read-only entries would keep themselves or their folder's entries from
+  // being removed.
   for (auto it = fs::recursive_directory_iterator(root_, ignored);
        it != fs::recursive_directory_iterator(); it.increment(ignored)) {
     if (!it->is_symlink()) fs::permissions(it->path(), fs::perms::owner_all,
                                            fs::perm_options::add, ignored);
   }
   fs::remove_all(root_, ignored);
-  unsetenv("VANTREL_DRIVE_C");
+  // A drive made inside another one's life gives the outer one back.
+  if (outerDrive_)
+    platform::SetEnvironmentValue("VANTREL_DRIVE_C", *outerDrive_);
+  else
+    platform::RemoveEnvironmentValue("VANTREL_DRIVE_C");
 }
 
 std::string ScratchDrive::Host(const std::string& systemPath) const {
@@ -88,22 +108,39 @@ std::vector<std::string> ReadLogLines(const std::string& hostPath) {
 
 std::string BuiltProgramFolder() { return VANTREL_BIN_DIR; }
 
+std::string ProgramFileName() { return VANTREL_PROGRAM_FILE; }
+
 void MakeProgramFolder(const ScratchDrive& drive, const std::string& systemPath,
                        bool recordingFoldex) {
   fs::path target = drive.Host(systemPath);
   fs::create_directories(target);
   fs::path built = BuiltProgramFolder();
-  for (const char* name : {"vantrel", "liblumo.so", "Foldex.exe", "vantrel.ini"})
+  for (std::string name : {ProgramFileName(), std::string(platform::LogLibraryFileName()),
+                           std::string("Foldex.exe"), std::string("vantrel.ini")})
     fs::copy_file(built / name, target / name, fs::copy_options::overwrite_existing);
   fs::copy(built / "Vantrel", target / "Vantrel",
            fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-  if (recordingFoldex) {
-    std::ofstream script(target / "Foldex.exe", std::ios::trunc);
-    script << "#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"$(dirname \"$0\")/foldex-calls.txt\"\n"
-              "exit 0\n";
-    script.close();
-    fs::permissions(target / "Foldex.exe", fs::perms::owner_all);
-  }
+  if (recordingFoldex) InstallFakeFoldex(drive, systemPath);
+}
+
+void InstallFakeFoldex(const ScratchDrive& drive, const std::string& folder) {
+  fs::path target = drive.Host(folder);
+  fs::create_directories(target);
+  fs::copy_file(VANTREL_FAKE_FOLDEX, target / "Foldex.exe", fs::copy_options::overwrite_existing);
+}
+
+void SetFoldexBehaviour(const ScratchDrive& drive, const std::string& programFolder,
+                        const std::string& behaviour) {
+  drive.Write(programFolder + "\\Foldex.fake", behaviour);
+}
+
+void LayEmptyInstallations(const ScratchDrive& drive) {
+  MakeProgramFolder(drive, "C:\\PROG", true);
+  drive.MakeFolder(kOldInstallation + "\\System");
+  drive.MakeFolder(kOldInstallation + "\\Program");
+  drive.MakeFolder(kNewInstallation + "\\System");
+  drive.MakeFolder("C:\\QVD\\ROBOTER\\Template");
+  drive.MakeFolder("C:\\QVD\\ROBOTER\\LOG");
 }
 
 void LaySamples(const ScratchDrive& drive, const std::string& programFolder) {
@@ -119,6 +156,18 @@ std::vector<std::string> RecordedFoldexCalls(const ScratchDrive& drive,
   std::vector<std::string> calls;
   for (std::string line; std::getline(in, line);) calls.push_back(line);
   return calls;
+}
+
+void SetAttributes(const std::string& path, int attributes) {
+  platform::Status status = platform::SetAttributes(path, attributes);
+  if (!status) ADD_FAILURE() << "cannot set the attributes of " << path << ": " << status.reason;
+}
+
+int GetAttributes(const std::string& path) {
+  int attributes = -1;
+  platform::Status status = platform::GetAttributes(path, attributes);
+  if (!status) ADD_FAILURE() << "cannot get the attributes of " << path << ": " << status.reason;
+  return status ? attributes : -1;
 }
 
 BatchRun::BatchRun(const std::string& programFolder) {

@@ -2,6 +2,7 @@
 // Scratch installations for tests: a temporary host folder mapped as drive
 // C:, a program folder inside it, and in-process runs of the program.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,7 +11,8 @@
 
 namespace testenv {
 
-// A fresh host folder mapped as drive C: for the life of the object.
+// A fresh host folder mapped as drive C: for the life of the object. Its
+// folder lies in the temporary folder; drives may nest.
 class ScratchDrive {
  public:
   ScratchDrive();
@@ -29,6 +31,7 @@ class ScratchDrive {
 
  private:
   std::string root_;
+  std::optional<std::string> outerDrive_;
 };
 
 // Lines of a log file written by the log library (CR LF separated).
@@ -38,11 +41,29 @@ std::vector<std::string> ReadLogLines(const std::string& hostPath);
 // control folder), as the build lays it out.
 std::string BuiltProgramFolder();
 
+// The program's file name in the built program folder.
+std::string ProgramFileName();
+
 // Lays out a program folder at systemPath: a copy of the built one. With
-// recordingFoldex, Foldex.exe is a stand-in that appends its argument to
-// foldex-calls.txt in the program folder and exits with 0.
+// recordingFoldex, Foldex.exe is a stand-in (support/fake_foldex.cpp) that
+// appends its argument text to foldex-calls.txt in the program folder and
+// exits with 0.
 void MakeProgramFolder(const ScratchDrive& drive, const std::string& systemPath,
                        bool recordingFoldex);
+// Puts the stand-in alone into folder as Foldex.exe.
+void InstallFakeFoldex(const ScratchDrive& drive, const std::string& folder);
+// Tells the stand-in in programFolder what to do besides recording: lines
+// such as "exit 3", "sleep 100", "exchange" (see support/fake_foldex.cpp).
+void SetFoldexBehaviour(const ScratchDrive& drive, const std::string& programFolder,
+                        const std::string& behaviour);
+// The installation pair that whole runs upgrade, as on the controller.
+inline const std::string kOldInstallation = "C:\\QVD_OLDINST\\QVD\\R1";
+inline const std::string kNewInstallation = "C:\\QVD\\ROBOTER\\QVD\\R1";
+
+// Lays out the program folder C:\PROG with the recording stand-in, and an
+// old and a new installation without files: the folders a run checks
+// before it starts its stages, an empty template folder, the log folder.
+void LayEmptyInstallations(const ScratchDrive& drive);
 // Lays out the sample installations of examples/ on the drive (a fresh
 // copy, with their attributes) and a program folder at programFolder with
 // the real exchange program.
@@ -51,6 +72,10 @@ void LaySamples(const ScratchDrive& drive, const std::string& programFolder);
 // The arguments the recording stand-in received, one per call.
 std::vector<std::string> RecordedFoldexCalls(const ScratchDrive& drive,
                                              const std::string& programFolder);
+
+// Attributes of a system path; a failure fails the test (Get gives -1).
+void SetAttributes(const std::string& path, int attributes);
+int GetAttributes(const std::string& path);
 
 // A context for a batch run in-process, with the real log library loaded
 // from the build. Keep the object alive while the context is used.

@@ -4,14 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
-#include <unistd.h>
-
+#include "platform/platform.h"
 #include "support/test_env.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -21,10 +15,8 @@ class Exchange : public ::testing::Test {
  protected:
   void SetUp() override { testenv::MakeProgramFolder(drive, "C:\\PROG", true); }
 
-  void ReplaceFoldex(const std::string& script) {
-    std::string host = drive.Host("C:\\PROG\\Foldex.exe");
-    std::ofstream(host, std::ios::trunc) << script;
-    fs::permissions(host, fs::perms::owner_all);
+  void SetFoldexBehaviour(const std::string& behaviour) {
+    testenv::SetFoldexBehaviour(drive, "C:\\PROG", behaviour);
   }
 
   testenv::ScratchDrive drive;
@@ -48,7 +40,7 @@ TEST_F(Exchange, FailedStartIsAnErrorWithTheCommandLine) {
 }
 
 TEST_F(Exchange, NonZeroExitCodeIsOnlyAWarning) {
-  ReplaceFoldex("#!/bin/sh\nexit 3\n");
+  SetFoldexBehaviour("exit 3");
   EXPECT_EQ(RunAndWait(run.context, "x|y /TXT"), 3);
   EXPECT_EQ(run.lines(),
             Lines{"! Foldex.exe ended with exit code 3: C:\\PROG\\Foldex.exe x|y /TXT"});
@@ -58,9 +50,9 @@ TEST_F(Exchange, NonZeroExitCodeIsOnlyAWarning) {
 // A killed program may leave a finished temporary file beside its target
 // and in the control folder; those of a writer still running stay.
 TEST_F(Exchange, NonZeroExitCodeSweepsTheTemporaryFilesOfEndedWriters) {
-  ReplaceFoldex("#!/bin/sh\nexit 137\n");
+  SetFoldexBehaviour("exit 137");
   const std::string dead = ".vantrel-tmp-4194303-a";
-  const std::string own = ".vantrel-tmp-" + std::to_string(getpid()) + "-a";
+  const std::string own = ".vantrel-tmp-" + std::to_string(platform::CurrentProcessId()) + "-a";
   const Lines folders = {"C:\\NEW\\System\\", "C:\\PROG\\Vantrel\\"};
   for (const std::string& folder : folders) {
     drive.Write(folder + dead, "left");

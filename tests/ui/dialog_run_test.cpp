@@ -26,13 +26,9 @@ struct Message {
 class Interactive : public ::testing::Test {
  protected:
   void SetUp() override {
-    testenv::MakeProgramFolder(drive, "C:\\PROG", true);
-    drive.MakeFolder(kOld + "\\System");
-    drive.MakeFolder(kOld + "\\Program");
-    drive.MakeFolder(kNew + "\\System");
+    testenv::LayEmptyInstallations(drive);
     drive.Write("C:\\QVD\\ROBOTER\\Template\\Vorgabe.src", "");
     drive.Write("C:\\QVD\\ROBOTER\\Template\\Vorgabe.dat", "");
-    drive.MakeFolder("C:\\QVD\\ROBOTER\\LOG");
     Context& context = run.context;
     context.BatchMode = false;
     context.StdForm.Load();

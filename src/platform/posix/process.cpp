@@ -1,12 +1,14 @@
 // Child processes, the running program, and libraries loaded at run time.
 
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
 #include <vector>
 
 #include "platform/paths.h"
@@ -18,7 +20,12 @@ namespace platform {
 
 using posix::MapPath;
 
-RunResult RunAndWait(const std::string& program, const std::string& argumentText) {
+namespace {
+
+// Starts program with argumentText as its one argument; actions may set up
+// its standard streams.
+RunResult Spawn(const std::string& program, const std::string& argumentText,
+                const posix_spawn_file_actions_t* actions, pid_t& pid) {
   RunResult result;
   std::string host = MapPath(program);
   if (host.empty()) {
@@ -26,25 +33,77 @@ RunResult RunAndWait(const std::string& program, const std::string& argumentText
     return result;
   }
   std::vector<char*> argv = {host.data(), const_cast<char*>(argumentText.c_str()), nullptr};
-  pid_t pid = 0;
-  int error = posix_spawn(&pid, host.c_str(), nullptr, nullptr, argv.data(), environ);
+  int error = posix_spawn(&pid, host.c_str(), actions, nullptr, argv.data(), environ);
   if (error != 0) {
     result.reason = std::strerror(error);
     return result;
   }
   result.started = true;
+  return result;
+}
+
+void Wait(pid_t pid, RunResult& result) {
   int status = 0;
   while (waitpid(pid, &status, 0) < 0) {
     if (errno != EINTR) {
       result.exitCode = -1;
-      return result;
+      return;
     }
   }
   if (WIFEXITED(status))
     result.exitCode = WEXITSTATUS(status);
   else if (WIFSIGNALED(status))
     result.exitCode = 128 + WTERMSIG(status);
+}
+
+void ReadUntilEnd(int fd, std::string& output) {
+  char buffer[4096];
+  for (;;) {
+    ssize_t got = read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return;
+    output.append(buffer, static_cast<std::size_t>(got));
+  }
+}
+
+}  // namespace
+
+RunResult RunAndWait(const std::string& program, const std::string& argumentText) {
+  pid_t pid = 0;
+  RunResult result = Spawn(program, argumentText, nullptr, pid);
+  if (result.started) Wait(pid, result);
   return result;
+}
+
+RunResult RunAndCapture(const std::string& program, const std::string& argumentText,
+                        std::string& output) {
+  output.clear();
+  int pipeEnds[2];
+  if (pipe2(pipeEnds, O_CLOEXEC) != 0) return RunResult{false, 0, std::strerror(errno)};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDERR_FILENO);
+  pid_t pid = 0;
+  RunResult result = Spawn(program, argumentText, &actions, pid);
+  posix_spawn_file_actions_destroy(&actions);
+  close(pipeEnds[1]);
+  if (result.started) ReadUntilEnd(pipeEnds[0], output);
+  close(pipeEnds[0]);
+  if (result.started) Wait(pid, result);
+  return result;
+}
+
+long CurrentProcessId() { return static_cast<long>(getpid()); }
+
+Status SetEnvironmentValue(const std::string& name, const std::string& value) {
+  if (setenv(name.c_str(), value.c_str(), 1) != 0) return posix::Errno();
+  return Status::Ok();
+}
+
+Status RemoveEnvironmentValue(const std::string& name) {
+  if (unsetenv(name.c_str()) != 0) return posix::Errno();
+  return Status::Ok();
 }
 
 namespace {
@@ -56,14 +115,16 @@ std::string ExecutablePath() {
 }
 }  // namespace
 
-std::string CommandLineText(int argc, char** argv) {
+std::string ArgumentText(int argc, char** argv) {
   std::string text;
   for (int i = 1; i < argc; ++i) {
     if (i > 1) text += ' ';
     text += argv[i];
   }
-  return ToBackslashes(text);
+  return text;
 }
+
+std::string CommandLineText(int argc, char** argv) { return ToBackslashes(ArgumentText(argc, argv)); }
 
 std::string ProgramFolder() {
   std::string path = ExecutablePath();

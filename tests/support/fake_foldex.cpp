@@ -1,0 +1,79 @@
+// A stand-in for the exchange program, installed as Foldex.exe in a scratch
+// program folder. Every call appends its argument text as one line to
+// foldex-calls.txt in its folder. What it does besides is read from the
+// file named after it with ".fake" (Foldex.fake), one instruction a line:
+//   exit N        end with exit code N (without the file: 0)
+//   sleep MS      wait MS milliseconds before ending
+//   exchange      do the real exchange program's work
+//   die-within N  with exchange: end at once, as if killed, after
+//                 (number of this call mod N) milliseconds
+// The calls are counted in the file named after it with ".count".
+
+#include <chrono>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "foldex.h"
+#include "platform/platform.h"
+
+namespace {
+
+struct Behaviour {
+  int exitCode = 0;
+  int sleepMs = 0;
+  bool exchange = false;
+  int dieWithin = 0;
+};
+
+Behaviour ReadBehaviour(const std::string& path) {
+  Behaviour behaviour;
+  std::string text;
+  if (!platform::ReadFileBytes(path, text)) return behaviour;
+  std::istringstream lines(text);
+  for (std::string word; lines >> word;) {
+    if (word == "exit") lines >> behaviour.exitCode;
+    if (word == "sleep") lines >> behaviour.sleepMs;
+    if (word == "exchange") behaviour.exchange = true;
+    if (word == "die-within") lines >> behaviour.dieWithin;
+  }
+  return behaviour;
+}
+
+void AppendLine(const std::string& path, const std::string& line) {
+  std::string text;
+  platform::ReadFileBytes(path, text);
+  platform::WriteFileAtomic(path, text + line + "\n");
+}
+
+int NextCallNumber(const std::string& path) {
+  std::string text;
+  platform::ReadFileBytes(path, text);
+  int number = std::atoi(text.c_str()) + 1;
+  platform::WriteFileAtomic(path, std::to_string(number));
+  return number;
+}
+
+// The exchange runs while this thread waits; ending the process from here
+// cuts the exchange off wherever it is, files open, as a kill would.
+[[noreturn]] void ExchangeCutOffAfter(const std::string& argument, int milliseconds) {
+  std::thread([argument] { std::_Exit(foldex::Run(argument)); }).detach();
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  std::_Exit(137);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string argument = platform::ArgumentText(argc, argv);
+  const std::string self = platform::ProgramFolder() + "\\" + platform::ProgramName();
+  AppendLine(platform::ProgramFolder() + "\\foldex-calls.txt", argument);
+  Behaviour behaviour = ReadBehaviour(self + ".fake");
+  if (behaviour.sleepMs > 0)
+    std::this_thread::sleep_for(std::chrono::milliseconds(behaviour.sleepMs));
+  if (behaviour.exchange && behaviour.dieWithin > 0)
+    ExchangeCutOffAfter(argument, NextCallNumber(self + ".count") % behaviour.dieWithin);
+  if (behaviour.exchange) return foldex::Run(argument);
+  return behaviour.exitCode;
+}
