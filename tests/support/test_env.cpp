@@ -20,11 +20,15 @@ namespace testenv {
 
 namespace {
 
-// A new folder in the temporary folder, its name not used before.
+// A new folder in the build's scratch folder, its name not used before.
+// Not the temporary folder: on Windows that lies on drive C:, which the
+// tests map to the scratch folder itself, so that every path the program
+// learns from the system (its own folder, say) would be mapped twice.
 std::string MakeScratchFolder() {
   std::random_device random;
+  fs::create_directories(VANTREL_SCRATCH_DIR);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    fs::path folder = fs::temp_directory_path() / ("vantrel-test-" + std::to_string(random()));
+    fs::path folder = fs::path(VANTREL_SCRATCH_DIR) / ("vantrel-test-" + std::to_string(random()));
     std::error_code error;
     if (fs::create_directory(folder, error)) return folder.string();
   }

@@ -12,7 +12,7 @@
 namespace testenv {
 
 // A fresh host folder mapped as drive C: for the life of the object. Its
-// folder lies in the temporary folder; drives may nest.
+// folder lies in the build folder's scratch/; drives may nest.
 class ScratchDrive {
  public:
   ScratchDrive();
