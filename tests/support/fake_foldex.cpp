@@ -3,7 +3,6 @@
 // foldex-calls.txt in its folder. What it does besides is read from the
 // file named after it with ".fake" (Foldex.fake), one instruction a line:
 //   exit N        end with exit code N (without the file: 0)
-//   sleep MS      wait MS milliseconds before ending
 //   exchange      do the real exchange program's work
 //   die-within N  with exchange: end at once, as if killed, after
 //                 (number of this call mod N) milliseconds
@@ -22,7 +21,6 @@ namespace {
 
 struct Behaviour {
   int exitCode = 0;
-  int sleepMs = 0;
   bool exchange = false;
   int dieWithin = 0;
 };
@@ -34,7 +32,6 @@ Behaviour ReadBehaviour(const std::string& path) {
   std::istringstream lines(text);
   for (std::string word; lines >> word;) {
     if (word == "exit") lines >> behaviour.exitCode;
-    if (word == "sleep") lines >> behaviour.sleepMs;
     if (word == "exchange") behaviour.exchange = true;
     if (word == "die-within") lines >> behaviour.dieWithin;
   }
@@ -70,8 +67,6 @@ int main(int argc, char** argv) {
   const std::string self = platform::ProgramFolder() + "\\" + platform::ProgramName();
   AppendLine(platform::ProgramFolder() + "\\foldex-calls.txt", argument);
   Behaviour behaviour = ReadBehaviour(self + ".fake");
-  if (behaviour.sleepMs > 0)
-    std::this_thread::sleep_for(std::chrono::milliseconds(behaviour.sleepMs));
   if (behaviour.exchange && behaviour.dieWithin > 0)
     ExchangeCutOffAfter(argument, NextCallNumber(self + ".count") % behaviour.dieWithin);
   if (behaviour.exchange) return foldex::Run(argument);

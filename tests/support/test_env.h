@@ -53,7 +53,7 @@ void MakeProgramFolder(const ScratchDrive& drive, const std::string& systemPath,
 // Puts the stand-in alone into folder as Foldex.exe.
 void InstallFakeFoldex(const ScratchDrive& drive, const std::string& folder);
 // Tells the stand-in in programFolder what to do besides recording: lines
-// such as "exit 3", "sleep 100", "exchange" (see support/fake_foldex.cpp).
+// such as "exit 3" or "exchange" (see support/fake_foldex.cpp).
 void SetFoldexBehaviour(const ScratchDrive& drive, const std::string& programFolder,
                         const std::string& behaviour);
 // The installation pair that whole runs upgrade, as on the controller.
