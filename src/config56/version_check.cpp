@@ -65,8 +65,8 @@ void CheckConfigVersion(Context& context) {
     return ReadConfigFile(context, path, text) == ReadResult::kFailed;
   };
   std::string source, dest, machine;
-  if (unreadable(context.Arg.Source + "\\" + context.SourceFileName, source) ||
-      unreadable(context.Arg.Dest + "\\" + context.DestFileName, dest) ||
+  if (unreadable(context.Arg.Source + "\\" + context.SystemFile.SourceFileName, source) ||
+      unreadable(context.Arg.Dest + "\\" + context.SystemFile.DestFileName, dest) ||
       unreadable(context.Arg.Source + "\\Mada\\$machine.dat", machine)) {
     return;
   }

@@ -1,6 +1,7 @@
 #include "log/log.h"
 
 #include "app/context.h"
+#include "log/log_library.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
 #include "util/strings.h"

@@ -59,9 +59,9 @@ void ConvertSystemFile(Context& context, const SystemFile& file) {
   bool showFailed = false;
   std::string name;
   Attempt(showFailed, [&] {
-    context.SourceFileName = file.path;
-    context.DestFileName = file.path;
-    name = DisplayName(context.DestFileName);
+    context.SystemFile.SourceFileName = file.path;
+    context.SystemFile.DestFileName = file.path;
+    name = DisplayName(context.SystemFile.DestFileName);
   });
   Attempt(showFailed, [&] {
     context.StdForm.Information = "Upgrade SYSTEM FILE: " + name;
@@ -74,7 +74,7 @@ void ConvertSystemFile(Context& context, const SystemFile& file) {
 
   Guarded(context, "Converting " + name, [&] {
     if (!context.SystemFilesList.Contains(name))
-      context.Log("! - " + context.DestFileName + " - is not upgradet separetly");
+      context.Log("! - " + context.SystemFile.DestFileName + " - is not upgradet separetly");
     else if (showFailed)
       context.Log("! " + name + " is not converted,--> no entry in - vantrel.kud -");
     else

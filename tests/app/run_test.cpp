@@ -73,6 +73,17 @@ TEST_F(RunStart, AnAbortedRunLeavesTheSavedFolds) {
   EXPECT_TRUE(drive.Exists("C:\\PROG\\Vantrel\\x.add"));
 }
 
+TEST_F(RunStart, MissingInstallationFolderAbortsAfterThePathsAndLeavesTheSavedFolds) {
+  drive.Write("C:\\PROG\\Vantrel\\x.add", "saved");
+  fs::remove_all(drive.Host(kOld + "\\Program"));
+  EXPECT_EQ(run.Run(kCommand), 1);
+  Lines log = Log();
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_EQ(log[log.size() - 2], ".Temp.-Path: C:\\QVD\\ROBOTER");
+  EXPECT_EQ(log.back(), "# Can not find path: " + kOld + "\\Program");
+  EXPECT_TRUE(drive.Exists("C:\\PROG\\Vantrel\\x.add"));
+}
+
 TEST_F(RunStart, HeaderThenPathsThenBlankCommandLineIsRefused) {
   EXPECT_EQ(run.Run("   "), 1);
   Lines log = Log();
