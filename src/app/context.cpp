@@ -3,6 +3,8 @@
 #include "log/log_library.h"
 
 void Context::Log(const std::string& line) {
+  if (!line.empty() && line.front() == '#') ++Record.errors;
+  if (!line.empty() && line.front() == '!') ++Record.warnings;
   if (Lumo) Lumo->LogWrite(line);
 }
 

@@ -5,6 +5,7 @@
 
 #include "app/context.h"
 #include "app/startup.h"
+#include "app/summary.h"
 #include "log/log_library.h"
 #include "platform/platform.h"
 #include "ui/terminal_progress.h"
@@ -26,6 +27,18 @@ std::string VersionText() {
   return std::string(vantrel::kProductName) + " " + std::to_string(vantrel::kVersionMajor) + "." +
          std::to_string(vantrel::kVersionMinor) + "." + std::to_string(vantrel::kVersionRevision) +
          "\n";
+}
+
+std::string Indented(const std::string& lines) {
+  std::string text;
+  std::size_t start = 0;
+  while (start < lines.size()) {
+    std::size_t end = lines.find('\n', start);
+    if (end == std::string::npos) end = lines.size() - 1;
+    text += "  " + lines.substr(start, end + 1 - start);
+    start = end + 1;
+  }
+  return text;
 }
 
 }  // namespace
@@ -64,7 +77,12 @@ int main(int argc, char** argv) {
 
   int exitCode = RunBatch(context);
   context.StdForm.Hide();
-  if (!context.LogFilePath.empty() && platform::FileExists(context.LogFilePath))
-    platform::WriteStderr("vantrel: log: " + platform::HostPath(context.LogFilePath) + "\n");
+  if (context.Record.logOpened) {
+    std::string logPath = platform::FileExists(context.LogFilePath)
+                              ? platform::HostPath(context.LogFilePath)
+                              : std::string("none");
+    platform::WriteStderr("vantrel: summary of the run\n" +
+                          Indented(SummaryText(context.Record, logPath, "")));
+  }
   return exitCode;
 }

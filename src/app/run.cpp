@@ -100,10 +100,9 @@ void CopyListedFiles(Context& context) {
   while (list.Count() > 0) {
     std::string entry = list.TakeFirst();
     Guarded(context, "Copying " + entry, [&] {
-      if (util::Like(util::Upper(entry), "STEU\\*"))
-        CopyParentTreeFile(context, entry);
-      else
-        CopyTreeFile(context, entry);
+      bool copied = util::Like(util::Upper(entry), "STEU\\*") ? CopyParentTreeFile(context, entry)
+                                                                : CopyTreeFile(context, entry);
+      if (copied) ++context.Record.filesCopied;
     });
     SetBar(context, context.StdForm.Value + step);
     context.StdForm.Refresh();
@@ -140,6 +139,7 @@ void RunUpgrade(Context& context) {
     context.StdForm.Unload();
     throw ProcessEnd{1};
   }
+  context.Record.logOpened = true;
 
   context.FoldexPath = context.ProgramFolder + "\\Foldex.exe";
   if (!platform::FileExists(context.FoldexPath)) {

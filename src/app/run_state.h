@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "sysfiles/keyed_list.h"
 #include "userfiles/file_reg.h"
@@ -17,6 +18,24 @@ struct SystemFileInWork {
   std::string DestFileName;
   std::string FoundSourceFile;
   std::string FoundDestFile;
+};
+
+// What a run did, as its summary tells it: one verdict per system file,
+// the user files by outcome, the counts of copies and of log lines by kind.
+struct RunRecord {
+  struct Verdict {
+    std::string name;
+    bool done = false;
+    std::string why;  // why not, when not done
+  };
+  bool logOpened = false;
+  std::vector<Verdict> systemFiles;
+  bool migrationRun = false;
+  std::vector<std::string> userFilesUpgraded;
+  std::vector<std::string> userFilesUnchanged;  // their folds do not pair up
+  int filesCopied = 0;
+  int errors = 0;    // "#" lines
+  int warnings = 0;  // "!" lines
 };
 
 struct RunState {
@@ -44,4 +63,6 @@ struct RunState {
   // unreadable folder, names that differ only in case): each is reported
   // once per run, so that it counts as one error.
   std::set<std::string> ReportedFaults;
+
+  RunRecord Record;
 };

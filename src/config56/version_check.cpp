@@ -51,6 +51,7 @@ void DecideAndMigrate(Context& context, const std::string& source, const std::st
   }
   context.Log(". The $config.dat in DESTINATION is from V6.x ");
   context.Log(". Additional upgrade from V5.x to V6.x is necessary !");
+  context.Record.migrationRun = true;
   MigrateConfig(context, source, dest, machine);
 }
 
