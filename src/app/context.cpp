@@ -3,7 +3,10 @@
 #include "log/log_library.h"
 
 void Context::Log(const std::string& line) {
-  if (!line.empty() && line.front() == '#') ++Record.errors;
+  if (!line.empty() && line.front() == '#') {
+    ++Record.errors;
+    Record.lastError = line;
+  }
   if (!line.empty() && line.front() == '!') ++Record.warnings;
   if (Lumo) Lumo->LogWrite(line);
 }

@@ -103,6 +103,7 @@ void CopyListedFiles(Context& context) {
       bool copied = util::Like(util::Upper(entry), "STEU\\*") ? CopyParentTreeFile(context, entry)
                                                                 : CopyTreeFile(context, entry);
       if (copied) ++context.Record.filesCopied;
+      context.Record.listedFiles.push_back({entry, copied, copied ? "" : "not copied"});
     });
     SetBar(context, context.StdForm.Value + step);
     context.StdForm.Refresh();
@@ -203,6 +204,7 @@ void FinishRun(Context& context) {
 }
 
 void AbortRun(Context& context) {
+  context.Record.aborted = true;
   if (context.BatchMode) throw ProcessEnd{1};
   FinishRun(context);
 }

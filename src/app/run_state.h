@@ -29,11 +29,14 @@ struct RunRecord {
     std::string why;  // why not, when not done
   };
   bool logOpened = false;
+  bool aborted = false;
+  std::string lastError;  // the last "#" line, which an abort follows
   std::vector<Verdict> systemFiles;
   bool migrationRun = false;
   std::vector<std::string> userFilesUpgraded;
   std::vector<std::string> userFilesUnchanged;  // their folds do not pair up
   int filesCopied = 0;
+  std::vector<Verdict> listedFiles;  // the files vantrel.ini lists for copying
   int errors = 0;    // "#" lines
   int warnings = 0;  // "!" lines
 };

@@ -29,7 +29,8 @@ bool InitLog(Context& context) {
   lumo.SetErrorCounter(0);
   lumo.LogWrite(".Used LUMO.DLL: " + util::Trim(platform::ToBackslashes(loadDir)));
   // A library may create the file only with its first line: ask after it.
-  return platform::FileExists(context.LogFilePath);
+  // A run that only plans creates no log.
+  return platform::ReadOnly() || platform::FileExists(context.LogFilePath);
 }
 
 void ReadErrorCount(Context& context) { context.ErrorCount = context.Lumo->GetErrorCounter(); }
