@@ -79,6 +79,8 @@ std::string PlanText(const RunRecord& record, const platform::WouldDo& wouldDo) 
          "Files to copy:\n" + Verdicts(record.listedFiles, "would be copied") +
          "Folders to create:\n" + Lines(wouldDo.foldersCreated) +
          "Attribute changes: " + std::to_string(wouldDo.attributeChanges) + "\n" +
+         "Files written: " + std::to_string(wouldDo.filesWritten.size()) + "\n" +
+         "Exchange program calls: " + std::to_string(wouldDo.programsNotStarted.size()) + "\n" +
          "Errors: " + std::to_string(record.errors) +
          ", warnings: " + std::to_string(record.warnings) + "\n";
 }
@@ -92,6 +94,8 @@ std::string PlanJson(const RunRecord& record, const platform::WouldDo& wouldDo) 
          "  \"filesToCopy\": " + JsonVerdicts(record.listedFiles, "would be copied") + ",\n" +
          "  \"foldersToCreate\": " + JsonList(wouldDo.foldersCreated) + ",\n" +
          "  \"attributeChanges\": " + std::to_string(wouldDo.attributeChanges) + ",\n" +
+         "  \"filesWritten\": " + std::to_string(wouldDo.filesWritten.size()) + ",\n" +
+         "  \"exchangeCalls\": " + std::to_string(wouldDo.programsNotStarted.size()) + ",\n" +
          "  \"errors\": " + std::to_string(record.errors) + ",\n" +
          "  \"warnings\": " + std::to_string(record.warnings) + "\n" +
          "}\n";

@@ -20,7 +20,8 @@ bool InitLog(Context& context) {
   LogLibrary& lumo = *context.Lumo;
   std::string loadDir = lumo.GetLumoLoadDir();
   context.LogFilePath = ChooseLogFile(context.BatchMode);
-  if (platform::Exists(context.LogFilePath)) {
+  // A run that only plans leaves the old log alone.
+  if (!platform::ReadOnly() && platform::Exists(context.LogFilePath)) {
     int attributes = 0;
     platform::GetAttributes(context.LogFilePath, attributes);
     platform::SetAttributes(context.LogFilePath, attributes & platform::kArchive);
@@ -29,7 +30,6 @@ bool InitLog(Context& context) {
   lumo.SetErrorCounter(0);
   lumo.LogWrite(".Used LUMO.DLL: " + util::Trim(platform::ToBackslashes(loadDir)));
   // A library may create the file only with its first line: ask after it.
-  // A run that only plans creates no log.
   return platform::ReadOnly() || platform::FileExists(context.LogFilePath);
 }
 

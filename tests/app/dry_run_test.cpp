@@ -75,6 +75,17 @@ TEST_F(DryRun, ChangesNothingWritesNoLogAndStartsNoExchangeProgram) {
   EXPECT_FALSE(drive.Exists("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log"));
 }
 
+TEST_F(DryRun, AnOldReadOnlyLogIsNeitherTouchedNorCountedAsAChange) {
+  int code = 0;
+  std::string without = Plan(PlanFormat::kText, code);
+  drive.Write("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log", "old\r\n");
+  fs::permissions(drive.Host("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log"), fs::perms::owner_read);
+  EXPECT_EQ(Plan(PlanFormat::kText, code), without);
+  EXPECT_EQ(drive.Read("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log"), "old\r\n");
+  EXPECT_EQ(fs::status(drive.Host("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log")).permissions(),
+            fs::perms::owner_read);
+}
+
 TEST_F(DryRun, TheRealRunDoesWhatThePlanSays) {
   BatchRun dry(kProgram);
   dry.context.CommandLine = kCommand;
