@@ -2,17 +2,15 @@
 // The process-wide values of the upgrade program, in one object that is
 // passed by reference to every operation that needs them.
 
-#include <cstdint>
 #include <functional>
-#include <set>
 #include <string>
 
 #include "app/carg.h"
-#include "log/log_library.h"
-#include "sysfiles/keyed_list.h"
+#include "app/run_state.h"
 #include "ui/dialog.h"
 #include "ui/progress.h"
-#include "userfiles/file_reg.h"
+
+class LogLibrary;
 
 // Icons of a message box.
 enum class MessageIcon { kNone = 0, kCritical = 16, kInformation = 64 };
@@ -23,7 +21,10 @@ struct ProcessEnd {
   int exitCode;
 };
 
-struct Context {
+// The per-run values are the base, so that a run starts afresh by one
+// assignment (BeginRunState) while every operation still reads them
+// directly on the context.
+struct Context : RunState {
   // Start-up.
   bool BatchMode = false;
   std::string CommandLine;    // the argument text, as the platform gives it
@@ -36,48 +37,17 @@ struct Context {
   // Installation paths.
   CArg Arg;
 
-  // The run.
-  std::string FoldexPath;  // program folder + "\Foldex.exe"
-  std::string UpgFolder;   // program folder + "\Vantrel\"
-
-  // The log.
-  std::string LogFilePath;
-  int32_t ErrorCount = 0;
-
-  // The system file in work.
-  std::string SourceFileName;
-  std::string DestFileName;
-  std::string FoundSourceFile;
-  std::string FoundDestFile;
-
-  // vantrel.ini.
-  std::string IniFileName;
-  KeyedList SystemFilesList;
-  KeyedList FileNotToConvertList;
-  KeyedList FileToCopyList;
-
-  // User-file registries.
-  CFileReg SrcFileReg;
-  CFileReg DatFileReg;
-  CFileReg SubFileReg;
-
-  // Faults of the source tree that every walk of it meets again (an
-  // unreadable folder, names that differ only in case): each is reported
-  // once per run, so that it counts as one error.
-  std::set<std::string> ReportedFaults;
-
   // The windows.
   MainDialog UI;
   ProgressWindow StdForm;
 
+  // Forgets everything an earlier run left behind.
+  void BeginRunState() { static_cast<RunState&>(*this) = RunState(); }
+
   // Writes one log line through the log library.
-  void Log(const std::string& line) {
-    if (Lumo) Lumo->LogWrite(line);
-  }
+  void Log(const std::string& line);
   // Writes the error line unless the same line was written before in this run.
-  void LogOnce(const std::string& line) {
-    if (ReportedFaults.insert(line).second) Log(line);
-  }
+  void LogOnce(const std::string& line);
   void ShowMessage(const std::string& text, MessageIcon icon) {
     if (ShowMessageBox) ShowMessageBox(text, icon);
   }

@@ -1,10 +1,13 @@
 // The entry of the upgrade program.
 
+#include <algorithm>
 #include <clocale>
 #include <string>
 
 #include "app/context.h"
+#include "app/dry_run.h"
 #include "app/startup.h"
+#include "app/summary.h"
 #include "log/log_library.h"
 #include "platform/platform.h"
 #include "ui/terminal_progress.h"
@@ -13,11 +16,13 @@
 namespace {
 
 const char* kUsage =
-    "usage: vantrel SOURCE|DESTINATION\n"
+    "usage: vantrel [--dry-run [--format=json]] SOURCE|DESTINATION\n"
     "\n"
     "Carries the customer's work from the old installation SOURCE into the\n"
     "new installation DESTINATION, for example\n"
     "  vantrel 'C:\\QVD_OLDINST\\QVD\\R1|C:\\QVD\\ROBOTER\\QVD\\R1'\n"
+    "With --dry-run nothing is changed and no log is written: the plan of the\n"
+    "run goes to standard output, as text or as one JSON document.\n"
     "Exit code 0: done without errors; 1: errors (see the log); 2: usage.\n"
     "Drive X: is the folder named by VANTREL_DRIVE_X (C: defaults to\n"
     "$HOME/.vantrel/c); a path that begins with / is a host path.\n";
@@ -26,6 +31,26 @@ std::string VersionText() {
   return std::string(vantrel::kProductName) + " " + std::to_string(vantrel::kVersionMajor) + "." +
          std::to_string(vantrel::kVersionMinor) + "." + std::to_string(vantrel::kVersionRevision) +
          "\n";
+}
+
+std::string Indented(const std::string& lines) {
+  std::string text;
+  std::size_t start = 0;
+  while (start < lines.size()) {
+    std::size_t end = lines.find('\n', start);
+    if (end == std::string::npos) end = lines.size() - 1;
+    text += "  " + lines.substr(start, end + 1 - start);
+    start = end + 1;
+  }
+  return text;
+}
+
+// Takes a leading option off the argument text.
+bool TakeOption(std::string& text, const std::string& option) {
+  if (text.rfind(option, 0) != 0) return false;
+  if (text.size() > option.size() && text[option.size()] != ' ') return false;
+  text.erase(0, std::min(text.size(), option.size() + 1));
+  return true;
 }
 
 }  // namespace
@@ -41,6 +66,8 @@ int main(int argc, char** argv) {
     platform::WriteStdout(VersionText());
     return 0;
   }
+  const bool dryRun = TakeOption(commandLine, "--dry-run");
+  const bool json = dryRun && TakeOption(commandLine, "--format=json");
   if (commandLine.empty()) {
     // The settings dialog needs a window system this build does not have.
     platform::WriteStderr(kUsage);
@@ -51,6 +78,12 @@ int main(int argc, char** argv) {
   context.ProgramFolder = platform::ProgramFolder();
   context.ProgramName = platform::ProgramName();
   context.CommandLine = commandLine;
+  if (dryRun) {
+    std::string plan;
+    int exitCode = RunDry(context, json ? PlanFormat::kJson : PlanFormat::kText, plan);
+    platform::WriteStdout(plan);
+    return exitCode;
+  }
   LumoLibrary lumo;
   if (platform::Status status = lumo.Load(context.ProgramFolder); !status) {
     platform::WriteStderr("vantrel: cannot load the log library " +
@@ -64,7 +97,12 @@ int main(int argc, char** argv) {
 
   int exitCode = RunBatch(context);
   context.StdForm.Hide();
-  if (!context.LogFilePath.empty() && platform::FileExists(context.LogFilePath))
-    platform::WriteStderr("vantrel: log: " + platform::HostPath(context.LogFilePath) + "\n");
+  if (context.Record.logOpened) {
+    std::string logPath = platform::FileExists(context.LogFilePath)
+                              ? platform::HostPath(context.LogFilePath)
+                              : std::string("none");
+    platform::WriteStderr("vantrel: summary of the run\n" +
+                          Indented(SummaryText(context.Record, logPath, "")));
+  }
   return exitCode;
 }

@@ -50,62 +50,69 @@ bool PathsOverlap(const Context& context) {
          platform::SameOrNested(arg.Source, arg.Dest);
 }
 
+// The frame every stage shares: its label, its START and END lines between
+// separator lines, and the bar values around its work. A bar value of 0 is
+// left as it stands.
+struct StageFrame {
+  const char* label;
+  const char* name;  // as in ". - - - START " + name + " - - -"
+  double barBeforeLabel = 0;
+  double barAtStart = 0;
+  double barAtEnd = 0;
+};
+
+template <typename Work>
+void RunStage(Context& context, const StageFrame& frame, Work&& work) {
+  if (frame.barBeforeLabel) SetBar(context, frame.barBeforeLabel);
+  SetLabel(context, frame.label);
+  if (frame.barAtStart) SetBar(context, frame.barAtStart);
+  context.Log(kSeparator);
+  context.Log(std::string(". - - - START ") + frame.name + " - - -");
+  work();
+  if (frame.barAtEnd) SetBar(context, frame.barAtEnd);
+  context.Log(std::string(". - - - END ") + frame.name + " - - -");
+  context.Log(kSeparator);
+}
+
 void NegativeListStage(Context& context) {
-  SetLabel(context, "Reading negative list");
-  SetBar(context, 100);
-  context.Log(kSeparator);
-  context.Log(". - - - START READING THE NEGATIVE LIST - - -");
-  Guarded(context, "Reading the negative list",
-          [&] { ReadNegativeList(context, context.ProgramFolder + "\\"); });
-  context.Log(". - - - END READING THE NEGATIVE LIST - - -");
-  context.Log(kSeparator);
+  RunStage(context, {"Reading negative list", "READING THE NEGATIVE LIST", 0, 100, 0}, [&] {
+    Guarded(context, "Reading the negative list",
+            [&] { ReadNegativeList(context, context.ProgramFolder + "\\"); });
+  });
 }
 
 void SystemFileStage(Context& context) {
-  SetBar(context, 1000);
-  SetLabel(context, "Upgrade SYSTEM FILES");
-  context.Log(kSeparator);
-  context.Log(". - - - START CONVERTING SYSTEMFILES - - -");
-  SetBar(context, 1);
-  Guarded(context, "Converting the system files", [&] { ConvertSystemFiles(context); });
-  SetBar(context, 1000);
-  context.Log(". - - - END CONVERTING SYSTEMFILES - - -");
-  context.Log(kSeparator);
+  RunStage(context, {"Upgrade SYSTEM FILES", "CONVERTING SYSTEMFILES", 1000, 1, 1000}, [&] {
+    Guarded(context, "Converting the system files", [&] { ConvertSystemFiles(context); });
+  });
 }
 
 void UserFileStage(Context& context) {
-  SetLabel(context, "Upgrade USER FILES");
-  context.Log(kSeparator);
-  context.Log(". - - - START CONVERTING USER FILES - - -");
-  SetBar(context, 1);
-  Guarded(context, "Converting the user files", [&] { ConvertUserFiles(context); });
-  SetBar(context, 1000);
-  context.Log(". - - - END CONVERTING USER FILES - - -");
-  context.Log(kSeparator);
+  RunStage(context, {"Upgrade USER FILES", "CONVERTING USER FILES", 0, 1, 1000}, [&] {
+    Guarded(context, "Converting the user files", [&] { ConvertUserFiles(context); });
+  });
 }
 
-void CopyStage(Context& context) {
-  SetLabel(context, "Copy Other FILES");
-  SetBar(context, 1);
-  context.Log(kSeparator);
-  context.Log(". - - - START COPYING FILES - - -");
+void CopyListedFiles(Context& context) {
   KeyedList& list = context.FileToCopyList;
   std::size_t count = list.Count();
   int step = count == 0 || count > 1000 ? 0 : static_cast<int>(1000 / count);
   while (list.Count() > 0) {
     std::string entry = list.TakeFirst();
     Guarded(context, "Copying " + entry, [&] {
-      if (util::Like(util::Upper(entry), "STEU\\*"))
-        CopyParentTreeFile(context, entry);
-      else
-        CopyTreeFile(context, entry);
+      bool copied = util::Like(util::Upper(entry), "STEU\\*") ? CopyParentTreeFile(context, entry)
+                                                                : CopyTreeFile(context, entry);
+      if (copied) ++context.Record.filesCopied;
+      context.Record.listedFiles.push_back({entry, copied, copied ? "" : "not copied"});
     });
     SetBar(context, context.StdForm.Value + step);
     context.StdForm.Refresh();
   }
-  SetBar(context, 1000);
-  context.Log(". - - - END COPYING FILES - - -");
-  context.Log(kSeparator);
+}
+
+void CopyStage(Context& context) {
+  RunStage(context, {"Copy Other FILES", "COPYING FILES", 0, 1, 1000},
+           [&] { CopyListedFiles(context); });
 }
 
 void AttributeStage(Context& context) {
@@ -121,10 +128,7 @@ void EndAfterFailedStart(Context& context) {
 
 void RunUpgrade(Context& context) {
   PrepareProgressWindow(context);
-  context.SrcFileReg = CFileReg();
-  context.DatFileReg = CFileReg();
-  context.SubFileReg = CFileReg();
-  context.ReportedFaults.clear();
+  context.BeginRunState();
   if (!InitLog(context)) {
     std::string message = "The log file " + platform::HostPath(context.LogFilePath) +
                           " cannot be created; nothing was upgraded.";
@@ -136,6 +140,7 @@ void RunUpgrade(Context& context) {
     context.StdForm.Unload();
     throw ProcessEnd{1};
   }
+  context.Record.logOpened = true;
 
   context.FoldexPath = context.ProgramFolder + "\\Foldex.exe";
   if (!platform::FileExists(context.FoldexPath)) {
@@ -145,8 +150,7 @@ void RunUpgrade(Context& context) {
   context.UpgFolder = context.ProgramFolder + "\\Vantrel\\";
   if (!platform::FolderExists(context.UpgFolder)) {
     context.Log("# Can not find path: " + context.UpgFolder);
-    context.Log("! End Vantrel.exe");
-    return AbortRun(context);
+    return EndAfterFailedStart(context);
   }
   std::string iniPath = context.ProgramFolder + "\\" + "vantrel.ini";
   if (!platform::FileExists(iniPath)) {
@@ -167,10 +171,7 @@ void RunUpgrade(Context& context) {
     context.Log("# ERROR: source path = destination path");
     return AbortRun(context);
   }
-  if (!CheckInstallationPaths(context)) {
-    context.StdForm.Unload();
-    return;
-  }
+  if (!CheckInstallationPaths(context)) return AbortRun(context);
 
   NegativeListStage(context);
   SystemFileStage(context);
@@ -203,6 +204,7 @@ void FinishRun(Context& context) {
 }
 
 void AbortRun(Context& context) {
+  context.Record.aborted = true;
   if (context.BatchMode) throw ProcessEnd{1};
   FinishRun(context);
 }

@@ -99,6 +99,7 @@ void GenerateUpgFile(Context& context, const std::string& sourceConfig, const Ex
   }
   const std::string transfer = "Transfer all variables, descriped in" + path + " into Dest-file";
   context.Log(". +++ Start: " + transfer);
-  RunAndWait(context, context.Arg.Dest + "\\" + context.FoundDestFile + " | " + path + "/DAT");
+  RunAndWait(context,
+             context.Arg.Dest + "\\" + context.SystemFile.FoundDestFile + " | " + path + "/DAT");
   context.Log(". +++ End: " + transfer);
 }

@@ -51,6 +51,7 @@ void DecideAndMigrate(Context& context, const std::string& source, const std::st
   }
   context.Log(". The $config.dat in DESTINATION is from V6.x ");
   context.Log(". Additional upgrade from V5.x to V6.x is necessary !");
+  context.Record.migrationRun = true;
   MigrateConfig(context, source, dest, machine);
 }
 
@@ -65,8 +66,8 @@ void CheckConfigVersion(Context& context) {
     return ReadConfigFile(context, path, text) == ReadResult::kFailed;
   };
   std::string source, dest, machine;
-  if (unreadable(context.Arg.Source + "\\" + context.SourceFileName, source) ||
-      unreadable(context.Arg.Dest + "\\" + context.DestFileName, dest) ||
+  if (unreadable(context.Arg.Source + "\\" + context.SystemFile.SourceFileName, source) ||
+      unreadable(context.Arg.Dest + "\\" + context.SystemFile.DestFileName, dest) ||
       unreadable(context.Arg.Source + "\\Mada\\$machine.dat", machine)) {
     return;
   }

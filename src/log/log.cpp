@@ -1,6 +1,7 @@
 #include "log/log.h"
 
 #include "app/context.h"
+#include "log/log_library.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
 #include "util/strings.h"
@@ -19,7 +20,8 @@ bool InitLog(Context& context) {
   LogLibrary& lumo = *context.Lumo;
   std::string loadDir = lumo.GetLumoLoadDir();
   context.LogFilePath = ChooseLogFile(context.BatchMode);
-  if (platform::Exists(context.LogFilePath)) {
+  // A run that only plans leaves the old log alone.
+  if (!platform::ReadOnly() && platform::Exists(context.LogFilePath)) {
     int attributes = 0;
     platform::GetAttributes(context.LogFilePath, attributes);
     platform::SetAttributes(context.LogFilePath, attributes & platform::kArchive);
@@ -28,7 +30,7 @@ bool InitLog(Context& context) {
   lumo.SetErrorCounter(0);
   lumo.LogWrite(".Used LUMO.DLL: " + util::Trim(platform::ToBackslashes(loadDir)));
   // A library may create the file only with its first line: ask after it.
-  return platform::FileExists(context.LogFilePath);
+  return platform::ReadOnly() || platform::FileExists(context.LogFilePath);
 }
 
 void ReadErrorCount(Context& context) { context.ErrorCount = context.Lumo->GetErrorCounter(); }

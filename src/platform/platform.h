@@ -168,6 +168,32 @@ class SharedLibrary {
 // The log library's file name on this platform.
 const char* LogLibraryFileName();
 
+// What a read-only scope kept from being done.
+struct WouldDo {
+  std::vector<std::string> foldersCreated;  // in the order of creation
+  std::vector<std::string> filesWritten;    // copies and written files
+  int attributeChanges = 0;                 // entries whose attributes would differ
+  std::vector<std::string> programsNotStarted;
+};
+// While an object of this class lives, nothing is changed: creating,
+// copying, writing, removing, setting attributes and starting programs do
+// nothing and succeed, and the questions about the file system are answered
+// as if they had been done. A plan of a run is made by running it in such a
+// scope. One scope at a time.
+struct ReadOnlyOverlay;
+class ReadOnlyScope {
+ public:
+  ReadOnlyScope();
+  ~ReadOnlyScope();
+  ReadOnlyScope(const ReadOnlyScope&) = delete;
+  ReadOnlyScope& operator=(const ReadOnlyScope&) = delete;
+  const WouldDo& wouldDo() const;
+
+ private:
+  ReadOnlyOverlay* overlay_;
+};
+bool ReadOnly();
+
 bool StderrIsTerminal();
 void WriteStderr(const std::string& text);
 void WriteStdout(const std::string& text);

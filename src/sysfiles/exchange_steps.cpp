@@ -10,15 +10,15 @@
 namespace {
 
 std::string SourcePath(const Context& context) {
-  return context.Arg.Source + "\\" + context.SourceFileName;
+  return context.Arg.Source + "\\" + context.SystemFile.SourceFileName;
 }
 
 std::string FoundSourcePath(const Context& context) {
-  return context.Arg.Source + "\\" + context.FoundSourceFile;
+  return context.Arg.Source + "\\" + context.SystemFile.FoundSourceFile;
 }
 
 std::string FoundDestPath(const Context& context) {
-  return context.Arg.Dest + "\\" + context.FoundDestFile;
+  return context.Arg.Dest + "\\" + context.SystemFile.FoundDestFile;
 }
 
 std::string Controlfile(const std::string& name) { return "(Controlfile: " + name + ")"; }
@@ -86,9 +86,9 @@ void UpgradeFromTemplate(Context& context, const TemplateSteps& steps,
 
 bool CheckFilePair(Context& context) {
   // A name found for an earlier file must not stand for this one.
-  context.FoundSourceFile.clear();
-  context.FoundDestFile.clear();
-  context.Log(".Check file: " + context.SourceFileName);
+  context.SystemFile.FoundSourceFile.clear();
+  context.SystemFile.FoundDestFile.clear();
+  context.Log(".Check file: " + context.SystemFile.SourceFileName);
   if (util::EqualsNoCase(context.Arg.Source, context.Arg.Dest)) {
     context.Log("# ERROR: source path = destination path");
     return false;
@@ -99,13 +99,13 @@ bool CheckFilePair(Context& context) {
     return false;
   }
   context.Log(".Source file found:  " + source);
-  context.FoundSourceFile = context.SourceFileName;
-  const std::string dest = context.Arg.Dest + "\\" + context.DestFileName;
+  context.SystemFile.FoundSourceFile = context.SystemFile.SourceFileName;
+  const std::string dest = context.Arg.Dest + "\\" + context.SystemFile.DestFileName;
   if (!platform::FileExists(dest)) {
     context.Log("# " + dest + " not found");
     return false;
   }
-  context.FoundDestFile = context.DestFileName;
+  context.SystemFile.FoundDestFile = context.SystemFile.DestFileName;
   context.Log(".Destination file found: " + dest);
   return true;
 }

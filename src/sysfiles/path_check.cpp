@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "app/context.h"
-#include "app/run.h"
 #include "platform/platform.h"
 #include "trees/path_ops.h"
 
@@ -45,7 +44,6 @@ bool CheckInstallationPaths(Context& context) {
   for (const FolderCheck& check : NeededFolders(context)) {
     if (!MainDialog::Ticked(check.box) || platform::FolderExists(check.tested)) continue;
     context.Log("# Can not find path: " + check.named);
-    AbortRun(context);
     return false;
   }
   return true;

@@ -3,6 +3,6 @@
 
 struct Context;
 
-// True when every needed folder exists; otherwise the error line has been
-// written and AbortRun called.
+// True when every needed folder exists; otherwise the error line for the
+// first missing one has been written, and the caller ends the run.
 bool CheckInstallationPaths(Context& context);

@@ -48,20 +48,27 @@ void Attempt(bool& failed, Step&& step) {
   }
 }
 
+void Record(Context& context, const std::string& name, const std::string& whyNot) {
+  context.Record.systemFiles.push_back({name, whyNot.empty(), whyNot});
+}
+
 void ConvertListedFile(Context& context, const SystemFile& file, const std::string& name) {
-  if (CheckFilePair(context))
+  if (CheckFilePair(context)) {
     file.steps(context);
-  else
+    Record(context, name, "");
+  } else {
     context.Log("# " + name + " is not converted");
+    Record(context, name, "file missing in source or destination");
+  }
 }
 
 void ConvertSystemFile(Context& context, const SystemFile& file) {
   bool showFailed = false;
   std::string name;
   Attempt(showFailed, [&] {
-    context.SourceFileName = file.path;
-    context.DestFileName = file.path;
-    name = DisplayName(context.DestFileName);
+    context.SystemFile.SourceFileName = file.path;
+    context.SystemFile.DestFileName = file.path;
+    name = DisplayName(context.SystemFile.DestFileName);
   });
   Attempt(showFailed, [&] {
     context.StdForm.Information = "Upgrade SYSTEM FILE: " + name;
@@ -73,12 +80,15 @@ void ConvertSystemFile(Context& context, const SystemFile& file) {
   });
 
   Guarded(context, "Converting " + name, [&] {
-    if (!context.SystemFilesList.Contains(name))
-      context.Log("! - " + context.DestFileName + " - is not upgradet separetly");
-    else if (showFailed)
+    if (!context.SystemFilesList.Contains(name)) {
+      context.Log("! - " + context.SystemFile.DestFileName + " - is not upgradet separetly");
+      Record(context, name, "not named in vantrel.ini");
+    } else if (showFailed) {
       context.Log("! " + name + " is not converted,--> no entry in - vantrel.kud -");
-    else
+      Record(context, name, "its conversion could not start");
+    } else {
       ConvertListedFile(context, file, name);
+    }
   });
 
   context.Log(". - - - END CONVERT " + name + " - - -");

@@ -42,45 +42,46 @@ platform::Status Replace(const std::string& source, const std::string& target) {
   return status;
 }
 
-void CopyBetweenRoots(Context& context, const std::string& sourceRoot,
+bool CopyBetweenRoots(Context& context, const std::string& sourceRoot,
                       const std::string& destRoot, const std::string& relativePath) {
   if (LeavesTree(relativePath)) {
     context.Log("# " + relativePath + " : path leaves the installation tree, not copied");
-    return;
+    return false;
   }
   const std::string sourcePath = sourceRoot + "\\" + relativePath;
   const std::string destPath = destRoot + "\\" + relativePath;
   if (!platform::Exists(sourcePath)) {
     context.Log("! " + relativePath + " SourceFile does not exist!");
-    return;
+    return false;
   }
   const std::string folder = ParentFolder(destPath);
   if (!platform::FolderExists(folder)) MakePath(context, folder);
   if (!platform::FolderExists(folder)) {
     context.Log("# " + folder + " : Target directory does not exist!");
-    return;
+    return false;
   }
   if (platform::Status status = Replace(sourcePath, destPath); !status) {
     context.Log("# Can not copy " + sourcePath + " to " + destPath + " : " + status.reason);
-    return;
+    return false;
   }
   context.Log("." + relativePath + " copied from " + sourcePath + " to " + destPath);
+  return true;
 }
 
 }  // namespace
 
-void CopyTreeFile(Context& context, const std::string& relativePath) {
-  CopyBetweenRoots(context, context.Arg.Source, context.Arg.Dest, relativePath);
+bool CopyTreeFile(Context& context, const std::string& relativePath) {
+  return CopyBetweenRoots(context, context.Arg.Source, context.Arg.Dest, relativePath);
 }
 
-void CopyParentTreeFile(Context& context, const std::string& relativePath) {
+bool CopyParentTreeFile(Context& context, const std::string& relativePath) {
   // The roots are the R1 folders; STEU lies beside them.
   std::string sourceRoot = CutEnd(context.Arg.Source, 3);
   std::string destRoot = CutEnd(context.Arg.Dest, 3);
   // An empty root would turn the path into one from the top of the host.
   if (sourceRoot.empty() || destRoot.empty()) {
     context.Log("# " + relativePath + " : no folder above the installation paths, not copied");
-    return;
+    return false;
   }
-  CopyBetweenRoots(context, sourceRoot, destRoot, relativePath);
+  return CopyBetweenRoots(context, sourceRoot, destRoot, relativePath);
 }

@@ -6,7 +6,8 @@
 
 struct Context;
 
+// True when the file was copied; every other outcome is in the log.
 // Below Source and Dest.
-void CopyTreeFile(Context& context, const std::string& relativePath);
+bool CopyTreeFile(Context& context, const std::string& relativePath);
 // Below the folders that hold Source and Dest (for STEU beside R1).
-void CopyParentTreeFile(Context& context, const std::string& relativePath);
+bool CopyParentTreeFile(Context& context, const std::string& relativePath);

@@ -3,7 +3,6 @@
 #include <deque>
 
 #include "app/context.h"
-#include "app/run.h"
 #include "platform/platform.h"
 #include "util/strings.h"
 
@@ -117,10 +116,7 @@ void TreeTool::scanTree(std::string pathname) {
 void TreeCopy::scanTree(std::string pathname) {
   int attributes = 0;
   if (!platform::GetAttributes(pathname, attributes)) return Raise(InvalidPathname, pathname);
-  if (!(attributes & platform::kFolder)) {
-    Raise(InvalidPathname, pathname);
-    return FinishRun(context_);
-  }
+  if (!(attributes & platform::kFolder)) return Raise(InvalidPathname, pathname);
   WalkRules rules;
   rules.filter = filter_;
   rules.listFolders = true;

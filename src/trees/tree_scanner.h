@@ -52,6 +52,7 @@ class TreeCopy : public TreeScanner {
  public:
   explicit TreeCopy(Context& context) : TreeScanner(context) {}
 
-  // A start path that is an existing file ends the run (FinishRun).
+  // A start path that is a file raises InvalidPathname and lists nothing;
+  // how the run goes on is its caller's decision.
   void scanTree(std::string pathname);
 };

@@ -66,6 +66,7 @@ void ConvertAllKinds(Context& context) {
 // reaches the new tree as it is, through the same atomic copy as the rest,
 // so a failed copy leaves the old destination file intact.
 void CopyUnchanged(Context& context, const std::string& file) {
+  context.Record.userFilesUnchanged.push_back(file);
   const std::string target = context.Arg.Dest + "\\" + file;
   MakePath(context, ParentFolder(target));
   const std::string source = context.Arg.Source + "\\" + file;
@@ -112,6 +113,7 @@ void UpgradeUserFile(Context& context, const std::string& file, const std::strin
   context.StdForm.Information = "Upgrade user files " + context.Arg.Dest + "\\" + file;
   context.StdForm.Refresh();
   CopyTreeFile(context, file);
+  context.Record.userFilesUpgraded.push_back(file);
   const std::string upperKind = util::Upper(kind);
   if (upperKind == "SRC")
     UpgradeFromVorgabeSrc(context, kSrcTemplate, file);

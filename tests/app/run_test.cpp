@@ -66,6 +66,17 @@ TEST_F(RunStart, AnAbortedRunLeavesTheSavedFolds) {
   EXPECT_TRUE(drive.Exists("C:\\PROG\\Vantrel\\x.add"));
 }
 
+TEST_F(RunStart, MissingInstallationFolderAbortsAfterThePathsAndLeavesTheSavedFolds) {
+  drive.Write("C:\\PROG\\Vantrel\\x.add", "saved");
+  fs::remove_all(drive.Host(kOld + "\\Program"));
+  EXPECT_EQ(run.Run(kCommand), 1);
+  Lines log = Log();
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_EQ(log[log.size() - 2], ".Temp.-Path: C:\\QVD\\ROBOTER");
+  EXPECT_EQ(log.back(), "# Can not find path: " + kOld + "\\Program");
+  EXPECT_TRUE(drive.Exists("C:\\PROG\\Vantrel\\x.add"));
+}
+
 TEST_F(RunStart, HeaderThenPathsThenBlankCommandLineIsRefused) {
   EXPECT_EQ(run.Run("   "), 1);
   Lines log = Log();
@@ -175,15 +186,25 @@ TEST(Program, EmptyCommandLineGivesUsageAndExitCode2) {
   EXPECT_EQ(code, 0);
 }
 
-TEST(Program, BatchRunPrintsTheLogPath) {
+TEST(Program, BatchRunPrintsItsSummaryWithTheLogPath) {
   ScratchDrive drive;
   drive.MakeFolder("C:\\QVD\\ROBOTER\\LOG");
   int code = 0;
   // One folder "A B": the blanks stay inside the paths.
   std::string output = RunProgram("C:\\A B\\R1|C:\\A B\\R1", code);
   EXPECT_EQ(code, 1);
+  // The run aborts at its path checks: nothing done, one error.
   EXPECT_EQ(output,
-            "vantrel: log: " + platform::HostPath("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log") + "\n");
+            "vantrel: summary of the run\n"
+            "  System files upgraded: 0\n"
+            "  System files not upgraded: 0\n"
+            "  Migration 5.x to 6.x: not run\n"
+            "  User files upgraded: 0\n"
+            "  User files copied unchanged because of fold faults: 0\n"
+            "  Files copied: 0\n"
+            "  Errors: 1, warnings: 0\n"
+            "  Log: " + platform::HostPath("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log") + "\n"
+            "  Backup: none\n");
   Lines log = ReadLogLines(drive.Host("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log"));
   EXPECT_NE(std::find(log.begin(), log.end(), ".Source-Path: C:\\A B\\R1"), log.end());
   EXPECT_NE(std::find(log.begin(), log.end(), ".Dest.-Path: C:\\A B\\R1"), log.end());
@@ -192,6 +213,20 @@ TEST(Program, BatchRunPrintsTheLogPath) {
 }  // namespace
 
 namespace {
+
+TEST(Program, DryRunPrintsThePlanAndWritesNoLog) {
+  testenv::ScratchDrive drive;
+  drive.MakeFolder("C:\\QVD\\ROBOTER\\LOG");
+  int code = 0;
+  std::string output = RunProgram("--dry-run --format=json 'C:/A/R1|C:/B/R1'", code);
+  EXPECT_EQ(code, 1);
+  const std::string start =
+      "{\n  \"checks\": \"failed: # Can not find path: C:\\\\A\\\\R1\\\\System\",\n";
+  EXPECT_EQ(output.substr(0, start.size()), start) << output;
+  EXPECT_FALSE(drive.Exists("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log"));
+  output = RunProgram("--dry-run 'C:/A/R1|C:/B/R1'", code);
+  EXPECT_EQ(output.rfind("Start and path checks: failed: # Can not find path: ", 0), 0u) << output;
+}
 
 TEST(Program, LogThatCannotBeCreatedIsSaidOnStandardErrorWithExitCode1) {
   testenv::ScratchDrive drive;

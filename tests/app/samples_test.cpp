@@ -11,6 +11,7 @@
 #include <fstream>
 #include <regex>
 
+#include "app/summary.h"
 #include "support/test_env.h"
 #include "support/tree_snapshot.h"
 
@@ -108,6 +109,17 @@ TEST_F(Samples, GoldenRunGivesTheExpectedLogAndTree) {
   EXPECT_EQ(testenv::FirstDifference(expected, tree), "");
   EXPECT_EQ(testenv::AttributeList(Destination()), ReadText(kExpected + "/attributes.txt"));
   ExpectSourceUnchanged();
+}
+
+TEST_F(Samples, GoldenRunGivesTheExpectedSummary) {
+  BatchRun run(kProgram);
+  run.Run(kCommand);
+  std::string summary = SummaryText(run.context.Record, "<LOG>", "");
+  if (Updating()) {
+    WriteText(kExpected + "/summary.txt", summary);
+    GTEST_SKIP() << "expected summary written";
+  }
+  EXPECT_EQ(summary, ReadText(kExpected + "/summary.txt"));
 }
 
 TEST_F(Samples, SourceIsUnchangedAfterARunWithErrors) {

@@ -102,7 +102,7 @@ TEST(MigrateConfig, EachMigrationStartsWithAnEmptyTableAndFile) {
   testenv::MakeProgramFolder(drive, "C:\\PROG", true);
   testenv::MemoryRun run;
   run.context.Arg.Dest = kNew;
-  run.context.FoundDestFile = "System\\$CONFIG.DAT";
+  run.context.SystemFile.FoundDestFile = "System\\$CONFIG.DAT";
 
   MigrateConfig(run.context, OldConfig(), "", kMachineData);
   Lines file = SplitLines(drive.Read(kUpgFile));

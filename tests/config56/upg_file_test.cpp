@@ -113,7 +113,7 @@ class GenerateUpgFileTest : public ::testing::Test {
   void SetUp() override {
     testenv::MakeProgramFolder(drive, "C:\\PROG", true);
     run.context.Arg.Dest = "C:\\NEW\\R1";
-    run.context.FoundDestFile = "System\\$CONFIG.DAT";
+    run.context.SystemFile.FoundDestFile = "System\\$CONFIG.DAT";
   }
   // The control file's lines; its header is checked and replaced by "HEADER"
   // as it carries the date and time.

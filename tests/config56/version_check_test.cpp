@@ -84,8 +84,8 @@ class VersionCheck : public ::testing::Test {
     Context& context = run.context;
     context.Arg.Source = "C:\\OLD\\R1";
     context.Arg.Dest = "C:\\NEW\\R1";
-    context.SourceFileName = context.DestFileName = "System\\$CONFIG.DAT";
-    context.FoundSourceFile = context.FoundDestFile = "System\\$CONFIG.DAT";
+    context.SystemFile.SourceFileName = context.SystemFile.DestFileName = "System\\$CONFIG.DAT";
+    context.SystemFile.FoundSourceFile = context.SystemFile.FoundDestFile = "System\\$CONFIG.DAT";
   }
   Lines FoldexCalls() const { return testenv::RecordedFoldexCalls(drive, "C:\\PROG"); }
 
@@ -210,7 +210,7 @@ TEST_F(VersionCheck, MissingDestinationCountsAsV6) {
 TEST_F(VersionCheck, UnreadableFileEndsTheCheckAtOnce) {
   if (!std::filesystem::is_regular_file("/proc/self/mem")) GTEST_SKIP() << "no /proc";
   run.context.Arg.Source = "\\proc\\self";
-  run.context.SourceFileName = "mem";
+  run.context.SystemFile.SourceFileName = "mem";
   drive.Write(kDestConfig, kV6);
   CheckConfigVersion(run.context);
   EXPECT_EQ(run.lines(), (Lines{"# Can not read: \\proc\\self\\mem (Input/output error)"}));
@@ -223,7 +223,7 @@ TEST_F(VersionCheck, UnreadableFileEndsTheCheckAtOnce) {
 TEST_F(VersionCheck, UnreadableDestinationEndsTheCheckAfterTheMissingSource) {
   if (!std::filesystem::is_regular_file("/proc/self/mem")) GTEST_SKIP() << "no /proc";
   run.context.Arg.Dest = "\\proc\\self";
-  run.context.DestFileName = "mem";
+  run.context.SystemFile.DestFileName = "mem";
   drive.Write(kMachineData, "$ET1_NAME[]=\"E1\"\r\n");
   CheckConfigVersion(run.context);
   EXPECT_EQ(run.lines(), (Lines{"#. File not found" + kSourceConfig,

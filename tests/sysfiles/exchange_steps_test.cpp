@@ -43,8 +43,8 @@ class ExchangeSteps : public ::testing::Test {
     context.Lumo = &log;
   }
   void InWork(const std::string& relPath, bool found) {
-    run.context.SourceFileName = run.context.DestFileName = relPath;
-    if (found) run.context.FoundSourceFile = run.context.FoundDestFile = relPath;
+    run.context.SystemFile.SourceFileName = run.context.SystemFile.DestFileName = relPath;
+    if (found) run.context.SystemFile.FoundSourceFile = run.context.SystemFile.FoundDestFile = relPath;
   }
   Lines Calls() const { return testenv::RecordedFoldexCalls(drive, "C:\\PROG"); }
 
@@ -63,8 +63,8 @@ TEST_F(CheckPair, BothFilesThere) {
   EXPECT_EQ(log.lines, (Lines{".Check file: System\\SPS.SUB",
                               ".Source file found:  " + kOld + "\\System\\SPS.SUB",
                               ".Destination file found: " + kNew + "\\System\\SPS.SUB"}));
-  EXPECT_EQ(run.context.FoundSourceFile, "System\\SPS.SUB");
-  EXPECT_EQ(run.context.FoundDestFile, "System\\SPS.SUB");
+  EXPECT_EQ(run.context.SystemFile.FoundSourceFile, "System\\SPS.SUB");
+  EXPECT_EQ(run.context.SystemFile.FoundDestFile, "System\\SPS.SUB");
 }
 
 TEST_F(CheckPair, RootsDifferingOnlyInCaseAreEqual) {
@@ -78,12 +78,12 @@ TEST_F(CheckPair, RootsDifferingOnlyInCaseAreEqual) {
 
 TEST_F(CheckPair, MissingSourceStopsBeforeTheDestination) {
   InWork("System\\IR_STOPM.SRC", false);
-  run.context.FoundDestFile = "System\\SPS.SUB";  // left from an earlier file
+  run.context.SystemFile.FoundDestFile = "System\\SPS.SUB";  // left from an earlier file
   EXPECT_FALSE(CheckFilePair(run.context));
   EXPECT_EQ(log.lines, (Lines{".Check file: System\\IR_STOPM.SRC",
                               "# " + kOld + "\\System\\IR_STOPM.SRC not found"}));
-  EXPECT_EQ(run.context.FoundSourceFile, "");
-  EXPECT_EQ(run.context.FoundDestFile, "");
+  EXPECT_EQ(run.context.SystemFile.FoundSourceFile, "");
+  EXPECT_EQ(run.context.SystemFile.FoundDestFile, "");
 }
 
 TEST_F(CheckPair, MissingDestinationAfterTheSourceWasFound) {
@@ -93,8 +93,8 @@ TEST_F(CheckPair, MissingDestinationAfterTheSourceWasFound) {
   EXPECT_EQ(log.lines, (Lines{".Check file: System\\$CONFIG.DAT",
                               ".Source file found:  " + kOld + "\\System\\$CONFIG.DAT",
                               "# " + kNew + "\\System\\$CONFIG.DAT not found"}));
-  EXPECT_EQ(run.context.FoundSourceFile, "System\\$CONFIG.DAT");
-  EXPECT_EQ(run.context.FoundDestFile, "");
+  EXPECT_EQ(run.context.SystemFile.FoundSourceFile, "System\\$CONFIG.DAT");
+  EXPECT_EQ(run.context.SystemFile.FoundDestFile, "");
 }
 
 // A folder of the file's name is no file; a hidden file is one.

@@ -284,20 +284,22 @@ TEST(TreeCopy, MissingStartRaisesTheEventWithoutEndingTheRun) {
   EXPECT_EQ(scanner.getNextFile(), "");
 }
 
-TEST(TreeCopy, FileAsStartEndsTheRun) {
+TEST(TreeCopy, FileAsStartRaisesTheEventAndLeavesTheRunToItsCaller) {
   ScratchDrive drive;
   drive.Write("C:\\F.txt", "");
   drive.Write("C:\\PROG\\Vantrel\\x.add", "");
   MemoryRun run;
+  run.context.BatchMode = true;
   run.log.counter = 1;
   run.context.UpgFolder = "C:\\PROG\\Vantrel\\";
   TreeCopy scanner(run.context);
   Lines raised;
   scanner.InvalidPathname = [&](const std::string& path) { raised.push_back(path); };
-  // In batch mode with errors counted, the end of the run ends the process.
-  EXPECT_THROW(scanner.scanTree("C:\\F.txt"), ProcessEnd);
+  scanner.scanTree("C:\\F.txt");
   EXPECT_EQ(raised, Lines{"C:\\F.txt"});
-  EXPECT_FALSE(drive.Exists("C:\\PROG\\Vantrel\\x.add"));
+  EXPECT_EQ(scanner.getNextFile(), "");
+  EXPECT_TRUE(drive.Exists("C:\\PROG\\Vantrel\\x.add"));
+  EXPECT_EQ(run.lines(), Lines{});
 }
 
 TEST(TreeTool, WalksALargeAndDeepTree) {

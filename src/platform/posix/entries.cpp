@@ -13,6 +13,7 @@
 
 #include "platform/paths.h"
 #include "platform/posix/internal.h"
+#include "platform/read_only.h"
 
 namespace platform {
 namespace posix {
@@ -66,24 +67,36 @@ using posix::MapPath;
 using posix::SetHostAttributes;
 
 bool Exists(const std::string& path) {
+  bool there = false;
+  int attributes = 0;
+  if (read_only::Known(path, there, attributes)) return there;
   std::string host = MapPath(path);
   struct stat info;
   return !host.empty() && stat(host.c_str(), &info) == 0;
 }
 
 bool FileExists(const std::string& path) {
+  bool there = false;
+  int attributes = 0;
+  if (read_only::Known(path, there, attributes)) return there && !(attributes & kFolder);
   std::string host = MapPath(path);
   struct stat info;
   return !host.empty() && stat(host.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
 bool FolderExists(const std::string& path) {
+  bool there = false;
+  int attributes = 0;
+  if (read_only::Known(path, there, attributes)) return there && (attributes & kFolder);
   std::string host = MapPath(path);
   struct stat info;
   return !host.empty() && stat(host.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 Status GetAttributes(const std::string& path, int& attributes) {
+  bool there = false;
+  if (read_only::Known(path, there, attributes))
+    return there ? Status::Ok() : Status::Fail(std::strerror(ENOENT));
   std::string host = MapPath(path);
   struct stat info;
   if (host.empty() || stat(host.c_str(), &info) != 0)
@@ -95,6 +108,7 @@ Status GetAttributes(const std::string& path, int& attributes) {
 Status SetAttributes(const std::string& path, int attributes) {
   std::string host = MapPath(path);
   if (host.empty()) return Status::Fail(std::strerror(ENOENT));
+  if (read_only::Active()) return read_only::NoteAttributes(path, attributes), Status::Ok();
   return SetHostAttributes(host, attributes);
 }
 

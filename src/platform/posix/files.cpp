@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/posix/internal.h"
+#include "platform/read_only.h"
 
 namespace platform {
 
@@ -116,6 +117,7 @@ Status CheckTargetIsNoFolder(const std::string& target) {
 }  // namespace
 
 void RemoveStaleTempFiles(const std::string& folder) {
+  if (read_only::Active()) return;
   std::string host = MapPath(folder);
   DIR* dir = host.empty() ? nullptr : opendir(host.c_str());
   if (!dir) return;
@@ -135,6 +137,7 @@ void RemoveStaleTempFiles(const std::string& folder) {
 Status CreateFolder(const std::string& path) {
   std::string host = MapPath(path);
   if (host.empty()) return Status::Fail(std::strerror(ENOENT));
+  if (read_only::Active()) return read_only::NoteFolder(path), Status::Ok();
   if (mkdir(host.c_str(), 0777) != 0) return Errno();
   return Status::Ok();
 }
@@ -143,6 +146,11 @@ Status CopyFileAtomic(const std::string& source, const std::string& target) {
   std::string from = MapPath(source);
   std::string to = MapPath(target);
   if (from.empty() || to.empty()) return Status::Fail(std::strerror(ENOENT));
+  if (read_only::Active()) {
+    int attributes = 0;
+    if (Status status = GetAttributes(source, attributes); !status) return status;
+    return read_only::NoteFile(target, attributes), Status::Ok();
+  }
   int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) return Errno();
   struct stat info;
@@ -181,6 +189,7 @@ Status CopyFileAtomic(const std::string& source, const std::string& target) {
 Status RemoveFile(const std::string& path) {
   std::string host = MapPath(path);
   if (host.empty()) return Status::Fail(std::strerror(ENOENT));
+  if (read_only::Active()) return read_only::NoteRemoved(path), Status::Ok();
   if (unlink(host.c_str()) != 0) return Errno();
   return Status::Ok();
 }
@@ -201,6 +210,7 @@ Status ReadFileBytes(const std::string& path, std::string& bytes) {
 Status WriteFileAtomic(const std::string& path, const std::string& bytes) {
   std::string host = MapPath(path);
   if (host.empty()) return Status::Fail(std::strerror(ENOENT));
+  if (read_only::Active()) return read_only::NoteFile(path, 0), Status::Ok();
   if (Status status = CheckTargetIsNoFolder(host); !status) return status;
   mode_t mode = 0666;
   std::string dosBits;

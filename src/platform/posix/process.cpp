@@ -13,6 +13,7 @@
 
 #include "platform/paths.h"
 #include "platform/posix/internal.h"
+#include "platform/read_only.h"
 
 extern char** environ;
 
@@ -30,6 +31,11 @@ RunResult Spawn(const std::string& program, const std::string& argumentText,
   std::string host = MapPath(program);
   if (host.empty()) {
     result.reason = std::strerror(ENOENT);
+    return result;
+  }
+  if (read_only::Active()) {
+    read_only::NoteProgram(program, argumentText);
+    result.started = true;
     return result;
   }
   std::vector<char*> argv = {host.data(), const_cast<char*>(argumentText.c_str()), nullptr};

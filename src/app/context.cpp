@@ -1,0 +1,16 @@
+#include "app/context.h"
+
+#include "log/log_library.h"
+
+void Context::Log(const std::string& line) {
+  if (!line.empty() && line.front() == '#') {
+    ++Record.errors;
+    Record.lastError = line;
+  }
+  if (!line.empty() && line.front() == '!') ++Record.warnings;
+  if (Lumo) Lumo->LogWrite(line);
+}
+
+void Context::LogOnce(const std::string& line) {
+  if (ReportedFaults.insert(line).second) Log(line);
+}

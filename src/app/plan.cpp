@@ -1,0 +1,102 @@
+#include "app/plan.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "app/run_state.h"
+#include "platform/platform.h"
+
+namespace {
+
+std::string Checks(const RunRecord& record) {
+  return record.aborted ? "failed: " + record.lastError : std::string("passed");
+}
+
+std::string VerdictText(const RunRecord::Verdict& verdict, const char* done) {
+  return verdict.done ? std::string(done) : verdict.why;
+}
+
+std::string Lines(const std::vector<std::string>& items) {
+  std::string text;
+  for (const std::string& item : items) text += "  " + item + "\n";
+  return text;
+}
+
+std::string Verdicts(const std::vector<RunRecord::Verdict>& verdicts, const char* done) {
+  std::string text;
+  for (const RunRecord::Verdict& verdict : verdicts)
+    text += "  " + verdict.name + ": " + VerdictText(verdict, done) + "\n";
+  return text;
+}
+
+std::string Quoted(const std::string& text) {
+  std::string out = "\"";
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (byte < 0x20) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\u%04x", byte);
+      out += escape;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+std::string JsonList(const std::vector<std::string>& items) {
+  std::string text = "[";
+  for (const std::string& item : items) text += (text.size() > 1 ? ", " : "") + Quoted(item);
+  return text + "]";
+}
+
+std::string JsonVerdicts(const std::vector<RunRecord::Verdict>& verdicts, const char* done) {
+  std::string text = "[";
+  for (const RunRecord::Verdict& verdict : verdicts)
+    text += std::string(text.size() > 1 ? ", " : "") + "{\"name\": " + Quoted(verdict.name) +
+            ", \"verdict\": " + Quoted(VerdictText(verdict, done)) + "}";
+  return text + "]";
+}
+
+std::vector<RunRecord::Verdict> UserFileVerdicts(const RunRecord& record) {
+  std::vector<RunRecord::Verdict> verdicts;
+  for (const std::string& file : record.userFilesUpgraded) verdicts.push_back({file, true, ""});
+  for (const std::string& file : record.userFilesUnchanged)
+    verdicts.push_back({file, false, "copied unchanged: its folds do not pair up"});
+  return verdicts;
+}
+
+}  // namespace
+
+std::string PlanText(const RunRecord& record, const platform::WouldDo& wouldDo) {
+  return "Start and path checks: " + Checks(record) + "\n" +
+         "System files:\n" + Verdicts(record.systemFiles, "would be upgraded") +
+         "Migration 5.x to 6.x: " + (record.migrationRun ? "would run" : "would not run") + "\n" +
+         "User files:\n" + Verdicts(UserFileVerdicts(record), "would be upgraded") +
+         "Files to copy:\n" + Verdicts(record.listedFiles, "would be copied") +
+         "Folders to create:\n" + Lines(wouldDo.foldersCreated) +
+         "Attribute changes: " + std::to_string(wouldDo.attributeChanges) + "\n" +
+         "Files written: " + std::to_string(wouldDo.filesWritten.size()) + "\n" +
+         "Exchange program calls: " + std::to_string(wouldDo.programsNotStarted.size()) + "\n" +
+         "Errors: " + std::to_string(record.errors) +
+         ", warnings: " + std::to_string(record.warnings) + "\n";
+}
+
+std::string PlanJson(const RunRecord& record, const platform::WouldDo& wouldDo) {
+  return std::string("{\n") +
+         "  \"checks\": " + Quoted(Checks(record)) + ",\n" +
+         "  \"systemFiles\": " + JsonVerdicts(record.systemFiles, "would be upgraded") + ",\n" +
+         "  \"migration\": " + (record.migrationRun ? "true" : "false") + ",\n" +
+         "  \"userFiles\": " + JsonVerdicts(UserFileVerdicts(record), "would be upgraded") + ",\n" +
+         "  \"filesToCopy\": " + JsonVerdicts(record.listedFiles, "would be copied") + ",\n" +
+         "  \"foldersToCreate\": " + JsonList(wouldDo.foldersCreated) + ",\n" +
+         "  \"attributeChanges\": " + std::to_string(wouldDo.attributeChanges) + ",\n" +
+         "  \"filesWritten\": " + std::to_string(wouldDo.filesWritten.size()) + ",\n" +
+         "  \"exchangeCalls\": " + std::to_string(wouldDo.programsNotStarted.size()) + ",\n" +
+         "  \"errors\": " + std::to_string(record.errors) + ",\n" +
+         "  \"warnings\": " + std::to_string(record.warnings) + "\n" +
+         "}\n";
+}

@@ -1,0 +1,71 @@
+#pragma once
+// What one run builds up and the next run must not inherit. RunUpgrade
+// replaces it as a whole at its start, so that no value of an earlier run
+// (an interactive user may start several) leaks into the next one.
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "sysfiles/keyed_list.h"
+#include "userfiles/file_reg.h"
+
+// The system file in work: the relative paths being converted and the full
+// paths of the pair that was found for them.
+struct SystemFileInWork {
+  std::string SourceFileName;
+  std::string DestFileName;
+  std::string FoundSourceFile;
+  std::string FoundDestFile;
+};
+
+// What a run did, as its summary tells it: one verdict per system file,
+// the user files by outcome, the counts of copies and of log lines by kind.
+struct RunRecord {
+  struct Verdict {
+    std::string name;
+    bool done = false;
+    std::string why;  // why not, when not done
+  };
+  bool logOpened = false;
+  bool aborted = false;
+  std::string lastError;  // the last "#" line, which an abort follows
+  std::vector<Verdict> systemFiles;
+  bool migrationRun = false;
+  std::vector<std::string> userFilesUpgraded;
+  std::vector<std::string> userFilesUnchanged;  // their folds do not pair up
+  int filesCopied = 0;
+  std::vector<Verdict> listedFiles;  // the files vantrel.ini lists for copying
+  int errors = 0;    // "#" lines
+  int warnings = 0;  // "!" lines
+};
+
+struct RunState {
+  std::string FoldexPath;  // program folder + "\Foldex.exe"
+  std::string UpgFolder;   // program folder + "\Vantrel\"
+
+  // The log.
+  std::string LogFilePath;
+  int32_t ErrorCount = 0;
+
+  SystemFileInWork SystemFile;
+
+  // vantrel.ini.
+  std::string IniFileName;
+  KeyedList SystemFilesList;
+  KeyedList FileNotToConvertList;
+  KeyedList FileToCopyList;
+
+  // User-file registries.
+  CFileReg SrcFileReg;
+  CFileReg DatFileReg;
+  CFileReg SubFileReg;
+
+  // Faults of the source tree that every walk of it meets again (an
+  // unreadable folder, names that differ only in case): each is reported
+  // once per run, so that it counts as one error.
+  std::set<std::string> ReportedFaults;
+
+  RunRecord Record;
+};

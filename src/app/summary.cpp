@@ -1,0 +1,55 @@
+#include "app/summary.h"
+
+#include <cstddef>
+#include <vector>
+
+#include "app/run_state.h"
+
+namespace {
+
+// More names than this would bury the counts of a large installation.
+constexpr std::size_t kNamesShown = 10;
+
+std::string JoinNames(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+  return text;
+}
+
+std::string CountLine(const std::string& what, const std::vector<std::string>& names) {
+  std::string line = what + ": " + std::to_string(names.size());
+  if (!names.empty()) line += " (" + JoinNames(names) + ")";
+  return line + "\n";
+}
+
+std::string SystemFileLines(const RunRecord& record) {
+  std::vector<std::string> upgraded, notUpgraded;
+  for (const RunRecord::Verdict& verdict : record.systemFiles)
+    (verdict.done ? upgraded : notUpgraded).push_back(verdict.name);
+  return CountLine("System files upgraded", upgraded) +
+         CountLine("System files not upgraded", notUpgraded);
+}
+
+std::string UnchangedLines(const std::vector<std::string>& files) {
+  std::string text = "User files copied unchanged because of fold faults: " +
+                     std::to_string(files.size()) + "\n";
+  for (std::size_t i = 0; i < files.size() && i < kNamesShown; ++i) text += "  " + files[i] + "\n";
+  if (files.size() > kNamesShown)
+    text += "  and " + std::to_string(files.size() - kNamesShown) + " more\n";
+  return text;
+}
+
+}  // namespace
+
+std::string SummaryText(const RunRecord& record, const std::string& logPath,
+                        const std::string& backupPath) {
+  return SystemFileLines(record) +
+         "Migration 5.x to 6.x: " + (record.migrationRun ? "run" : "not run") + "\n" +
+         "User files upgraded: " + std::to_string(record.userFilesUpgraded.size()) + "\n" +
+         UnchangedLines(record.userFilesUnchanged) +
+         "Files copied: " + std::to_string(record.filesCopied) + "\n" +
+         "Errors: " + std::to_string(record.errors) +
+         ", warnings: " + std::to_string(record.warnings) + "\n" +
+         "Log: " + logPath + "\n" +
+         "Backup: " + (backupPath.empty() ? "none" : backupPath) + "\n";
+}
