@@ -74,6 +74,11 @@ struct Context {
   void Log(const std::string& line) {
     if (Lumo) Lumo->LogWrite(line);
   }
+  // Has the lines logged so far reach the log file: before a child process
+  // starts and after each step, so that a killed run loses none of them.
+  void FlushLog() {
+    if (Lumo) Lumo->LogFlush();
+  }
   // Writes the error line unless the same line was written before in this run.
   void LogOnce(const std::string& line) {
     if (ReportedFaults.insert(line).second) Log(line);

@@ -59,6 +59,7 @@ void NegativeListStage(Context& context) {
           [&] { ReadNegativeList(context, context.ProgramFolder + "\\"); });
   context.Log(". - - - END READING THE NEGATIVE LIST - - -");
   context.Log(kSeparator);
+  context.FlushLog();
 }
 
 void SystemFileStage(Context& context) {
@@ -71,6 +72,7 @@ void SystemFileStage(Context& context) {
   SetBar(context, 1000);
   context.Log(". - - - END CONVERTING SYSTEMFILES - - -");
   context.Log(kSeparator);
+  context.FlushLog();
 }
 
 void UserFileStage(Context& context) {
@@ -82,6 +84,7 @@ void UserFileStage(Context& context) {
   SetBar(context, 1000);
   context.Log(". - - - END CONVERTING USER FILES - - -");
   context.Log(kSeparator);
+  context.FlushLog();
 }
 
 void CopyStage(Context& context) {
@@ -106,11 +109,25 @@ void CopyStage(Context& context) {
   SetBar(context, 1000);
   context.Log(". - - - END COPYING FILES - - -");
   context.Log(kSeparator);
+  context.FlushLog();
 }
 
 void AttributeStage(Context& context) {
   Guarded(context, "Transferring the attributes", [&] { TransferAttributes(context); });
+  context.FlushLog();
 }
+
+// However a run ends, what it logged reaches the file.
+class FlushLogAtEnd {
+ public:
+  explicit FlushLogAtEnd(Context& context) : context_(context) {}
+  ~FlushLogAtEnd() { context_.FlushLog(); }
+  FlushLogAtEnd(const FlushLogAtEnd&) = delete;
+  FlushLogAtEnd& operator=(const FlushLogAtEnd&) = delete;
+
+ private:
+  Context& context_;
+};
 
 void EndAfterFailedStart(Context& context) {
   context.Log("! End Vantrel.exe");
@@ -120,6 +137,10 @@ void EndAfterFailedStart(Context& context) {
 }  // namespace
 
 void RunUpgrade(Context& context) {
+  // Only the run and its exchange program write the trees while it lasts:
+  // what the platform layer learns of a folder's names stays true.
+  platform::NameCacheScope names;
+  FlushLogAtEnd flush(context);
   PrepareProgressWindow(context);
   context.SrcFileReg = CFileReg();
   context.DatFileReg = CFileReg();
@@ -189,6 +210,7 @@ void FinishRun(Context& context) {
     KillFilesByExtension(context, context.UpgFolder, "add");
   });
   ReadErrorCount(context);
+  context.FlushLog();
   if (context.BatchMode) {
     if (context.ErrorCount > 0) throw ProcessEnd{1};
     context.StdForm.Unload();

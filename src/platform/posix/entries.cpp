@@ -13,6 +13,7 @@
 
 #include "platform/paths.h"
 #include "platform/posix/internal.h"
+#include "platform/posix/name_cache.h"
 
 namespace platform {
 namespace posix {
@@ -131,6 +132,21 @@ void ExamineEntry(const std::string& child, DirEntry& item) {
   item.attributes = AttributesOf(child, info);
 }
 
+// What a listing tells the name cache; an entry that could not be looked
+// at is of a kind yet to be asked.
+std::vector<std::pair<std::string, NameCache::Kind>> NamesAndKinds(
+    const std::vector<std::pair<std::string, DirEntry>>& listed) {
+  std::vector<std::pair<std::string, NameCache::Kind>> names;
+  names.reserve(listed.size());
+  for (const auto& [key, item] : listed) {
+    NameCache::Kind kind = !item.failure.empty()          ? NameCache::Kind::kUnknown
+                           : (item.attributes & kFolder) ? NameCache::Kind::kFolder
+                                                         : NameCache::Kind::kOther;
+    names.emplace_back(item.name, kind);
+  }
+  return names;
+}
+
 }  // namespace
 
 Status ListFolder(const std::string& folder, std::vector<DirEntry>& entries,
@@ -156,6 +172,7 @@ Status ListFolder(const std::string& folder, std::vector<DirEntry>& entries,
   int readError = errno;
   closedir(dir);
   if (readError) return Status::Fail(std::strerror(readError));
+  if (NameCache* cache = posix::ActiveNameCache()) cache->Listed(host, NamesAndKinds(sorted));
   std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) {
     return a.first != b.first ? a.first < b.first : a.second.name < b.second.name;
   });

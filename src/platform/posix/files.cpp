@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "platform/posix/internal.h"
@@ -129,13 +130,15 @@ void RemoveStaleTempFiles(const std::string& folder) {
       stale.push_back(host + "/" + name);
   }
   closedir(dir);
-  for (const std::string& path : stale) unlink(path.c_str());
+  for (const std::string& path : stale)
+    if (unlink(path.c_str()) == 0) posix::NoteRemoved(path);
 }
 
 Status CreateFolder(const std::string& path) {
   std::string host = MapPath(path);
   if (host.empty()) return Status::Fail(std::strerror(ENOENT));
   if (mkdir(host.c_str(), 0777) != 0) return Errno();
+  posix::NoteAdded(host, true);
   return Status::Ok();
 }
 
@@ -175,49 +178,126 @@ Status CopyFileAtomic(const std::string& source, const std::string& target) {
   }
   close(in);
   if (!status) return status;
-  return temp.Commit(to, info.st_mode & 07777, DosBitsText(from));
+  status = temp.Commit(to, info.st_mode & 07777, DosBitsText(from));
+  if (status) posix::NoteAdded(to, false);
+  return status;
 }
 
 Status RemoveFile(const std::string& path) {
   std::string host = MapPath(path);
   if (host.empty()) return Status::Fail(std::strerror(ENOENT));
   if (unlink(host.c_str()) != 0) return Errno();
+  posix::NoteRemoved(host);
   return Status::Ok();
 }
 
-Status ReadFileBytes(const std::string& path, std::string& bytes) {
-  bytes.clear();
-  InputFile file;
-  if (Status status = file.Open(path); !status) return status;
-  char buffer[1 << 16];
+namespace {
+
+Status ReadAll(int fd, std::string& bytes) {
+  // The size first, so that a large file is held once, not once more
+  // while its string grows; a file that grows meanwhile is read to its end.
+  struct stat info;
+  if (fstat(fd, &info) != 0) return Errno();
+  if (S_ISDIR(info.st_mode)) return Status::Fail(std::strerror(EISDIR));
+  bytes.resize(S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0);
+  std::size_t filled = 0;
+  char more[1 << 16];
   for (;;) {
-    std::size_t got = 0;
-    if (Status status = file.Read(buffer, sizeof buffer, got); !status) return status;
-    if (got == 0) return Status::Ok();
-    bytes.append(buffer, got);
+    const bool inPlace = filled < bytes.size();
+    char* into = inPlace ? bytes.data() + filled : more;
+    const std::size_t room = inPlace ? bytes.size() - filled : sizeof more;
+    ssize_t got = read(fd, into, room);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return Errno();
+    if (got == 0) break;
+    if (!inPlace) bytes.append(more, static_cast<std::size_t>(got));
+    filled += static_cast<std::size_t>(got);
   }
+  bytes.resize(filled);
+  return Status::Ok();
 }
 
-Status WriteFileAtomic(const std::string& path, const std::string& bytes) {
+}  // namespace
+
+Status ReadFileBytes(const std::string& path, std::string& bytes) {
+  bytes.clear();
   std::string host = MapPath(path);
   if (host.empty()) return Status::Fail(std::strerror(ENOENT));
-  if (Status status = CheckTargetIsNoFolder(host); !status) return status;
+  int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return Errno();
+  Status status = ReadAll(fd, bytes);
+  close(fd);
+  if (!status) bytes.clear();
+  return status;
+}
+
+// The target, the temporary file that will replace it, and the pieces not
+// yet written.
+struct AtomicOutput::State {
+  std::string host;
   mode_t mode = 0666;
   std::string dosBits;
+  std::unique_ptr<TempFile> temp;
+  std::string pending;
+  Status status;
+};
+
+namespace {
+constexpr std::size_t kGatherSize = 1 << 18;
+}
+
+AtomicOutput::AtomicOutput() = default;
+AtomicOutput::~AtomicOutput() = default;
+
+Status AtomicOutput::Open(const std::string& path) {
+  state_ = std::make_unique<State>();
+  State& state = *state_;
+  state.host = MapPath(path);
+  if (state.host.empty()) return state.status = Status::Fail(std::strerror(ENOENT));
+  if (Status status = CheckTargetIsNoFolder(state.host); !status) return state.status = status;
   struct stat info;
-  if (stat(host.c_str(), &info) == 0) {
-    mode = info.st_mode & 07777;
-    dosBits = DosBitsText(host);
+  if (stat(state.host.c_str(), &info) == 0) {
+    state.mode = info.st_mode & 07777;
+    state.dosBits = DosBitsText(state.host);
   } else {
     mode_t mask = umask(0);
     umask(mask);
-    mode &= ~mask;
+    state.mode &= ~mask;
   }
-  TempFile temp(host);
-  if (!temp.status()) return temp.status();
-  if (Status status = WriteAll(temp.fd(), bytes.data(), bytes.size()); !status)
-    return status;
-  return temp.Commit(host, mode, dosBits);
+  state.temp = std::make_unique<TempFile>(state.host);
+  return state.status = state.temp->status();
+}
+
+Status AtomicOutput::Write(const char* data, std::size_t size) {
+  if (!state_) return Status::Fail(std::strerror(EBADF));
+  State& state = *state_;
+  if (!state.status) return state.status;
+  if (state.pending.size() + size <= kGatherSize) {
+    state.pending.append(data, size);
+    return Status::Ok();
+  }
+  state.status = WriteAll(state.temp->fd(), state.pending.data(), state.pending.size());
+  state.pending.clear();
+  if (state.status) state.status = WriteAll(state.temp->fd(), data, size);
+  return state.status;
+}
+
+Status AtomicOutput::Commit() {
+  if (!state_) return Status::Fail(std::strerror(EBADF));
+  State& state = *state_;
+  if (!state.status) return state.status;
+  state.status = WriteAll(state.temp->fd(), state.pending.data(), state.pending.size());
+  state.pending.clear();
+  if (state.status) state.status = state.temp->Commit(state.host, state.mode, state.dosBits);
+  if (state.status) posix::NoteAdded(state.host, false);
+  return state.status;
+}
+
+Status WriteFileAtomic(const std::string& path, const std::string& bytes) {
+  AtomicOutput output;
+  if (Status status = output.Open(path); !status) return status;
+  if (Status status = output.Write(bytes.data(), bytes.size()); !status) return status;
+  return output.Commit();
 }
 
 InputFile::~InputFile() { Close(); }

@@ -14,6 +14,7 @@
 
 #include "platform/paths.h"
 #include "platform/posix/internal.h"
+#include "platform/posix/name_cache.h"
 
 namespace platform {
 namespace posix {
@@ -59,7 +60,32 @@ std::string MatchInFolder(const std::string& folder, const std::string& name, bo
   return found;
 }
 
+// The name to use for component in folder host, as the cache knows it or,
+// outside a run, as the file system tells it; empty when there is none.
+std::string MatchComponent(const std::string& host, const std::string& component, bool last) {
+  const std::string folder = host.empty() ? "/" : host;
+  std::string match;
+  if (NameCache* cache = ActiveNameCache();
+      cache && cache->Match(folder, component, !last, match))
+    return match;
+  std::string candidate = host + "/" + component;
+  struct stat info;
+  if (last ? lstat(candidate.c_str(), &info) == 0
+           : stat(candidate.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+    return component;
+  return MatchInFolder(folder, component, !last);
+}
+
 }  // namespace
+
+void NoteAdded(const std::string& host, bool folder) {
+  if (NameCache* cache = ActiveNameCache())
+    cache->Added(host, folder ? NameCache::Kind::kFolder : NameCache::Kind::kOther);
+}
+
+void NoteRemoved(const std::string& host) {
+  if (NameCache* cache = ActiveNameCache()) cache->Removed(host);
+}
 
 std::string MapPath(const std::string& path) {
   PathParts parts = SplitSystemPath(path);
@@ -77,11 +103,8 @@ std::string MapPath(const std::string& path) {
     const std::string& component = parts.components[i];
     const bool last = i + 1 == parts.components.size();
     std::string candidate = host + "/" + component;
-    struct stat info;
-    if (parentExists && component != "." && component != ".." &&
-        (last ? lstat(candidate.c_str(), &info) != 0
-              : stat(candidate.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))) {
-      std::string match = MatchInFolder(host.empty() ? "/" : host, component, !last);
+    if (parentExists && component != "." && component != "..") {
+      std::string match = MatchComponent(host, component, last);
       if (!match.empty())
         candidate = host + "/" + match;
       else

@@ -25,6 +25,11 @@ inline Status Errno() { return Status::Fail(std::strerror(errno)); }
 // The host path of a system-form path; empty where its drive has no folder.
 std::string MapPath(const std::string& path);
 
+// Tell the active name cache, if any, of an entry the layer made or took
+// away (host paths as MapPath gives them).
+void NoteAdded(const std::string& host, bool folder);
+void NoteRemoved(const std::string& host);
+
 // The attribute bits of a host entry whose stat is info.
 int AttributesOf(const std::string& host, const struct stat& info);
 
