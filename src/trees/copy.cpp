@@ -55,10 +55,12 @@ void CopyBetweenRoots(Context& context, const std::string& sourceRoot,
     return;
   }
   const std::string folder = ParentFolder(destPath);
-  if (!platform::FolderExists(folder)) MakePath(context, folder);
   if (!platform::FolderExists(folder)) {
-    context.Log("# " + folder + " : Target directory does not exist!");
-    return;
+    MakePath(context, folder);
+    if (!platform::FolderExists(folder)) {
+      context.Log("# " + folder + " : Target directory does not exist!");
+      return;
+    }
   }
   if (platform::Status status = Replace(sourcePath, destPath); !status) {
     context.Log("# Can not copy " + sourcePath + " to " + destPath + " : " + status.reason);

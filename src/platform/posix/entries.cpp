@@ -66,22 +66,28 @@ using posix::Errno;
 using posix::MapPath;
 using posix::SetHostAttributes;
 
+namespace {
+// The entry at path, unless the mapping already found that there is none.
+bool StatOf(const std::string& path, struct stat& info) {
+  bool found = false;
+  std::string host = MapPath(path, &found);
+  return found && !host.empty() && stat(host.c_str(), &info) == 0;
+}
+}  // namespace
+
 bool Exists(const std::string& path) {
-  std::string host = MapPath(path);
   struct stat info;
-  return !host.empty() && stat(host.c_str(), &info) == 0;
+  return StatOf(path, info);
 }
 
 bool FileExists(const std::string& path) {
-  std::string host = MapPath(path);
   struct stat info;
-  return !host.empty() && stat(host.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+  return StatOf(path, info) && !S_ISDIR(info.st_mode);
 }
 
 bool FolderExists(const std::string& path) {
-  std::string host = MapPath(path);
   struct stat info;
-  return !host.empty() && stat(host.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  return StatOf(path, info) && S_ISDIR(info.st_mode);
 }
 
 Status GetAttributes(const std::string& path, int& attributes) {

@@ -24,6 +24,12 @@ using posix::MapPath;
 
 namespace {
 
+// Asked once: every temporary file of the process carries it.
+pid_t ProcessId() {
+  static const pid_t id = getpid();
+  return id;
+}
+
 Status WriteAll(int fd, const char* data, std::size_t size) {
   while (size > 0) {
     ssize_t written = write(fd, data, size);
@@ -49,7 +55,7 @@ class TempFile {
     if (folder_.empty()) folder_ = "/";
     fd_ = open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
     if (fd_ >= 0) return;
-    path_ = folder_ + "/" + kTempPrefix + std::to_string(getpid()) + "-XXXXXX";
+    path_ = folder_ + "/" + kTempPrefix + std::to_string(ProcessId()) + "-XXXXXX";
     fd_ = mkstemp(path_.data());
     if (fd_ < 0) {
       status_ = Errno();
@@ -83,7 +89,7 @@ class TempFile {
   Status LinkUnnamed() {
     std::string self = "/proc/self/fd/" + std::to_string(fd_);
     for (int attempt = 0; attempt < 100; ++attempt) {
-      std::string name = folder_ + "/" + kTempPrefix + std::to_string(getpid()) + "-" +
+      std::string name = folder_ + "/" + kTempPrefix + std::to_string(ProcessId()) + "-" +
                          std::to_string(attempt);
       if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
         path_ = name;
@@ -154,10 +160,7 @@ Status CopyFileAtomic(const std::string& source, const std::string& target) {
     close(in);
     return status;
   }
-  if (Status status = CheckTargetIsNoFolder(to); !status) {
-    close(in);
-    return status;
-  }
+  // A folder in the target's place is found by the rename: EISDIR.
   TempFile temp(to);
   if (!temp.status()) {
     close(in);

@@ -87,7 +87,8 @@ void NoteRemoved(const std::string& host) {
   if (NameCache* cache = ActiveNameCache()) cache->Removed(host);
 }
 
-std::string MapPath(const std::string& path) {
+std::string MapPath(const std::string& path, bool* found) {
+  if (found) *found = false;
   PathParts parts = SplitSystemPath(path);
   std::string host;
   if (parts.drive) {
@@ -113,6 +114,7 @@ std::string MapPath(const std::string& path) {
     host = candidate;
   }
   if (host.empty()) host = "/";
+  if (found) *found = parentExists;
   return host;
 }
 
