@@ -1,54 +1,156 @@
 #!/usr/bin/env bash
-# Times a whole batch run on a synthetic installation of N user files beside
-# the floor that copying and process starts set, and the fold check beside
-# grep. Usage: bench/run.sh [N ...]   (default: 100 1000 10000)
+# Times whole batch runs against the floor that copying and process starts
+# set, the exchange program on a large program against cp, and the fold
+# check against grep -c. Every figure is the median of PAIRS paired runs
+# (default 5) in alternating order; a ratio is taken within each pair.
+#
+#   bench/run.sh                  every case
+#   bench/run.sh nested:1000 flat:20000 deep:500 exchange foldcheck
+#
+# A whole-run case is SHAPE:N, SHAPE one of nested (ten files a folder),
+# flat (all in one folder) and deep (one file a folder, each folder in the
+# one before).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 cmake --preset default >/dev/null
 cmake --build --preset default >/dev/null
 work="$top/build/bench"
-sizes=("$@")
-[ "${#sizes[@]}" -gt 0 ] || sizes=(100 1000 10000)
+tools="$top/build/tools"
+bin="$top/build/bin"
+pairs=${PAIRS:-5}
+cases=("$@")
+[ "${#cases[@]}" -gt 0 ] ||
+  cases=(nested:1000 nested:10000 nested:50000 flat:10000 flat:20000 deep:250 deep:500 exchange foldcheck)
 
-seconds() { local start=$1 end=$2; awk -v a="$start" -v b="$end" 'BEGIN { printf "%.2f", b - a }'; }
 now() { date +%s.%N; }
+# Seconds that "$@" takes; its peak memory (kB) goes to $work/rss.
+timed() {
+  local start end
+  start=$(now)
+  /usr/bin/time -f '%M' -o "$work/rss" "$@" >/dev/null 2>&1 || true
+  end=$(now)
+  awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }'
+}
+median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else printf "%.3f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a / b }'; }
+load() { cut -d' ' -f1-3 /proc/loadavg; }
 
-printf '%8s %10s %10s %10s %10s %8s %12s\n' N run_s cp_s starts_s floor_s ratio max_rss_kB
-for n in "${sizes[@]}"; do
+old_tree() { echo "$work/c/QVD_OLDINST"; }
+new_root() { echo "$work/c/QVD/ROBOTER"; }
+
+# One batch run on a fresh copy of the new installation.
+whole_run() {
+  rm -rf "$(new_root)"
+  cp -a "$work/pristine" "$(new_root)"
+  sync
+  timed "$bin/vantrel" 'C:\QVD_OLDINST\QVD\R1|C:\QVD\ROBOTER\QVD\R1'
+}
+
+# What the run cannot do without: a copy of the old tree and as many
+# process starts as the run made, each as the platform layer makes them.
+floor_run() {
+  rm -rf "$work/copy"
+  sync
+  timed bash -c "cp -a '$(old_tree)' '$work/copy' && '$tools/spawn_floor' $1 '$tools/noop'"
+}
+
+whole_case() {
+  local shape=${1%%:*} n=${1#*:}
   rm -rf "$work"
   mkdir -p "$work"
-  build/tools/make_installation "$work/c" "$n"
+  "$tools/make_installation" "$work/c" "$n" "$shape"
   export VANTREL_DRIVE_C="$work/c"
+  cp -a "$(new_root)" "$work/pristine"
+  # A first run, untimed, warms the caches and tells how many times a run
+  # starts the exchange program: once for each step it logs the start of.
+  whole_run >/dev/null
+  local starts
+  starts=$(grep -c '^\. +++ Start' "$(new_root)/LOG/Vantrel.log")
+  local runs=() floors=() ratios=() peak=0 i run floor
+  for ((i = 0; i < pairs; i++)); do
+    if ((i % 2 == 0)); then
+      run=$(whole_run); rss=$(tail -n 1 "$work/rss")
+      floor=$(floor_run "$starts")
+    else
+      floor=$(floor_run "$starts")
+      run=$(whole_run); rss=$(tail -n 1 "$work/rss")
+    fi
+    ((rss > peak)) && peak=$rss
+    runs+=("$run"); floors+=("$floor"); ratios+=("$(ratio "$run" "$floor")")
+  done
+  printf '%-14s %8s %7s %9s %9s %8s %9s %10s  %s\n' "$1" "$n" "$starts" \
+    "$(printf '%s\n' "${runs[@]}" | median)" "$(printf '%s\n' "${floors[@]}" | median)" \
+    "$(printf '%s\n' "${ratios[@]}" | median)" \
+    "$(awk -v t="$(printf '%s\n' "${runs[@]}" | median)" -v n="$n" 'BEGIN { printf "%.2f", 1000 * t / n }')" \
+    "$peak" "$(load)"
+}
 
-  t0=$(now)
-  cp -a "$work/c/QVD_OLDINST" "$work/copy"
-  t1=$(now)
-  for ((i = 0; i < 2 * n; i++)); do /bin/true x; done
-  t2=$(now)
-  /usr/bin/time -f '%M' -o "$work/rss" build/bin/vantrel 'C:\QVD_OLDINST\QVD\R1|C:\QVD\ROBOTER\QVD\R1' 2>/dev/null || true
-  t3=$(now)
+# The template exchange on a 100 MB program, against cp of that program.
+exchange_case() {
+  rm -rf "$work"
+  mkdir -p "$work"
+  "$tools/make_installation" "$work/c" 1 nested
+  export VANTREL_DRIVE_C="$work/c"
+  local big="$work/big.src" ctl
+  "$tools/make_installation" --exchange-file "$big" 100
+  ctl=$(printf '%s' "$bin/Vantrel" | tr / '\\')
+  "$bin/Foldex.exe" "C:\\QVD\\ROBOTER\\Template\\Vorgabe.src| $ctl\\Vorgabe_Src_of.upg /TXT"
+  local hostbig target
+  hostbig=$(printf '%s' "$work/target.src" | tr / '\\')
+  local runs=() cps=() ratios=() peak=0 i run copy
+  for ((i = 0; i < pairs; i++)); do
+    cp "$big" "$work/target.src"; rm -f "$work/copy.src"; sync
+    if ((i % 2 == 0)); then
+      run=$(timed "$bin/Foldex.exe" "$hostbig | $ctl\\Vorgabe_Src_nf.upg /TXT"); rss=$(tail -n 1 "$work/rss")
+      copy=$(timed cp "$big" "$work/copy.src")
+    else
+      copy=$(timed cp "$big" "$work/copy.src")
+      run=$(timed "$bin/Foldex.exe" "$hostbig | $ctl\\Vorgabe_Src_nf.upg /TXT"); rss=$(tail -n 1 "$work/rss")
+    fi
+    ((rss > peak)) && peak=$rss
+    runs+=("$run"); cps+=("$copy"); ratios+=("$(ratio "$run" "$copy")")
+  done
+  cmp -s "$big" "$work/target.src" && echo "exchange: the target was not rewritten" >&2
+  local size
+  size=$(stat -c %s "$big")
+  printf 'exchange on %d MB (%d folds replaced): %s s; cp: %s s; ratio %s; peak %s kB (%s times the file); load %s\n' \
+    $((size / 1000000)) "$(grep -c '^;FOLD PTP HOME' "$big")" \
+    "$(printf '%s\n' "${runs[@]}" | median)" "$(printf '%s\n' "${cps[@]}" | median)" \
+    "$(printf '%s\n' "${ratios[@]}" | median)" "$peak" "$(ratio "$peak" $((size / 1024)))" "$(load)"
+}
 
-  copy=$(seconds "$t0" "$t1")
-  starts=$(seconds "$t1" "$t2")
-  run=$(seconds "$t2" "$t3")
-  floor=$(awk -v a="$copy" -v b="$starts" 'BEGIN { printf "%.2f", a + b }')
-  ratio=$(awk -v r="$run" -v f="$floor" 'BEGIN { printf "%.2f", r / f }')
-  printf '%8s %10s %10s %10s %10s %8s %12s\n' "$n" "$run" "$copy" "$starts" "$floor" "$ratio" "$(tail -n 1 "$work/rss")"
+# The fold check alone on a 100 MB program, against grep -c on it.
+foldcheck_case() {
+  rm -rf "$work"
+  mkdir -p "$work"
+  local big="$work/big.src"
+  "$tools/make_installation" --fold-file "$big" 100
+  cat "$big" >/dev/null
+  local runs=() greps=() ratios=() i run scan
+  for ((i = 0; i < pairs; i++)); do
+    # grep writes to a file: told of /dev/null it stops at the first match.
+    if ((i % 2 == 0)); then
+      run=$(timed "$tools/fold_check" "$big")
+      scan=$(timed bash -c "grep -c ';FOLD' '$big' >'$work/count'")
+    else
+      scan=$(timed bash -c "grep -c ';FOLD' '$big' >'$work/count'")
+      run=$(timed "$tools/fold_check" "$big")
+    fi
+    runs+=("$run"); greps+=("$scan"); ratios+=("$(ratio "$run" "$scan")")
+  done
+  printf 'fold check on %d MB: %s s; grep -c: %s s; ratio %s; load %s\n' \
+    $(($(stat -c %s "$big") / 1000000)) "$(printf '%s\n' "${runs[@]}" | median)" \
+    "$(printf '%s\n' "${greps[@]}" | median)" "$(printf '%s\n' "${ratios[@]}" | median)" "$(load)"
+}
+
+echo "pairs: $pairs; $(nproc) cores; $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
+printf '%-14s %8s %7s %9s %9s %8s %9s %10s  %s\n' case files starts run_s floor_s ratio ms/file peak_kB load
+for c in "${cases[@]}"; do
+  case "$c" in
+    exchange) exchange_case ;;
+    foldcheck) foldcheck_case ;;
+    *) whole_case "$c" ;;
+  esac
 done
-
-# The fold check alone on a 100 MB file beside grep -c on the same file.
-big="$work/big.src"
-rm -rf "$work"; mkdir -p "$work"
-build/tools/make_installation --fold-file "$big" 100
-# Both timed the same way, process start included, after one read to warm the
-# cache. grep writes to a file: told of /dev/null it stops at the first match.
-cat "$big" >/dev/null
-t0=$(now); build/tools/fold_check "$big" >/dev/null; t1=$(now)
-grep -c ';FOLD' "$big" >"$work/count"; t2=$(now)
-mb=$(( $(stat -c %s "$big") / 1000000 ))
-check=$(seconds "$t0" "$t1")
-scan=$(seconds "$t1" "$t2")
-echo
-echo "fold check on $mb MB: $check s; grep -c: $scan s; ratio $(awk -v a="$check" -v b="$scan" 'BEGIN { printf "%.2f", a / b }')"
 rm -rf "$work"

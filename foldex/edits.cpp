@@ -13,7 +13,11 @@ void Edits::Insert(std::size_t offset, std::string text) {
   changes_.push_back({offset, offset, std::move(text)});
 }
 
-std::string Edits::Apply(std::string_view bytes) const {
+void Edits::ReplaceBytes(std::size_t begin, std::size_t end, std::string text) {
+  changes_.push_back({begin, end, std::move(text)});
+}
+
+std::vector<const Edits::Change*> Edits::InOrder() const {
   std::vector<const Change*> order;
   order.reserve(changes_.size());
   for (const Change& change : changes_) order.push_back(&change);
@@ -23,15 +27,30 @@ std::string Edits::Apply(std::string_view bytes) const {
     if (a->begin != b->begin) return a->begin < b->begin;
     return (a->end == a->begin) && (b->end != b->begin);
   });
-  std::string result;
-  result.reserve(bytes.size());
+  return order;
+}
+
+bool Edits::Changes(std::string_view bytes) const {
+  for (const Change& change : changes_)
+    if (bytes.substr(change.begin, change.end - change.begin) != change.text) return true;
+  return false;
+}
+
+void Edits::Emit(std::string_view bytes,
+                 const std::function<void(std::string_view)>& out) const {
   std::size_t copied = 0;
-  for (const Change* change : order) {
-    result.append(bytes.substr(copied, change->begin - copied));
-    result.append(change->text);
+  for (const Change* change : InOrder()) {
+    out(bytes.substr(copied, change->begin - copied));
+    out(change->text);
     copied = change->end;
   }
-  result.append(bytes.substr(copied));
+  out(bytes.substr(copied));
+}
+
+std::string Edits::Apply(std::string_view bytes) const {
+  std::string result;
+  result.reserve(bytes.size());
+  Emit(bytes, [&](std::string_view piece) { result.append(piece); });
   return result;
 }
 

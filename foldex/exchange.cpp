@@ -56,8 +56,8 @@ bool ExchangeFolds(const std::string& file, const std::string& controlPath,
   if (!ReadStore(StorePath(controlPath, control.store), stored, problems)) return false;
   std::string bytes;
   if (!ReadText(file, bytes, problems)) return false;
-  std::vector<Line> lines = SplitLines(bytes);
-  FoldTree tree = ParseFolds(bytes, lines);
+  // No list of lines: a large target is held once, with its folds.
+  FoldTree tree = ParseFolds(bytes);
   if (!tree.faults.empty()) {
     for (const std::string& fault : tree.faults) problems.push_back(file + ", " + fault);
     problems.push_back(file + ": left as it was, the fold markers do not pair up");
@@ -77,14 +77,13 @@ bool ExchangeFolds(const std::string& file, const std::string& controlPath,
     if (!twin) continue;
     // The block takes the target's line break; the break after its close
     // line stays as it was.
-    edits.Replace(lines, fold.open, fold.close,
-                  JoinLines(twin->lines, BreakOf(bytes, lines[fold.open])));
+    edits.ReplaceBytes(fold.openLine.begin, fold.closeEnd,
+                       JoinLines(twin->lines, BreakOf(bytes, fold.openLine)));
     replacedClose = fold.close;
     replacedAny = true;
   }
   ReportMissingTwins(file, stored, byName, used, problems);
-  std::string result = edits.Apply(bytes);
-  if (result != bytes) WriteText(file, result, problems);
+  if (edits.Changes(bytes)) WriteEdited(file, bytes, edits, problems);
   return problems.size() == before;
 }
 

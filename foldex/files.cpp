@@ -16,4 +16,18 @@ bool WriteText(const std::string& path, const std::string& bytes, Problems& prob
   return status.ok;
 }
 
+bool WriteEdited(const std::string& path, std::string_view bytes, const Edits& edits,
+                 Problems& problems) {
+  platform::AtomicOutput output;
+  platform::Status status = output.Open(path);
+  if (status) {
+    edits.Emit(bytes, [&](std::string_view piece) {
+      if (status) status = output.Write(piece.data(), piece.size());
+    });
+  }
+  if (status) status = output.Commit();
+  if (!status) problems.push_back(path + ": cannot write, left as it was: " + status.reason);
+  return status.ok;
+}
+
 }  // namespace foldex

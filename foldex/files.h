@@ -4,6 +4,7 @@
 #include <string>
 
 #include "control.h"
+#include "edits.h"
 
 namespace foldex {
 
@@ -12,5 +13,8 @@ bool ReadText(const std::string& path, std::string& bytes, Problems& problems);
 // Replaces the file in one step; false with one problem, the file as it
 // was, when that fails.
 bool WriteText(const std::string& path, const std::string& bytes, Problems& problems);
+// The same for bytes with edits applied, written as they are applied.
+bool WriteEdited(const std::string& path, std::string_view bytes, const Edits& edits,
+                 Problems& problems);
 
 }  // namespace foldex

@@ -6,11 +6,10 @@ namespace {
 
 enum class Marker { kNone, kOpen, kClose };
 
-// One upper-casing per line: the markers may stand in any case.
+// The markers may stand in any case; most lines hold no ";" at all.
 Marker MarkerOf(std::string_view line) {
-  std::string upper = Upper(line);
-  if (upper.find(";FOLD") != std::string::npos) return Marker::kOpen;
-  if (upper.find(";ENDFOLD") != std::string::npos) return Marker::kClose;
+  if (FindMarker(line, ";FOLD") != std::string_view::npos) return Marker::kOpen;
+  if (FindMarker(line, ";ENDFOLD") != std::string_view::npos) return Marker::kClose;
   return Marker::kNone;
 }
 
@@ -21,41 +20,75 @@ bool IsFoldOpen(std::string_view line) { return MarkerOf(line) == Marker::kOpen;
 bool IsFoldClose(std::string_view line) { return MarkerOf(line) == Marker::kClose; }
 
 std::string FoldName(std::string_view openLine) {
-  std::size_t marker = Upper(openLine).find(";FOLD");
-  if (marker == std::string::npos) return {};
+  std::size_t marker = FindMarker(openLine, ";FOLD");
+  if (marker == std::string_view::npos) return {};
   std::string_view rest = openLine.substr(marker + 5);
   return std::string(Trim(rest.substr(0, rest.find(';'))));
 }
 
-FoldTree ParseFolds(std::string_view bytes, const std::vector<Line>& lines) {
-  FoldTree tree;
-  std::vector<int> open;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    std::string_view text = TextOf(bytes, lines[i]);
+namespace {
+
+// Pairs the markers line by line as they come.
+class FoldBuilder {
+ public:
+  explicit FoldBuilder(FoldTree& tree) : tree_(tree) {}
+
+  void Take(std::string_view bytes, const Line& line, std::size_t index) {
+    std::string_view text = TextOf(bytes, line);
     Marker marker = MarkerOf(text);
     if (marker == Marker::kOpen) {
       Fold fold;
       fold.name = FoldName(text);
       fold.key = Upper(fold.name);
-      fold.open = i;
-      fold.parent = open.empty() ? -1 : open.back();
-      if (!open.empty()) tree.folds[static_cast<std::size_t>(open.back())].holdsFold = true;
-      open.push_back(static_cast<int>(tree.folds.size()));
-      tree.folds.push_back(std::move(fold));
+      fold.open = index;
+      fold.openLine = line;
+      fold.parent = open_.empty() ? -1 : open_.back();
+      if (!open_.empty()) tree_.folds[static_cast<std::size_t>(open_.back())].holdsFold = true;
+      open_.push_back(static_cast<int>(tree_.folds.size()));
+      tree_.folds.push_back(std::move(fold));
     } else if (marker == Marker::kClose) {
-      if (open.empty()) {
-        tree.faults.push_back("line " + std::to_string(i + 1) + ": ENDFOLD without an open fold");
-        continue;
+      if (open_.empty()) {
+        tree_.faults.push_back("line " + std::to_string(index + 1) +
+                               ": ENDFOLD without an open fold");
+        return;
       }
-      tree.folds[static_cast<std::size_t>(open.back())].close = i;
-      open.pop_back();
+      Fold& fold = tree_.folds[static_cast<std::size_t>(open_.back())];
+      fold.close = index;
+      fold.closeEnd = line.end;
+      open_.pop_back();
     }
   }
-  for (int index : open) {
-    const Fold& fold = tree.folds[static_cast<std::size_t>(index)];
-    tree.faults.push_back("line " + std::to_string(fold.open + 1) + ": fold " + fold.name +
-                          " is not closed");
+
+  void Finish() {
+    for (int index : open_) {
+      const Fold& fold = tree_.folds[static_cast<std::size_t>(index)];
+      tree_.faults.push_back("line " + std::to_string(fold.open + 1) + ": fold " + fold.name +
+                             " is not closed");
+    }
   }
+
+ private:
+  FoldTree& tree_;
+  std::vector<int> open_;
+};
+
+}  // namespace
+
+FoldTree ParseFolds(std::string_view bytes, const std::vector<Line>& lines) {
+  FoldTree tree;
+  FoldBuilder builder(tree);
+  for (std::size_t i = 0; i < lines.size(); ++i) builder.Take(bytes, lines[i], i);
+  builder.Finish();
+  return tree;
+}
+
+FoldTree ParseFolds(std::string_view bytes) {
+  FoldTree tree;
+  FoldBuilder builder(tree);
+  LineWalker walker(bytes);
+  std::size_t index = 0;
+  for (Line line; walker.Next(line); ++index) builder.Take(bytes, line, index);
+  builder.Finish();
   return tree;
 }
 

@@ -23,6 +23,8 @@ struct Fold {
   std::string key;          // name upper-cased, for comparisons
   std::size_t open = 0;     // line index of the open line
   std::size_t close = 0;    // line index of the close line
+  Line openLine;            // the open line's bytes and break
+  std::size_t closeEnd = 0; // where the close line's text ends
   int parent = -1;          // index into the folds, -1 at the top
   bool holdsFold = false;   // another fold lies inside it
 };
@@ -35,5 +37,7 @@ struct FoldTree {
   std::vector<std::string> faults;
 };
 FoldTree ParseFolds(std::string_view bytes, const std::vector<Line>& lines);
+// The same without a list of lines, for large files.
+FoldTree ParseFolds(std::string_view bytes);
 
 }  // namespace foldex

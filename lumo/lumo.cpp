@@ -1,6 +1,9 @@
-// Our log library. It keeps the log file open between lines and flushes
-// each line, so that a log is complete up to the last line written even if
-// its caller dies.
+// Our log library. It keeps the log file open between lines and gathers
+// them in a buffer that goes to the file when it is full, when the caller
+// asks (LogFlush: the program does before each child process starts and
+// after each step of a run), when another log is created and when the
+// process ends. A caller killed loses at most what it logged since it last
+// asked.
 
 #include "lumo.h"
 
@@ -22,6 +25,7 @@ std::FILE* g_file = nullptr;
 std::string g_name;
 int32_t g_errors = 0;
 int32_t g_level = 0;
+constexpr std::size_t kBufferSize = 1 << 16;
 
 std::string LoadFolder() {
 #ifdef _WIN32
@@ -73,6 +77,7 @@ LUMO_EXPORT void LUMO_CALL LogCreate(const char* path, int32_t /*mode*/) {
     std::rename(g_name.c_str(), backup.c_str());
   }
   g_file = std::fopen(g_name.c_str(), "wb");
+  if (g_file) std::setvbuf(g_file, nullptr, _IOFBF, kBufferSize);
 }
 
 LUMO_EXPORT void LUMO_CALL SetErrorCounter(int32_t value) { g_errors = value; }
@@ -83,7 +88,10 @@ LUMO_EXPORT void LUMO_CALL LogWrite(const char* line) {
   if (!g_file) return;
   std::fputs(line, g_file);
   std::fputs("\r\n", g_file);
-  std::fflush(g_file);
+}
+
+LUMO_EXPORT void LUMO_CALL LogFlush(void) {
+  if (g_file) std::fflush(g_file);
 }
 
 LUMO_EXPORT int32_t LUMO_CALL GetErrorCounter(void) { return g_errors; }

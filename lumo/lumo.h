@@ -20,9 +20,12 @@ LUMO_EXPORT void LUMO_CALL GetLumoLoadDir(char* buffer, int32_t length);
 // Keeps an existing file of that name as <path>.bak and starts an empty one.
 LUMO_EXPORT void LUMO_CALL LogCreate(const char* path, int32_t mode);
 LUMO_EXPORT void LUMO_CALL SetErrorCounter(int32_t value);
-// Writes line verbatim followed by CR LF.
+// Writes line verbatim followed by CR LF; the file has it after LogFlush.
 LUMO_EXPORT void LUMO_CALL LogWrite(const char* line);
 LUMO_EXPORT int32_t LUMO_CALL GetErrorCounter(void);
+// Writes the lines gathered so far to the file. Libraries of other makers
+// may lack it: a caller looks it up and does without.
+LUMO_EXPORT void LUMO_CALL LogFlush(void);
 
 // Present for callers that use them; the upgrade program does not.
 LUMO_EXPORT void LUMO_CALL LogWriteEx(const char* line, int32_t level);

@@ -11,6 +11,10 @@ void Context::Log(const std::string& line) {
   if (Lumo) Lumo->LogWrite(line);
 }
 
+void Context::FlushLog() {
+  if (Lumo) Lumo->LogFlush();
+}
+
 void Context::LogOnce(const std::string& line) {
   if (ReportedFaults.insert(line).second) Log(line);
 }

@@ -46,6 +46,9 @@ struct Context : RunState {
 
   // Writes one log line through the log library.
   void Log(const std::string& line);
+  // Has the lines logged so far reach the log file: before a child process
+  // starts and after each step, so that a killed run loses none of them.
+  void FlushLog();
   // Writes the error line unless the same line was written before in this run.
   void LogOnce(const std::string& line);
   void ShowMessage(const std::string& text, MessageIcon icon) {

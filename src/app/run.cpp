@@ -72,6 +72,7 @@ void RunStage(Context& context, const StageFrame& frame, Work&& work) {
   if (frame.barAtEnd) SetBar(context, frame.barAtEnd);
   context.Log(std::string(". - - - END ") + frame.name + " - - -");
   context.Log(kSeparator);
+  context.FlushLog();
 }
 
 void NegativeListStage(Context& context) {
@@ -117,7 +118,20 @@ void CopyStage(Context& context) {
 
 void AttributeStage(Context& context) {
   Guarded(context, "Transferring the attributes", [&] { TransferAttributes(context); });
+  context.FlushLog();
 }
+
+// However a run ends, what it logged reaches the file.
+class FlushLogAtEnd {
+ public:
+  explicit FlushLogAtEnd(Context& context) : context_(context) {}
+  ~FlushLogAtEnd() { context_.FlushLog(); }
+  FlushLogAtEnd(const FlushLogAtEnd&) = delete;
+  FlushLogAtEnd& operator=(const FlushLogAtEnd&) = delete;
+
+ private:
+  Context& context_;
+};
 
 void EndAfterFailedStart(Context& context) {
   context.Log("! End Vantrel.exe");
@@ -127,6 +141,10 @@ void EndAfterFailedStart(Context& context) {
 }  // namespace
 
 void RunUpgrade(Context& context) {
+  // Only the run and its exchange program write the trees while it lasts:
+  // what the platform layer learns of a folder's names stays true.
+  platform::NameCacheScope names;
+  FlushLogAtEnd flush(context);
   PrepareProgressWindow(context);
   context.BeginRunState();
   if (!InitLog(context)) {
@@ -190,6 +208,7 @@ void FinishRun(Context& context) {
     KillFilesByExtension(context, context.UpgFolder, "add");
   });
   ReadErrorCount(context);
+  context.FlushLog();
   if (context.BatchMode) {
     if (context.ErrorCount > 0) throw ProcessEnd{1};
     context.StdForm.Unload();

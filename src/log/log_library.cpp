@@ -20,6 +20,7 @@ platform::Status LumoLibrary::Load(const std::string& folder) {
                           std::pair{find("GetErrorCounter", getCounter_), "GetErrorCounter"}}) {
     if (!ok) return platform::Status::Fail(std::string("the library has no function ") + name);
   }
+  find("LogFlush", flush_);
   return platform::Status::Ok();
 }
 
@@ -39,6 +40,10 @@ void LumoLibrary::SetErrorCounter(int32_t value) { setCounter_(value); }
 void LumoLibrary::LogWrite(const std::string& line) { write_(line.c_str()); }
 
 int32_t LumoLibrary::GetErrorCounter() { return getCounter_(); }
+
+void LumoLibrary::LogFlush() {
+  if (flush_) flush_();
+}
 
 std::string MemoryLog::GetLumoLoadDir() {
   std::string folder = "\\memory";

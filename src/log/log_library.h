@@ -18,6 +18,9 @@ class LogLibrary {
   virtual void SetErrorCounter(int32_t value) = 0;
   virtual void LogWrite(const std::string& line) = 0;
   virtual int32_t GetErrorCounter() = 0;
+  // Has the lines written so far reach the file; a library without the
+  // function writes each line at once.
+  virtual void LogFlush() {}
 };
 
 class LumoLibrary : public LogLibrary {
@@ -31,6 +34,7 @@ class LumoLibrary : public LogLibrary {
   void SetErrorCounter(int32_t value) override;
   void LogWrite(const std::string& line) override;
   int32_t GetErrorCounter() override;
+  void LogFlush() override;
 
  private:
 #ifdef _WIN32
@@ -43,6 +47,7 @@ class LumoLibrary : public LogLibrary {
   using SetCounterFn = void(VANTREL_LUMO_CALL*)(int32_t);
   using WriteFn = void(VANTREL_LUMO_CALL*)(const char*);
   using GetCounterFn = int32_t(VANTREL_LUMO_CALL*)();
+  using FlushFn = void(VANTREL_LUMO_CALL*)();
 
   platform::SharedLibrary library_;
   GetLoadDirFn getLoadDir_ = nullptr;
@@ -50,6 +55,7 @@ class LumoLibrary : public LogLibrary {
   SetCounterFn setCounter_ = nullptr;
   WriteFn write_ = nullptr;
   GetCounterFn getCounter_ = nullptr;
+  FlushFn flush_ = nullptr;  // optional: a controller's library may lack it
 };
 
 class MemoryLog : public LogLibrary {

@@ -7,6 +7,7 @@
 // each returns a Status that names the reason.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,22 @@ struct DirEntry {
   // Why the entry could not be examined (it vanished after the folder was
   // read); empty when its attributes are valid.
   std::string failure;
+};
+
+class NameCache;
+// While an object of this class lives, the layer remembers the names it
+// found in each folder and keeps them true through its own writes, so that
+// matching names without regard to case lists a folder once, not once per
+// name. A run owns one; one made while another lives adds nothing.
+class NameCacheScope {
+ public:
+  NameCacheScope();
+  ~NameCacheScope();
+  NameCacheScope(const NameCacheScope&) = delete;
+  NameCacheScope& operator=(const NameCacheScope&) = delete;
+
+ private:
+  std::unique_ptr<NameCache> cache_;  // null under an outer scope
 };
 
 // Existence by listing the path itself with the attribute mask 55: true for
@@ -81,6 +98,27 @@ Status ReadFileBytes(const std::string& path, std::string& bytes);
 // Atomic like CopyFileAtomic. A new file gets no special attributes; an existing
 // target keeps its attributes.
 Status WriteFileAtomic(const std::string& path, const std::string& bytes);
+
+// A file written piece by piece that replaces its target in one step on
+// Commit, atomic like WriteFileAtomic: for results too large to hold whole.
+// Small pieces are gathered before they are written. Without Commit the
+// target stays as it was and nothing is left behind.
+class AtomicOutput {
+ public:
+  AtomicOutput();
+  ~AtomicOutput();
+  AtomicOutput(const AtomicOutput&) = delete;
+  AtomicOutput& operator=(const AtomicOutput&) = delete;
+
+  Status Open(const std::string& path);
+  // A failure sticks: later writes and the commit report it.
+  Status Write(const char* data, std::size_t size);
+  Status Commit();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 // A file read piece by piece, for files too large to hold whole.
 class InputFile {

@@ -10,6 +10,7 @@
 // A start that fails means nothing was exchanged: that is an error.
 int32_t RunAndWait(Context& context, const std::string& arguments) {
   const std::string commandLine = context.FoldexPath + " " + arguments;
+  context.FlushLog();
   platform::RunResult result = platform::RunAndWait(context.FoldexPath, arguments);
   if (!result.started) {
     context.Log("# Can not start: " + commandLine + " (" + result.reason + ")");

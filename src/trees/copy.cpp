@@ -55,10 +55,12 @@ bool CopyBetweenRoots(Context& context, const std::string& sourceRoot,
     return false;
   }
   const std::string folder = ParentFolder(destPath);
-  if (!platform::FolderExists(folder)) MakePath(context, folder);
   if (!platform::FolderExists(folder)) {
-    context.Log("# " + folder + " : Target directory does not exist!");
-    return false;
+    MakePath(context, folder);
+    if (!platform::FolderExists(folder)) {
+      context.Log("# " + folder + " : Target directory does not exist!");
+      return false;
+    }
   }
   if (platform::Status status = Replace(sourcePath, destPath); !status) {
     context.Log("# Can not copy " + sourcePath + " to " + destPath + " : " + status.reason);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include "platform/paths.h"
 #include "platform/platform.h"
@@ -256,6 +257,31 @@ TEST(Program, MissingLogLibraryIsSaidOnStandardErrorWithExitCode1) {
       platform::HostPath(std::string("C:\\P\\") + platform::LogLibraryFileName()) + ": ";
   EXPECT_EQ(output.substr(0, expected.size()), expected);
   EXPECT_FALSE(drive.Exists("C:\\Vantrel.log"));
+}
+
+}  // namespace
+
+namespace {
+
+// The log library gathers lines; the run has them written before each
+// start of the exchange program, so a run killed while the program works
+// has its log up to that step.
+TEST(Program, ARunKilledDuringAnExchangeStepKeepsItsLogUpToThatStep) {
+  testenv::ScratchDrive drive;
+  testenv::LaySamples(drive, "C:\\PROG");
+  const std::string foldex = drive.Host("C:\\PROG\\Foldex.exe");
+  std::ofstream(foldex, std::ios::trunc) << "#!/bin/sh\nkill -9 $PPID\nexit 0\n";
+  fs::permissions(foldex, fs::perms::owner_all);
+  int code = 0;
+  RunProgram("'C:\\QVD_OLDINST\\QVD\\R1|C:\\QVD\\ROBOTER\\QVD\\R1'", code,
+             drive.Host("C:\\PROG\\vantrel"));
+  // Killed: by signal, or as the shell between tells it.
+  EXPECT_TRUE(code == -1 || code == 128 + 9) << code;
+  Lines log = ReadLogLines(drive.Host("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log"));
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back().rfind(". +++ Start: Save the UserFolds in Sourcefile: ", 0), 0u)
+      << log.back();
+  EXPECT_EQ(log.front().rfind(".Used LUMO.DLL: ", 0), 0u);
 }
 
 }  // namespace

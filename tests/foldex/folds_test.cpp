@@ -45,5 +45,31 @@ TEST(FoldexFolds, UnbalancedMarkersAreFaults) {
             (std::vector<std::string>{"line 1: fold A is not closed"}));
 }
 
+TEST(FoldexFolds, WithoutALineListTheSameFoldsAndTheirBytes) {
+  const std::string bytes =
+      "x\r\n;FOLD A;%c\r\n;fold B\ny\r;ENDFOLD\r\n;endfold (A)\r\n;FOLD C\r\n;ENDFOLD";
+  FoldTree listed = Parse(bytes);
+  FoldTree walked = ParseFolds(bytes);
+  ASSERT_EQ(walked.folds.size(), 3u);
+  ASSERT_EQ(listed.folds.size(), walked.folds.size());
+  for (std::size_t i = 0; i < walked.folds.size(); ++i) {
+    EXPECT_EQ(walked.folds[i].key, listed.folds[i].key);
+    EXPECT_EQ(walked.folds[i].open, listed.folds[i].open);
+    EXPECT_EQ(walked.folds[i].close, listed.folds[i].close);
+    EXPECT_EQ(walked.folds[i].parent, listed.folds[i].parent);
+    EXPECT_EQ(walked.folds[i].holdsFold, listed.folds[i].holdsFold);
+  }
+  const Fold& a = walked.folds[0];
+  EXPECT_EQ(TextOf(bytes, a.openLine), ";FOLD A;%c");
+  EXPECT_EQ(BreakOf(bytes, a.openLine), "\r\n");
+  EXPECT_EQ(bytes.substr(a.openLine.begin, a.closeEnd - a.openLine.begin),
+            ";FOLD A;%c\r\n;fold B\ny\r;ENDFOLD\r\n;endfold (A)");
+  EXPECT_EQ(bytes.substr(walked.folds[2].openLine.begin), ";FOLD C\r\n;ENDFOLD");
+  EXPECT_EQ(walked.folds[2].closeEnd, bytes.size());
+  EXPECT_EQ(ParseFolds(";ENDFOLD\n;FOLD X\n").faults,
+            (std::vector<std::string>{"line 1: ENDFOLD without an open fold",
+                                      "line 2: fold X is not closed"}));
+}
+
 }  // namespace
 }  // namespace foldex

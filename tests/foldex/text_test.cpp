@@ -27,6 +27,33 @@ TEST(FoldexText, LinesCoverEveryByte) {
   EXPECT_EQ(joined, bytes);
 }
 
+TEST(FoldexText, TheWalkerGivesTheLinesOfTheList) {
+  for (std::string bytes : {std::string("a\r\nb\rc\nd"), std::string("\n\n\r\r\n"),
+                            std::string("no break"), std::string("x\r"), std::string(),
+                            std::string(100000, 'x') + "\n" + std::string(3, '\r')}) {
+    std::vector<Line> walked;
+    LineWalker walker(bytes);
+    for (Line line; walker.Next(line);) walked.push_back(line);
+    std::vector<Line> listed = SplitLines(bytes);
+    ASSERT_EQ(walked.size(), listed.size()) << bytes.size();
+    std::size_t expectedStart = 0;
+    for (const Line& line : walked) {
+      EXPECT_EQ(line.begin, expectedStart);
+      expectedStart = line.next;
+    }
+    EXPECT_EQ(expectedStart, bytes.size());
+  }
+}
+
+TEST(FoldexText, MarkersAreFoundInAnyCaseWithoutCopying) {
+  EXPECT_EQ(FindMarker("  PTP ;fOlD x", ";FOLD"), 6u);
+  EXPECT_EQ(FindMarker(";;;endfold", ";ENDFOLD"), 2u);
+  EXPECT_EQ(FindMarker("; FOLD", ";FOLD"), std::string_view::npos);
+  EXPECT_EQ(FindMarker(";FOL", ";FOLD"), std::string_view::npos);
+  EXPECT_EQ(FindMarker("", ";FOLD"), std::string_view::npos);
+  EXPECT_EQ(FindMarker("x;\xe4" "FOLD;FOLD", ";FOLD"), 7u);
+}
+
 TEST(FoldexText, FileBreakIsTheFirstOneFound) {
   std::string lf = "a\nb\r\n";
   EXPECT_EQ(FileBreak(lf, SplitLines(lf)), "\n");

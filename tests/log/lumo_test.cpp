@@ -32,6 +32,7 @@ TEST_F(Lumo, WritesLinesVerbatimWithCrLfAndCountsErrorLines) {
   lumo.LogWrite(" # not an error");
   lumo.LogWrite("#");
   EXPECT_EQ(lumo.GetErrorCounter(), 2);
+  lumo.LogFlush();
   EXPECT_EQ(drive.Read("C:\\test.log"),
             ".info\r\n# error \xe4\xf6\r\n! warning\r\n # not an error\r\n#\r\n");
   lumo.SetErrorCounter(0);
@@ -44,8 +45,23 @@ TEST_F(Lumo, CreateKeepsThePreviousLogAsBak) {
   lumo.LogWrite(".first");
   lumo.LogCreate(path, 0);
   lumo.LogWrite(".second");
+  lumo.LogFlush();
   EXPECT_EQ(ReadLogLines(path), (std::vector<std::string>{".second"}));
   EXPECT_EQ(ReadLogLines(path + ".bak"), (std::vector<std::string>{".first"}));
+}
+
+TEST_F(Lumo, LinesReachTheFileWhenFlushedOrWhenTheBufferIsFull) {
+  std::string path = drive.Host("C:\\buffered.log");
+  lumo.LogCreate(path, 0);
+  lumo.LogWrite(".one");
+  lumo.LogFlush();
+  EXPECT_EQ(ReadLogLines(path), (std::vector<std::string>{".one"}));
+  // Far more than any buffer holds: the file grows without being asked.
+  const std::string line(1000, 'x');
+  for (int i = 0; i < 1000; ++i) lumo.LogWrite(line);
+  EXPECT_GT(std::filesystem::file_size(path), 500000u);
+  lumo.LogFlush();
+  EXPECT_EQ(std::filesystem::file_size(path), 6u + 1000u * 1002u);
 }
 
 TEST_F(Lumo, LoadDirIsTheLibrarysFolderPaddedWithBlanks) {

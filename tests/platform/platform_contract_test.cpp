@@ -222,4 +222,41 @@ TEST(PlatformContract, EnvironmentValuesAreSetAndRemoved) {
   EXPECT_EQ(std::getenv("VANTREL_CONTRACT_TEST"), nullptr);
 }
 
+TEST(PlatformContract, AnOutputWrittenInPiecesReplacesTheTargetOnlyOnCommit) {
+  ScratchDrive drive;
+  drive.Write("C:\\Big.src", "old");
+  platform::SetAttributes("C:\\Big.src", platform::kHidden);
+  std::string expected;
+  {
+    platform::AtomicOutput output;
+    ASSERT_TRUE(output.Open("C:\\BIG.SRC").ok);
+    // Small pieces gathered and a piece larger than what is gathered.
+    for (int i = 0; i < 50000; ++i) {
+      std::string piece = "line " + std::to_string(i) + "\r\n";
+      ASSERT_TRUE(output.Write(piece.data(), piece.size()).ok);
+      expected += piece;
+    }
+    std::string large(1 << 20, '\xff');
+    ASSERT_TRUE(output.Write(large.data(), large.size()).ok);
+    expected += large;
+    EXPECT_EQ(drive.Read("C:\\Big.src"), "old");
+    ASSERT_TRUE(output.Commit().ok);
+  }
+  EXPECT_EQ(drive.Read("C:\\Big.src"), expected);
+  int attributes = 0;
+  platform::GetAttributes("C:\\Big.src", attributes);
+  EXPECT_EQ(attributes, platform::kHidden);
+  {
+    platform::AtomicOutput dropped;
+    ASSERT_TRUE(dropped.Open("C:\\Big.src").ok);
+    ASSERT_TRUE(dropped.Write("new", 3).ok);
+  }
+  EXPECT_EQ(drive.Read("C:\\Big.src"), expected);
+  EXPECT_EQ(std::distance(fs::directory_iterator(drive.root()), fs::directory_iterator()), 1);
+  platform::AtomicOutput nowhere;
+  EXPECT_FALSE(nowhere.Open("C:\\Missing\\X.src").ok);
+  EXPECT_FALSE(nowhere.Write("x", 1).ok);
+  EXPECT_FALSE(nowhere.Commit().ok);
+}
+
 }  // namespace

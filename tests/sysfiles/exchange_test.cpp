@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/platform.h"
 #include "support/test_env.h"
 
@@ -29,6 +31,26 @@ TEST_F(Exchange, PassesTheArgumentTextWholeAndLogsNothingOnSuccess) {
   EXPECT_EQ(RunAndWait(run.context, arguments), 0);
   EXPECT_EQ(testenv::RecordedFoldexCalls(drive, "C:\\PROG"), Lines{arguments});
   EXPECT_EQ(run.lines(), Lines{});
+}
+
+// Records, for each flush of the log, how many times the exchange program
+// had started by then.
+class FlushRecorder : public MemoryLog {
+ public:
+  std::function<void()> onFlush;
+  void LogFlush() override { onFlush(); }
+};
+
+TEST_F(Exchange, TheLogIsFlushedBeforeEachStart) {
+  FlushRecorder log;
+  run.context.Lumo = &log;
+  std::vector<std::size_t> startsAtFlush;
+  log.onFlush = [&] {
+    startsAtFlush.push_back(testenv::RecordedFoldexCalls(drive, "C:\\PROG").size());
+  };
+  RunAndWait(run.context, "a|b /TXT");
+  RunAndWait(run.context, "c|d /TXT");
+  EXPECT_EQ(startsAtFlush, (std::vector<std::size_t>{0, 1}));
 }
 
 TEST_F(Exchange, FailedStartIsAnErrorWithTheCommandLine) {

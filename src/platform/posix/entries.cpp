@@ -14,6 +14,7 @@
 #include "platform/paths.h"
 #include "platform/posix/internal.h"
 #include "platform/read_only.h"
+#include "platform/posix/name_cache.h"
 
 namespace platform {
 namespace posix {
@@ -66,31 +67,37 @@ using posix::Errno;
 using posix::MapPath;
 using posix::SetHostAttributes;
 
+namespace {
+// The entry at path, unless the mapping already found that there is none.
+bool StatOf(const std::string& path, struct stat& info) {
+  bool found = false;
+  std::string host = MapPath(path, &found);
+  return found && !host.empty() && stat(host.c_str(), &info) == 0;
+}
+}  // namespace
+
 bool Exists(const std::string& path) {
   bool there = false;
   int attributes = 0;
   if (read_only::Known(path, there, attributes)) return there;
-  std::string host = MapPath(path);
   struct stat info;
-  return !host.empty() && stat(host.c_str(), &info) == 0;
+  return StatOf(path, info);
 }
 
 bool FileExists(const std::string& path) {
   bool there = false;
   int attributes = 0;
   if (read_only::Known(path, there, attributes)) return there && !(attributes & kFolder);
-  std::string host = MapPath(path);
   struct stat info;
-  return !host.empty() && stat(host.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+  return StatOf(path, info) && !S_ISDIR(info.st_mode);
 }
 
 bool FolderExists(const std::string& path) {
   bool there = false;
   int attributes = 0;
   if (read_only::Known(path, there, attributes)) return there && (attributes & kFolder);
-  std::string host = MapPath(path);
   struct stat info;
-  return !host.empty() && stat(host.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  return StatOf(path, info) && S_ISDIR(info.st_mode);
 }
 
 Status GetAttributes(const std::string& path, int& attributes) {
@@ -145,6 +152,21 @@ void ExamineEntry(const std::string& child, DirEntry& item) {
   item.attributes = AttributesOf(child, info);
 }
 
+// What a listing tells the name cache; an entry that could not be looked
+// at is of a kind yet to be asked.
+std::vector<std::pair<std::string, NameCache::Kind>> NamesAndKinds(
+    const std::vector<std::pair<std::string, DirEntry>>& listed) {
+  std::vector<std::pair<std::string, NameCache::Kind>> names;
+  names.reserve(listed.size());
+  for (const auto& [key, item] : listed) {
+    NameCache::Kind kind = !item.failure.empty()          ? NameCache::Kind::kUnknown
+                           : (item.attributes & kFolder) ? NameCache::Kind::kFolder
+                                                         : NameCache::Kind::kOther;
+    names.emplace_back(item.name, kind);
+  }
+  return names;
+}
+
 }  // namespace
 
 Status ListFolder(const std::string& folder, std::vector<DirEntry>& entries,
@@ -170,6 +192,7 @@ Status ListFolder(const std::string& folder, std::vector<DirEntry>& entries,
   int readError = errno;
   closedir(dir);
   if (readError) return Status::Fail(std::strerror(readError));
+  if (NameCache* cache = posix::ActiveNameCache()) cache->Listed(host, NamesAndKinds(sorted));
   std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) {
     return a.first != b.first ? a.first < b.first : a.second.name < b.second.name;
   });

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "platform/posix/internal.h"
@@ -23,6 +24,12 @@ using posix::kTempPrefix;
 using posix::MapPath;
 
 namespace {
+
+// Asked once: every temporary file of the process carries it.
+pid_t ProcessId() {
+  static const pid_t id = getpid();
+  return id;
+}
 
 Status WriteAll(int fd, const char* data, std::size_t size) {
   while (size > 0) {
@@ -49,7 +56,7 @@ class TempFile {
     if (folder_.empty()) folder_ = "/";
     fd_ = open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
     if (fd_ >= 0) return;
-    path_ = folder_ + "/" + kTempPrefix + std::to_string(getpid()) + "-XXXXXX";
+    path_ = folder_ + "/" + kTempPrefix + std::to_string(ProcessId()) + "-XXXXXX";
     fd_ = mkstemp(path_.data());
     if (fd_ < 0) {
       status_ = Errno();
@@ -83,7 +90,7 @@ class TempFile {
   Status LinkUnnamed() {
     std::string self = "/proc/self/fd/" + std::to_string(fd_);
     for (int attempt = 0; attempt < 100; ++attempt) {
-      std::string name = folder_ + "/" + kTempPrefix + std::to_string(getpid()) + "-" +
+      std::string name = folder_ + "/" + kTempPrefix + std::to_string(ProcessId()) + "-" +
                          std::to_string(attempt);
       if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
         path_ = name;
@@ -131,7 +138,8 @@ void RemoveStaleTempFiles(const std::string& folder) {
       stale.push_back(host + "/" + name);
   }
   closedir(dir);
-  for (const std::string& path : stale) unlink(path.c_str());
+  for (const std::string& path : stale)
+    if (unlink(path.c_str()) == 0) posix::NoteRemoved(path);
 }
 
 Status CreateFolder(const std::string& path) {
@@ -139,6 +147,7 @@ Status CreateFolder(const std::string& path) {
   if (host.empty()) return Status::Fail(std::strerror(ENOENT));
   if (read_only::Active()) return read_only::NoteFolder(path), Status::Ok();
   if (mkdir(host.c_str(), 0777) != 0) return Errno();
+  posix::NoteAdded(host, true);
   return Status::Ok();
 }
 
@@ -159,10 +168,7 @@ Status CopyFileAtomic(const std::string& source, const std::string& target) {
     close(in);
     return status;
   }
-  if (Status status = CheckTargetIsNoFolder(to); !status) {
-    close(in);
-    return status;
-  }
+  // A folder in the target's place is found by the rename: EISDIR.
   TempFile temp(to);
   if (!temp.status()) {
     close(in);
@@ -183,7 +189,9 @@ Status CopyFileAtomic(const std::string& source, const std::string& target) {
   }
   close(in);
   if (!status) return status;
-  return temp.Commit(to, info.st_mode & 07777, DosBitsText(from));
+  status = temp.Commit(to, info.st_mode & 07777, DosBitsText(from));
+  if (status) posix::NoteAdded(to, false);
+  return status;
 }
 
 Status RemoveFile(const std::string& path) {
@@ -191,43 +199,121 @@ Status RemoveFile(const std::string& path) {
   if (host.empty()) return Status::Fail(std::strerror(ENOENT));
   if (read_only::Active()) return read_only::NoteRemoved(path), Status::Ok();
   if (unlink(host.c_str()) != 0) return Errno();
+  posix::NoteRemoved(host);
   return Status::Ok();
 }
 
-Status ReadFileBytes(const std::string& path, std::string& bytes) {
-  bytes.clear();
-  InputFile file;
-  if (Status status = file.Open(path); !status) return status;
-  char buffer[1 << 16];
+namespace {
+
+Status ReadAll(int fd, std::string& bytes) {
+  // The size first, so that a large file is held once, not once more
+  // while its string grows; a file that grows meanwhile is read to its end.
+  struct stat info;
+  if (fstat(fd, &info) != 0) return Errno();
+  if (S_ISDIR(info.st_mode)) return Status::Fail(std::strerror(EISDIR));
+  bytes.resize(S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0);
+  std::size_t filled = 0;
+  char more[1 << 16];
   for (;;) {
-    std::size_t got = 0;
-    if (Status status = file.Read(buffer, sizeof buffer, got); !status) return status;
-    if (got == 0) return Status::Ok();
-    bytes.append(buffer, got);
+    const bool inPlace = filled < bytes.size();
+    char* into = inPlace ? bytes.data() + filled : more;
+    const std::size_t room = inPlace ? bytes.size() - filled : sizeof more;
+    ssize_t got = read(fd, into, room);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return Errno();
+    if (got == 0) break;
+    if (!inPlace) bytes.append(more, static_cast<std::size_t>(got));
+    filled += static_cast<std::size_t>(got);
   }
+  bytes.resize(filled);
+  return Status::Ok();
 }
 
-Status WriteFileAtomic(const std::string& path, const std::string& bytes) {
+}  // namespace
+
+Status ReadFileBytes(const std::string& path, std::string& bytes) {
+  bytes.clear();
   std::string host = MapPath(path);
   if (host.empty()) return Status::Fail(std::strerror(ENOENT));
-  if (read_only::Active()) return read_only::NoteFile(path, 0), Status::Ok();
-  if (Status status = CheckTargetIsNoFolder(host); !status) return status;
+  int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return Errno();
+  Status status = ReadAll(fd, bytes);
+  close(fd);
+  if (!status) bytes.clear();
+  return status;
+}
+
+// The target, the temporary file that will replace it, and the pieces not
+// yet written.
+struct AtomicOutput::State {
+  std::string host;
   mode_t mode = 0666;
   std::string dosBits;
+  std::unique_ptr<TempFile> temp;
+  std::string pending;
+  Status status;
+};
+
+namespace {
+constexpr std::size_t kGatherSize = 1 << 18;
+}
+
+AtomicOutput::AtomicOutput() = default;
+AtomicOutput::~AtomicOutput() = default;
+
+Status AtomicOutput::Open(const std::string& path) {
+  state_ = std::make_unique<State>();
+  State& state = *state_;
+  state.host = MapPath(path);
+  if (state.host.empty()) return state.status = Status::Fail(std::strerror(ENOENT));
+  if (Status status = CheckTargetIsNoFolder(state.host); !status) return state.status = status;
   struct stat info;
-  if (stat(host.c_str(), &info) == 0) {
-    mode = info.st_mode & 07777;
-    dosBits = DosBitsText(host);
+  if (stat(state.host.c_str(), &info) == 0) {
+    state.mode = info.st_mode & 07777;
+    state.dosBits = DosBitsText(state.host);
   } else {
     mode_t mask = umask(0);
     umask(mask);
-    mode &= ~mask;
+    state.mode &= ~mask;
   }
-  TempFile temp(host);
-  if (!temp.status()) return temp.status();
-  if (Status status = WriteAll(temp.fd(), bytes.data(), bytes.size()); !status)
-    return status;
-  return temp.Commit(host, mode, dosBits);
+  state.temp = std::make_unique<TempFile>(state.host);
+  return state.status = state.temp->status();
+}
+
+Status AtomicOutput::Write(const char* data, std::size_t size) {
+  if (!state_) return Status::Fail(std::strerror(EBADF));
+  State& state = *state_;
+  if (!state.status) return state.status;
+  if (state.pending.size() + size <= kGatherSize) {
+    state.pending.append(data, size);
+    return Status::Ok();
+  }
+  state.status = WriteAll(state.temp->fd(), state.pending.data(), state.pending.size());
+  state.pending.clear();
+  if (state.status) state.status = WriteAll(state.temp->fd(), data, size);
+  return state.status;
+}
+
+Status AtomicOutput::Commit() {
+  if (!state_) return Status::Fail(std::strerror(EBADF));
+  State& state = *state_;
+  if (!state.status) return state.status;
+  state.status = WriteAll(state.temp->fd(), state.pending.data(), state.pending.size());
+  state.pending.clear();
+  if (state.status) state.status = state.temp->Commit(state.host, state.mode, state.dosBits);
+  if (state.status) posix::NoteAdded(state.host, false);
+  return state.status;
+}
+
+Status WriteFileAtomic(const std::string& path, const std::string& bytes) {
+  if (read_only::Active()) {
+    if (MapPath(path).empty()) return Status::Fail(std::strerror(ENOENT));
+    return read_only::NoteFile(path, 0), Status::Ok();
+  }
+  AtomicOutput output;
+  if (Status status = output.Open(path); !status) return status;
+  if (Status status = output.Write(bytes.data(), bytes.size()); !status) return status;
+  return output.Commit();
 }
 
 InputFile::~InputFile() { Close(); }

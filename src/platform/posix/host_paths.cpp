@@ -14,6 +14,7 @@
 
 #include "platform/paths.h"
 #include "platform/posix/internal.h"
+#include "platform/posix/name_cache.h"
 
 namespace platform {
 namespace posix {
@@ -59,9 +60,35 @@ std::string MatchInFolder(const std::string& folder, const std::string& name, bo
   return found;
 }
 
+// The name to use for component in folder host, as the cache knows it or,
+// outside a run, as the file system tells it; empty when there is none.
+std::string MatchComponent(const std::string& host, const std::string& component, bool last) {
+  const std::string folder = host.empty() ? "/" : host;
+  std::string match;
+  if (NameCache* cache = ActiveNameCache();
+      cache && cache->Match(folder, component, !last, match))
+    return match;
+  std::string candidate = host + "/" + component;
+  struct stat info;
+  if (last ? lstat(candidate.c_str(), &info) == 0
+           : stat(candidate.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+    return component;
+  return MatchInFolder(folder, component, !last);
+}
+
 }  // namespace
 
-std::string MapPath(const std::string& path) {
+void NoteAdded(const std::string& host, bool folder) {
+  if (NameCache* cache = ActiveNameCache())
+    cache->Added(host, folder ? NameCache::Kind::kFolder : NameCache::Kind::kOther);
+}
+
+void NoteRemoved(const std::string& host) {
+  if (NameCache* cache = ActiveNameCache()) cache->Removed(host);
+}
+
+std::string MapPath(const std::string& path, bool* found) {
+  if (found) *found = false;
   PathParts parts = SplitSystemPath(path);
   std::string host;
   if (parts.drive) {
@@ -77,11 +104,8 @@ std::string MapPath(const std::string& path) {
     const std::string& component = parts.components[i];
     const bool last = i + 1 == parts.components.size();
     std::string candidate = host + "/" + component;
-    struct stat info;
-    if (parentExists && component != "." && component != ".." &&
-        (last ? lstat(candidate.c_str(), &info) != 0
-              : stat(candidate.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))) {
-      std::string match = MatchInFolder(host.empty() ? "/" : host, component, !last);
+    if (parentExists && component != "." && component != "..") {
+      std::string match = MatchComponent(host, component, last);
       if (!match.empty())
         candidate = host + "/" + match;
       else
@@ -90,6 +114,7 @@ std::string MapPath(const std::string& path) {
     host = candidate;
   }
   if (host.empty()) host = "/";
+  if (found) *found = parentExists;
   return host;
 }
 

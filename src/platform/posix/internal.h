@@ -23,7 +23,14 @@ inline constexpr const char* kTempPrefix = ".vantrel-tmp-";
 inline Status Errno() { return Status::Fail(std::strerror(errno)); }
 
 // The host path of a system-form path; empty where its drive has no folder.
-std::string MapPath(const std::string& path);
+// found, when given, tells whether every component was matched: when not,
+// nothing exists at that path and no one need ask the file system again.
+std::string MapPath(const std::string& path, bool* found = nullptr);
+
+// Tell the active name cache, if any, of an entry the layer made or took
+// away (host paths as MapPath gives them).
+void NoteAdded(const std::string& host, bool folder);
+void NoteRemoved(const std::string& host);
 
 // The attribute bits of a host entry whose stat is info.
 int AttributesOf(const std::string& host, const struct stat& info);

@@ -1,0 +1,76 @@
+#pragma once
+// What the case-insensitive mapping has learnt of the folders it looked
+// into, so that a run lists each folder once instead of once per name.
+//
+// Only the active cache (platform::NameCacheScope) is consulted. The layer's
+// own writes keep it true: every create, copy, write, rename and removal
+// tells it the name it added or took away. A name it does not know is
+// looked for on disk, in the case asked for, before it is taken as missing,
+// so that a name made behind the layer's back (the exchange program's
+// stores, the log library's file) is still found; a fresh listing of the
+// folder (ListFolder) teaches it every name. What it cannot see is a case
+// twin of a known name made behind its back and asked for in another case:
+// during a run only the run and its exchange program write the trees, and
+// the exchange program keeps the names it is given.
+//
+// The folder's modification time is no help here: the exchange program
+// replaces files in the very folders whose new names the run asks for, so
+// a listing made again whenever it moved would make those folders cost as
+// much as before.
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace platform {
+
+class NameCache {
+ public:
+  enum class Kind { kUnknown, kFolder, kOther };
+
+  // The name of an entry of folder (a host path) that equals name without
+  // regard to case: the exact name where it exists (and is a folder, when
+  // wantFolder), else the twin that is a folder when wantFolder, then the
+  // first in byte order. Empty when folder holds no such entry. False when
+  // folder cannot be listed: the caller then asks the file system itself.
+  bool Match(const std::string& folder, const std::string& name, bool wantFolder,
+             std::string& match);
+
+  // A fresh listing of folder, made by someone else: it replaces what was
+  // known.
+  void Listed(const std::string& folder, std::vector<std::pair<std::string, Kind>> names);
+
+  // The layer made or took away the entry host (a full host path).
+  void Added(const std::string& host, Kind kind);
+  void Removed(const std::string& host);
+
+  // How often a folder was read, for tests of the cache's cost.
+  std::size_t listings() const { return listings_; }
+
+ private:
+  struct Entry {
+    std::string name;
+    Kind kind = Kind::kUnknown;
+  };
+  struct Folder {
+    // Upper-cased name to the entries of that name, case twins included.
+    std::unordered_map<std::string, std::vector<Entry>> names;
+  };
+
+  Folder* Known(const std::string& folder);
+  Folder* ListAnew(const std::string& folder);
+  static bool IsFolder(const std::string& folder, Entry& entry);
+  static bool Choose(const std::string& folder, const std::string& name, bool wantFolder,
+                     std::vector<Entry>& twins, std::string& match);
+  Folder* FindFolder(const std::string& folder);
+
+  std::unordered_map<std::string, Folder> folders_;
+  std::size_t listings_ = 0;
+};
+
+namespace posix {
+// The cache of the living NameCacheScope, or null outside one.
+NameCache* ActiveNameCache();
+}  // namespace posix
+
+}  // namespace platform
