@@ -20,6 +20,8 @@ bool IsFoldOpen(std::string_view line) { return MarkerOf(line) == Marker::kOpen;
 
 bool IsFoldClose(std::string_view line) { return MarkerOf(line) == Marker::kClose; }
 
+bool SameFoldRole(std::string_view a, std::string_view b) { return MarkerOf(a) == MarkerOf(b); }
+
 std::string FoldName(std::string_view openLine) {
   std::size_t marker = Upper(openLine).find(";FOLD");
   if (marker == std::string::npos) return {};
