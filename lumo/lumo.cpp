@@ -6,6 +6,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -47,7 +48,8 @@ void FillPadded(char* buffer, int32_t length, const std::string& text) {
   if (!buffer || length <= 0) return;
   std::size_t size = static_cast<std::size_t>(length);
   std::size_t copied = text.size() < size ? text.size() : size;
-  std::memcpy(buffer, text.data(), copied);
+  // The caller's buffer is fixed-width and blank-padded, without a terminator.
+  std::copy_n(text.data(), copied, buffer);
   std::memset(buffer + copied, ' ', size - copied);
 }
 
@@ -60,7 +62,8 @@ LUMO_EXPORT void LUMO_CALL GetLumoLoadDir(char* buffer, int32_t length) {
 }
 
 LUMO_EXPORT void LUMO_CALL LogCreate(const char* path, int32_t /*mode*/) {
-  if (g_file) std::fclose(g_file);
+  // The old log was flushed line by line: nothing is lost if closing fails.
+  if (g_file) (void)std::fclose(g_file);
   g_file = nullptr;
   g_name = path ? path : "";
   if (g_name.empty()) return;
@@ -69,8 +72,10 @@ LUMO_EXPORT void LUMO_CALL LogCreate(const char* path, int32_t /*mode*/) {
   struct stat info;
   if (stat(g_name.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == S_IFREG) {
     std::string backup = g_name + ".bak";
-    std::remove(backup.c_str());
-    std::rename(g_name.c_str(), backup.c_str());
+    // Without a backup the new log is still written; the old one is lost,
+    // which is what a run without a backup slot has always meant.
+    (void)std::remove(backup.c_str());
+    (void)std::rename(g_name.c_str(), backup.c_str());
   }
   g_file = std::fopen(g_name.c_str(), "wb");
 }
@@ -81,9 +86,10 @@ LUMO_EXPORT void LUMO_CALL LogWrite(const char* line) {
   if (!line) return;
   if (line[0] == '#') ++g_errors;
   if (!g_file) return;
-  std::fputs(line, g_file);
-  std::fputs("\r\n", g_file);
-  std::fflush(g_file);
+  // A line that cannot be written (a full disk) leaves the log incomplete:
+  // it counts as an error, so that the run cannot end as a clean one.
+  if (std::fputs(line, g_file) < 0 || std::fputs("\r\n", g_file) < 0 || std::fflush(g_file) != 0)
+    ++g_errors;
 }
 
 LUMO_EXPORT int32_t LUMO_CALL GetErrorCounter(void) { return g_errors; }
