@@ -4,6 +4,7 @@
 #include "edits.h"
 #include "files.h"
 #include "foldex.h"
+#include "folds.h"
 
 namespace foldex {
 
@@ -35,6 +36,12 @@ Settings ReadSettings(const std::string& controlPath, std::string_view control,
     if (!ParseDefinition(text, definition)) {
       problems.push_back(controlPath + ", line " + std::to_string(i + 1) +
                          ": not a definition: " + std::string(trimmed));
+      continue;
+    }
+    // A marker in a declaration would open or close a fold of the target.
+    if (!SameFoldRole(text, "")) {
+      problems.push_back(controlPath + ", line " + std::to_string(i + 1) +
+                         ": holds a fold marker, not set: " + std::string(trimmed));
       continue;
     }
     if (target.byKey.count(definition.key)) {
@@ -80,8 +87,14 @@ bool SetDeclarations(const std::string& target, const std::string& controlPath,
   for (const DefinitionLine& entry : index.entries) {
     auto value = settings.values.find(entry.definition.key);
     if (value == settings.values.end()) continue;
-    edits.Replace(lines, entry.line, entry.line,
-                  WithValue(TextOf(bytes, lines[entry.line]), entry.definition, value->second));
+    std::string_view old = TextOf(bytes, lines[entry.line]);
+    std::string changed = WithValue(old, entry.definition, value->second);
+    if (!SameFoldRole(old, changed)) {
+      problems.push_back(target + ", line " + std::to_string(entry.line + 1) +
+                         ": holds a fold marker that the new value would remove, not set");
+      continue;
+    }
+    edits.Replace(lines, entry.line, entry.line, std::move(changed));
   }
   AddLines(bytes, lines, settings.added, edits);
   std::string result = edits.Apply(bytes);

@@ -19,6 +19,8 @@ bool IsFoldOpen(std::string_view line) { return MarkerOf(line) == Marker::kOpen;
 
 bool IsFoldClose(std::string_view line) { return MarkerOf(line) == Marker::kClose; }
 
+bool SameFoldRole(std::string_view a, std::string_view b) { return MarkerOf(a) == MarkerOf(b); }
+
 std::string FoldName(std::string_view openLine) {
   std::size_t marker = FindMarker(openLine, ";FOLD");
   if (marker == std::string_view::npos) return {};

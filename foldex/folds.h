@@ -14,6 +14,9 @@ namespace foldex {
 
 bool IsFoldOpen(std::string_view line);
 bool IsFoldClose(std::string_view line);
+// Whether the two lines open, close or leave the folds alike: a line that
+// a step rewrites must keep its part in the fold structure.
+bool SameFoldRole(std::string_view a, std::string_view b);
 // The text after ";FOLD" up to the next ";" or the end of the line,
 // blanks trimmed, in the case written.
 std::string FoldName(std::string_view openLine);

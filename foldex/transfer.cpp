@@ -4,6 +4,7 @@
 #include "edits.h"
 #include "files.h"
 #include "foldex.h"
+#include "folds.h"
 
 namespace foldex {
 
@@ -25,14 +26,22 @@ void CheckNamedVariables(const std::string& source, const DefinitionIndex& index
 }
 
 // Every definition of the variable in the target takes the value; each
-// keeps its own declaration words.
-void ReplaceValues(std::string_view to, const std::vector<Line>& lines,
+// keeps its own declaration words. A value is the rest of its line, remark
+// included, so it could bring or take away a fold marker: such a line is
+// left as it was.
+void ReplaceValues(const std::string& target, std::string_view to, const std::vector<Line>& lines,
                    const DefinitionIndex& index, const std::vector<std::size_t>& twins,
-                   std::string_view value, Edits& edits) {
+                   std::string_view value, Edits& edits, Problems& problems) {
   for (std::size_t twin : twins) {
     const DefinitionLine& entry = index.entries[twin];
-    edits.Replace(lines, entry.line, entry.line,
-                  WithValue(TextOf(to, lines[entry.line]), entry.definition, value));
+    std::string_view old = TextOf(to, lines[entry.line]);
+    std::string changed = WithValue(old, entry.definition, value);
+    if (!SameFoldRole(old, changed)) {
+      problems.push_back(target + ", line " + std::to_string(entry.line + 1) + ": " +
+                         entry.definition.key + " not set, the new value would change the folds");
+      continue;
+    }
+    edits.Replace(lines, entry.line, entry.line, std::move(changed));
   }
 }
 
@@ -58,7 +67,7 @@ bool TransferVariables(const std::string& target, const std::string& source,
       continue;
     }
     std::string_view value = TextOf(from, fromLines[entry.line]).substr(entry.definition.valueStart);
-    ReplaceValues(to, toLines, toIndex, twins->second, value, edits);
+    ReplaceValues(target, to, toLines, toIndex, twins->second, value, edits, problems);
   }
   std::string result = edits.Apply(to);
   if (result != to) WriteText(target, result, problems);

@@ -9,6 +9,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -25,7 +26,15 @@ std::FILE* g_file = nullptr;
 std::string g_name;
 int32_t g_errors = 0;
 int32_t g_level = 0;
+// Lines handed to the buffer since it last reached the file; a write that
+// fails loses them, and each counts as an error.
+int32_t g_unwritten = 0;
 constexpr std::size_t kBufferSize = 1 << 16;
+
+void LoseUnwritten() {
+  g_errors += g_unwritten;
+  g_unwritten = 0;
+}
 
 std::string LoadFolder() {
 #ifdef _WIN32
@@ -51,7 +60,8 @@ void FillPadded(char* buffer, int32_t length, const std::string& text) {
   if (!buffer || length <= 0) return;
   std::size_t size = static_cast<std::size_t>(length);
   std::size_t copied = text.size() < size ? text.size() : size;
-  std::memcpy(buffer, text.data(), copied);
+  // The caller's buffer is fixed-width and blank-padded, without a terminator.
+  std::copy_n(text.data(), copied, buffer);
   std::memset(buffer + copied, ' ', size - copied);
 }
 
@@ -64,7 +74,8 @@ LUMO_EXPORT void LUMO_CALL GetLumoLoadDir(char* buffer, int32_t length) {
 }
 
 LUMO_EXPORT void LUMO_CALL LogCreate(const char* path, int32_t /*mode*/) {
-  if (g_file) std::fclose(g_file);
+  if (g_file && std::fclose(g_file) != 0) LoseUnwritten();
+  g_unwritten = 0;
   g_file = nullptr;
   g_name = path ? path : "";
   if (g_name.empty()) return;
@@ -73,8 +84,10 @@ LUMO_EXPORT void LUMO_CALL LogCreate(const char* path, int32_t /*mode*/) {
   struct stat info;
   if (stat(g_name.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == S_IFREG) {
     std::string backup = g_name + ".bak";
-    std::remove(backup.c_str());
-    std::rename(g_name.c_str(), backup.c_str());
+    // Without a backup the new log is still written; the old one is lost,
+    // which is what a run without a backup slot has always meant.
+    (void)std::remove(backup.c_str());
+    (void)std::rename(g_name.c_str(), backup.c_str());
   }
   g_file = std::fopen(g_name.c_str(), "wb");
   if (g_file) std::setvbuf(g_file, nullptr, _IOFBF, kBufferSize);
@@ -86,15 +99,24 @@ LUMO_EXPORT void LUMO_CALL LogWrite(const char* line) {
   if (!line) return;
   if (line[0] == '#') ++g_errors;
   if (!g_file) return;
-  std::fputs(line, g_file);
-  std::fputs("\r\n", g_file);
+  // A line that cannot be written (a full disk) leaves the log incomplete:
+  // it counts as an error, so that the run cannot end as a clean one.
+  ++g_unwritten;
+  if (std::fputs(line, g_file) < 0 || std::fputs("
+", g_file) < 0) LoseUnwritten();
 }
 
 LUMO_EXPORT void LUMO_CALL LogFlush(void) {
-  if (g_file) std::fflush(g_file);
+  if (g_file && std::fflush(g_file) != 0) LoseUnwritten();
+  g_unwritten = 0;
 }
 
-LUMO_EXPORT int32_t LUMO_CALL GetErrorCounter(void) { return g_errors; }
+// The count includes the lines that still wait in the buffer and turn out
+// not to fit on the disk.
+LUMO_EXPORT int32_t LUMO_CALL GetErrorCounter(void) {
+  LogFlush();
+  return g_errors;
+}
 
 LUMO_EXPORT void LUMO_CALL LogWriteEx(const char* line, int32_t level) {
   if (level >= g_level) LogWrite(line);

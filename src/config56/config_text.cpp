@@ -5,14 +5,13 @@
 std::string GetLineFrom(std::string_view text, std::string_view key) {
   const std::size_t start = text.find(key);
   if (start == std::string_view::npos) return {};
-  // A line ends at its CR LF; a bare LF ends it too, so that a file written
-  // with LF alone does not give the rest of the file as one line. The key
-  // of the last line needs no line break behind it.
-  std::size_t end = text.find('\n', start);
+  // A line ends at CR LF, LF or CR alone, as the exchange program reads
+  // lines: a value holding a lone CR would otherwise carry the text behind
+  // it into the generated control file, where it is a declaration of its
+  // own. The key of the last line needs no line break behind it.
+  std::size_t end = text.find_first_of("\r\n", start);
   if (end == std::string_view::npos) end = text.size();
-  std::string_view line = text.substr(start, end - start);
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  return util::Trim(line);
+  return util::Trim(text.substr(start, end - start));
 }
 
 std::string GetBetween(std::string_view text, std::string_view startKey, std::string_view endMark) {

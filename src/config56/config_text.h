@@ -6,7 +6,8 @@
 #include <string_view>
 
 // The line that begins with the first occurrence of key (found exactly, case
-// included), trimmed; "" when the key is not in text.
+// included), up to its break (CR LF, LF or CR), trimmed; "" when the key is
+// not in text.
 std::string GetLineFrom(std::string_view text, std::string_view key);
 // The text, in its own case, between startKey (upper case, found in any case
 // of text) and the next endMark behind it, trimmed; "" when either is missing.

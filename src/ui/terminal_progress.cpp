@@ -1,6 +1,7 @@
 #include "ui/terminal_progress.h"
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 #include "platform/platform.h"
@@ -15,7 +16,7 @@ std::string ProgressLine(const ProgressWindow& window, int width) {
   double span = window.Max - window.Min;
   double share = span > 0 ? (window.Value - window.Min) / span : 0;
   share = std::clamp(share, 0.0, 1.0);
-  int filled = static_cast<int>(share * width + 0.5);
+  int filled = static_cast<int>(std::lround(share * width));
   std::string line = "[" + std::string(filled, '#') + std::string(width - filled, ' ') + "] " +
                      window.Information;
   if (line.size() > kLineWidth) line = line.substr(0, kLineWidth - 3) + "...";

@@ -7,7 +7,7 @@
 struct Context;
 
 // The check reads the file in pieces of this size.
-inline constexpr std::size_t kFoldCheckPieceSize = 64 * 1024;
+inline constexpr std::size_t kFoldCheckPieceSize = std::size_t{64} * 1024;
 
 // file: relative to Source. True when no fault was found. A file that
 // cannot be read gets one error line and counts as faulty.

@@ -42,6 +42,11 @@ TEST(GetLineFrom, LineFeedAloneEndsTheLine) {
   EXPECT_EQ(GetLineFrom("X=1\nY=2\nZ=3", "Y="), "Y=2");
 }
 
+TEST(GetLineFrom, CarriageReturnAloneEndsTheLine) {
+  EXPECT_EQ(GetLineFrom("X=1\rY=2\rZ=3", "Y="), "Y=2");
+  EXPECT_EQ(GetLineFrom("N=\"E1\"\rBASE_DATA[1]={X 9}\r\n", "N="), "N=\"E1\"");
+}
+
 TEST(GetBetween, FindsTheKeyInAnyCaseAndReturnsTheTextInItsOwnCase) {
   EXPECT_EQ(GetBetween("{root {x 1,y 2},Offset {a}}", "ROOT", "}"), "{x 1,y 2");
   EXPECT_EQ(GetBetween("ex_kin #Easys, next", "EX_KIN", ","), "#Easys");

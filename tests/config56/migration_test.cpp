@@ -123,6 +123,26 @@ TEST(MigrateConfig, EachMigrationStartsWithAnEmptyTableAndFile) {
   EXPECT_EQ(testenv::RecordedFoldexCalls(drive, "C:\\PROG").size(), 2u);
 }
 
+// The exchange program ends a line at a lone CR as well: a name holding one
+// must not smuggle a declaration of its own into the control file.
+TEST(MigrateConfig, ALoneCarriageReturnInAValueEndsItsLine) {
+  testenv::ScratchDrive drive;
+  testenv::MakeProgramFolder(drive, "C:\\PROG", true);
+  testenv::MemoryRun run;
+  run.context.Arg.Dest = kNew;
+  run.context.FoundDestFile = "System\\$CONFIG.DAT";
+
+  const std::string source = AxisData(1, kTrackRoot, "#EASYS") +
+                             "EX_AX_NAME[1,]=\"TRACK\"\rMAX_BASE=1\r\nEX_AX_TYPE[1]=3\r\n";
+  MigrateConfig(run.context, source, "", "$ET1_NAME[]=\"ET1\"\rMAX_BASE=2\r\n");
+  const Lines file = SplitLines(drive.Read(kUpgFile));
+  ASSERT_EQ(file.size(), 10u);
+  for (const std::string& line : file) EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos);
+  EXPECT_EQ(file[6], "BASE_NAME[17,]=\"TRACK\"");
+  EXPECT_EQ(file[8], "MACHINE_DEF[2]={NAME[] \"ET1\",COOP_QVD_INDEX 1,PARENT[] \"WORLD\",ROOT " +
+                         kTrackRoot + ",MECH_TYPE #EASYS,GEOMETRY[] \" \"}");
+}
+
 TEST(MigrateConfig, BatchRunWithTheExchangeProgramMigratesTheNewConfiguration) {
   testenv::ScratchDrive drive;
   testenv::MakeProgramFolder(drive, "C:\\PROG", false);

@@ -36,6 +36,19 @@ TEST_F(FoldexDeclarations, ValuesReplacedAndNewLinesAddedBeforeEnddat) {
             "MACHINE_DEF[2]={NAME[] \"ROBOT1\",COOP_QVD_INDEX 1}\r\nENDDAT\r\n");
 }
 
+// Neither an added line nor a new value may open or close a fold of the
+// target; the other lines are done.
+TEST_F(FoldexDeclarations, LinesThatWouldChangeTheFoldsAreNotSet) {
+  drive.Write(kTarget, ";FOLD T\r\nA=0\r\nB=0 ;endfold\r\nENDDAT\r\n");
+  EXPECT_FALSE(Run("A=1 ;fold X\r\nN=1 ;ENDFOLD\r\nB=2\r\nM=4\r\n"));
+  EXPECT_EQ(problems,
+            (Problems{std::string(kControl) + ", line 1: holds a fold marker, not set: A=1 ;fold X",
+                      std::string(kControl) + ", line 2: holds a fold marker, not set: N=1 ;ENDFOLD",
+                      std::string(kTarget) +
+                          ", line 3: holds a fold marker that the new value would remove, not set"}));
+  EXPECT_EQ(drive.Read(kTarget), ";FOLD T\r\nA=0\r\nB=0 ;endfold\r\nM=4\r\nENDDAT\r\n");
+}
+
 TEST_F(FoldexDeclarations, TheTargetKeepsItsDeclarationWordsAndLineBreak) {
   drive.Write(kTarget, "DECL INT MAX_BASE = 16\nenddat ; end\n");
   EXPECT_TRUE(Run("MAX_BASE=32\nINT NEW_ONE=1\r\n"));

@@ -38,6 +38,20 @@ TEST_F(FoldexTransfer, IndexedValuesGoIntoTheTargetsDefinitions) {
                                      "TOOL_DATA[1]={X 0.0}\n;ENDFOLD\nENDDAT\n");
 }
 
+// A value runs to the end of its line, remark included: taking it must not
+// bring a fold marker into the target or take one out of it.
+TEST_F(FoldexTransfer, AValueThatWouldChangeTheFoldsIsNotTaken) {
+  drive.Write(kSource, "A=1 ;FOLD X\r\nB=2\r\nC=3\r\n");
+  const std::string target = ";FOLD T\r\nA=0\r\nB=0 ;ENDFOLD\r\nC=0\r\n";
+  drive.Write(kTarget, target);
+  EXPECT_FALSE(Run({"*"}));
+  EXPECT_EQ(problems, (Problems{std::string(kTarget) +
+                                    ", line 2: A not set, the new value would change the folds",
+                                std::string(kTarget) +
+                                    ", line 3: B not set, the new value would change the folds"}));
+  EXPECT_EQ(drive.Read(kTarget), ";FOLD T\r\nA=0\r\nB=0 ;ENDFOLD\r\nC=3\r\n");
+}
+
 TEST_F(FoldexTransfer, MissingDefinitionsOnEitherSideAreReported) {
   drive.Write(kSource, "LOAD_DATA[1]={M 1.0}\r\nLOAD_DATA[40]={M 2.0}\r\n");
   drive.Write(kTarget, "LOAD_DATA[1]={M -1.0}\r\n");

@@ -64,6 +64,17 @@ TEST_F(Lumo, LinesReachTheFileWhenFlushedOrWhenTheBufferIsFull) {
   EXPECT_EQ(std::filesystem::file_size(path), 6u + 1000u * 1002u);
 }
 
+// A line lost to a full disk must not let the run end as a clean one.
+TEST_F(Lumo, ALineThatCannotBeWrittenCountsAsAnError) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  lumo.LogCreate("/dev/full", 0);
+  lumo.SetErrorCounter(0);
+  lumo.LogWrite(".info");
+  lumo.LogWrite("! warning");
+  EXPECT_EQ(lumo.GetErrorCounter(), 2);
+  lumo.LogCreate("", 0);
+}
+
 TEST_F(Lumo, LoadDirIsTheLibrarysFolderPaddedWithBlanks) {
   std::string dir = lumo.GetLumoLoadDir();
   EXPECT_EQ(dir.size(), 255u);
