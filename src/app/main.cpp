@@ -7,6 +7,7 @@
 #include "app/startup.h"
 #include "log/log_library.h"
 #include "platform/platform.h"
+#include "ui/terminal_dialog.h"
 #include "ui/terminal_progress.h"
 #include "version.h"
 
@@ -19,6 +20,7 @@ const char* kUsage =
     "new installation DESTINATION, for example\n"
     "  vantrel 'C:\\QVD_OLDINST\\QVD\\R1|C:\\QVD\\ROBOTER\\QVD\\R1'\n"
     "Exit code 0: done without errors; 1: errors (see the log); 2: usage.\n"
+    "Without arguments on a terminal it shows the settings dialog there.\n"
     "Drive X: is the folder named by VANTREL_DRIVE_X (C: defaults to\n"
     "$HOME/.vantrel/c); a path that begins with / is a host path.\n";
 
@@ -41,8 +43,9 @@ int main(int argc, char** argv) {
     platform::WriteStdout(VersionText());
     return 0;
   }
-  if (commandLine.empty()) {
-    // The settings dialog needs a window system this build does not have.
+  bool interactive = commandLine.empty();
+  if (interactive && !platform::ConsoleIsTerminal()) {
+    // Nobody to answer the settings dialog.
     platform::WriteStderr(kUsage);
     return 2;
   }
@@ -62,6 +65,11 @@ int main(int argc, char** argv) {
   context.Lumo = &lumo;
   AttachTerminalProgress(context.StdForm);
 
+  if (interactive) {
+    StartInteractive(context);
+    Console console{platform::ReadStdinLine, platform::WriteStdout};
+    return RunTerminalDialog(context, console);
+  }
   int exitCode = RunBatch(context);
   context.StdForm.Hide();
   if (!context.LogFilePath.empty() && platform::FileExists(context.LogFilePath))

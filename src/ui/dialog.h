@@ -2,6 +2,7 @@
 // The main dialog's state: the two path boxes and the four selection boxes.
 // In batch mode it is loaded but never shown, and holds the selection.
 
+#include <functional>
 #include <string>
 
 struct Context;
@@ -24,12 +25,20 @@ class MainDialog {
 
   static bool Ticked(int box) { return box == 1; }
 
+  // False while a run works: the run shares the one thread with the dialog,
+  // so the dialog must take no input (above all no second Run) until the
+  // run has returned. A view greys its window out when told.
+  bool Enabled = true;
+  std::function<void(const MainDialog&)> OnEnabledChange;
+
   // The Run button: validates the entries, then makes one run. The dialog
-  // stays open afterwards.
-  void Run_Click(Context& context);
+  // stays open afterwards. True when a run was made; a disabled dialog
+  // makes none.
+  bool Run_Click(Context& context);
   // The Exit button: ends the program at once with exit code 0.
   [[noreturn]] void Leave_Click();
 
  private:
   void SetAllBoxes(int value);
+  void SetEnabled(bool enabled);
 };

@@ -112,6 +112,44 @@ TEST_F(Interactive, RunWithErrorsShowsTheirCount) {
   EXPECT_EQ(std::to_string(run.context.ErrorCount), messages[0].text.substr(0, messages[0].text.find(' ')));
 }
 
+TEST_F(Interactive, TheDialogIsDisabledDuringARunAndASecondRunCannotStart) {
+  MainDialog& dialog = run.context.UI;
+  dialog.Userfiles = 1;
+  std::vector<bool> changes;
+  dialog.OnEnabledChange = [&](const MainDialog& state) { changes.push_back(state.Enabled); };
+  int repaints = 0;
+  int repaintsWhileEnabled = 0;
+  int nestedRuns = 0;
+  run.context.StdForm.OnRepaint = [&](const ProgressWindow&) {
+    ++repaints;
+    if (dialog.Enabled) ++repaintsWhileEnabled;
+    if (dialog.Run_Click(run.context)) ++nestedRuns;
+  };
+  EXPECT_TRUE(dialog.Run_Click(run.context));
+  EXPECT_GT(repaints, 0);
+  EXPECT_EQ(repaintsWhileEnabled, 0);
+  EXPECT_EQ(nestedRuns, 0);
+  EXPECT_EQ(changes, (std::vector<bool>{false, true}));
+  EXPECT_TRUE(dialog.Enabled);
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(Interactive, TheDialogIsEnabledAgainWhenTheRunEndsTheProcess) {
+  run.context.UI.Userfiles = 1;
+  drive.MakeFolder("C:\\QVD\\ROBOTER\\LOG\\Vantrel_Man.log");  // the log cannot be created
+  EXPECT_THROW(run.context.UI.Run_Click(run.context), ProcessEnd);
+  EXPECT_TRUE(run.context.UI.Enabled);
+}
+
+TEST_F(Interactive, OnlyAValidatedRunCounts) {
+  EXPECT_FALSE(run.context.UI.Run_Click(run.context));
+  run.context.UI.Userfiles = 1;
+  run.context.UI.DestPath = "C:\\Gone";
+  EXPECT_FALSE(run.context.UI.Run_Click(run.context));
+  run.context.UI.DestPath = kNew;
+  EXPECT_TRUE(run.context.UI.Run_Click(run.context));
+}
+
 TEST(Dialog, LeaveEndsTheProgramWithExitCode0) {
   MainDialog dialog;
   try {
