@@ -37,6 +37,18 @@ class MainDialog {
   bool Run_Click(Context& context);
   // The Exit button: ends the program at once with exit code 0.
   [[noreturn]] void Leave_Click();
+  // The close box does what Exit does.
+  [[noreturn]] void Form_Close() { Leave_Click(); }
+
+  // The platform's folder browser, set by the view: shows title and returns
+  // the folder picked, or an empty text when the user cancelled or picked
+  // something that is no file-system folder.
+  std::function<std::string(const std::string& title)> BrowseForFolder;
+  // The folder the user picked, or an empty text; without a browser, empty.
+  std::string Browse(const std::string& DLGTitle);
+  // A picked folder replaces the path; a cancelled browser leaves it.
+  void BrowseSRC_Click();
+  void BrowseDest_Click();
 
  private:
   void SetAllBoxes(int value);

@@ -5,6 +5,7 @@
 
 #include "platform/platform.h"
 #include "ui/dialog.h"
+#include "ui/layout.h"
 #include "util/strings.h"
 #include "version.h"
 
@@ -13,18 +14,28 @@ namespace {
 // The four boxes in the dialog's focus order.
 struct Box {
   char key;
-  const char* caption;
+  std::string_view name;
   int MainDialog::*value;
 };
 constexpr Box kBoxes[] = {
-    {'3', "$CONFIG.DAT", &MainDialog::CONFIG_DAT},
-    {'4', "SPS.SUB", &MainDialog::SPS_SUB},
-    {'5', "IR_STOPM.SRC", &MainDialog::IR_STOPM_SRC},
-    {'6', "all Userfiles", &MainDialog::Userfiles},
+    {'3', "CONFIG_DAT", &MainDialog::CONFIG_DAT},
+    {'4', "SPS_SUB", &MainDialog::SPS_SUB},
+    {'5', "IR_STOPM_SRC", &MainDialog::IR_STOPM_SRC},
+    {'6', "Userfiles", &MainDialog::Userfiles},
 };
+
+// The caption the window shows on the control.
+std::string Caption(std::string_view name) {
+  const ControlLayout* control = SettingsLayout().Find(name);
+  return control ? std::string(control->caption) : std::string(name);
+}
 
 const char* kPrompt = "Choice: ";
 const char* kHint = "Type 1 to 6, a, d, r or x, then Enter.\n";
+
+std::string Padded(const std::string& text, std::size_t width) {
+  return text.size() < width ? text + std::string(width - text.size(), ' ') : text + " ";
+}
 
 std::string IconTitle(MessageIcon icon) {
   switch (icon) {
@@ -80,8 +91,8 @@ class TerminalDialog {
   bool Handle(const std::string& choice) {
     if (choice.size() != 1) return false;
     char key = static_cast<char>(std::tolower(static_cast<unsigned char>(choice[0])));
-    if (key == '1') return EditPath("Source : ", dialog_.SourcePath);
-    if (key == '2') return EditPath("Destination : ", dialog_.DestPath);
+    if (key == '1') return EditPath(Caption("Label1") + " ", dialog_.SourcePath);
+    if (key == '2') return EditPath(Caption("Label2") + " ", dialog_.DestPath);
     for (const Box& box : kBoxes) {
       if (key != box.key) continue;
       int& value = dialog_.*box.value;
@@ -117,17 +128,17 @@ class TerminalDialog {
 }  // namespace
 
 std::string DialogForm(const MainDialog& dialog) {
-  std::string form = "\nSettings\n";
-  form += "  Path Settings\n";
-  form += "    1  Source :       " + dialog.SourcePath + "\n";
-  form += "    2  Destination :  " + dialog.DestPath + "\n";
-  form += "  Files to upgrade\n";
+  std::string form = "\n" + std::string(SettingsLayout().caption) + "\n";
+  form += "  " + Caption("Frame2") + "\n";
+  form += "    1  " + Padded(Caption("Label1"), 15) + dialog.SourcePath + "\n";
+  form += "    2  " + Padded(Caption("Label2"), 15) + dialog.DestPath + "\n";
+  form += "  " + Caption("Frame1") + "\n";
   for (const Box& box : kBoxes) {
     form += std::string("    ") + box.key + "  [" + (MainDialog::Ticked(dialog.*box.value) ? "x" : " ") +
-            "] " + box.caption + "\n";
+            "] " + Caption(box.name) + "\n";
   }
-  form += "    a  Select All      d  Deselect All\n";
-  form += "    r  Run             x  Exit\n";
+  form += "    a  " + Padded(Caption("SelAll"), 16) + "d  " + Caption("DeselAll") + "\n";
+  form += "    r  " + Padded(Caption("Run"), 16) + "x  " + Caption("Leave") + "\n";
   return form;
 }
 

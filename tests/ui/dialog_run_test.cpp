@@ -161,3 +161,34 @@ TEST(Dialog, LeaveEndsTheProgramWithExitCode0) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DialogBrowse, APickedFolderReplacesThePathAndACancelKeepsIt) {
+  MainDialog dialog;
+  std::vector<std::string> titles;
+  std::string answer = "D:\\";  // a drive root keeps its backslash here
+  dialog.BrowseForFolder = [&](const std::string& title) {
+    titles.push_back(title);
+    return answer;
+  };
+  dialog.BrowseSRC_Click();
+  EXPECT_EQ(dialog.SourcePath, "D:\\");
+  answer = "";
+  dialog.BrowseDest_Click();
+  EXPECT_EQ(dialog.DestPath, "C:\\QVD\\ROBOTER\\QVD\\R1");
+  answer = "E:\\New Inst\\R1";
+  dialog.BrowseDest_Click();
+  EXPECT_EQ(dialog.DestPath, "E:\\New Inst\\R1");
+  EXPECT_EQ(titles, (std::vector<std::string>{"Select Source Path", "Select Destination Path",
+                                              "Select Destination Path"}));
+}
+
+TEST(DialogBrowse, WithoutABrowserNothingIsPicked) {
+  MainDialog dialog;
+  EXPECT_EQ(dialog.Browse("Select Source Path"), "");
+  dialog.BrowseSRC_Click();
+  EXPECT_EQ(dialog.SourcePath, "C:\\QVD_OLDINST\\QVD\\R1");
+}
+
+}  // namespace
