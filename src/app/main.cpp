@@ -10,6 +10,7 @@
 #include "app/summary.h"
 #include "log/log_library.h"
 #include "platform/platform.h"
+#include "ui/terminal_dialog.h"
 #include "ui/terminal_progress.h"
 #include "version.h"
 
@@ -24,6 +25,7 @@ const char* kUsage =
     "With --dry-run nothing is changed and no log is written: the plan of the\n"
     "run goes to standard output, as text or as one JSON document.\n"
     "Exit code 0: done without errors; 1: errors (see the log); 2: usage.\n"
+    "Without arguments on a terminal it shows the settings dialog there.\n"
     "Drive X: is the folder named by VANTREL_DRIVE_X (C: defaults to\n"
     "$HOME/.vantrel/c); a path that begins with / is a host path.\n";
 
@@ -68,8 +70,9 @@ int main(int argc, char** argv) {
   }
   const bool dryRun = TakeOption(commandLine, "--dry-run");
   const bool json = dryRun && TakeOption(commandLine, "--format=json");
-  if (commandLine.empty()) {
-    // The settings dialog needs a window system this build does not have.
+  bool interactive = commandLine.empty() && !dryRun;
+  if (commandLine.empty() && (dryRun || !platform::ConsoleIsTerminal())) {
+    // Nobody to answer the settings dialog.
     platform::WriteStderr(kUsage);
     return 2;
   }
@@ -95,6 +98,11 @@ int main(int argc, char** argv) {
   context.Lumo = &lumo;
   AttachTerminalProgress(context.StdForm);
 
+  if (interactive) {
+    StartInteractive(context);
+    Console console{platform::ReadStdinLine, platform::WriteStdout};
+    return RunTerminalDialog(context, console);
+  }
   int exitCode = RunBatch(context);
   context.StdForm.Hide();
   if (context.Record.logOpened) {

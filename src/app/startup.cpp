@@ -3,10 +3,16 @@
 #include "app/context.h"
 #include "app/run.h"
 
-int RunBatch(Context& context) {
+namespace {
+void LoadWindows(Context& context) {
   context.StdForm.Load();
   context.UI.Form_Load();
   context.UI.SelAll_Click();
+}
+}  // namespace
+
+int RunBatch(Context& context) {
+  LoadWindows(context);
   context.BatchMode = true;
   try {
     RunUpgrade(context);
@@ -14,4 +20,10 @@ int RunBatch(Context& context) {
     return end.exitCode;
   }
   return 0;
+}
+
+void StartInteractive(Context& context) {
+  LoadWindows(context);
+  context.BatchMode = false;
+  context.UI.DeselAll_Click();
 }

@@ -233,6 +233,11 @@ class ReadOnlyScope {
 bool ReadOnly();
 
 bool StderrIsTerminal();
+// Both standard input and standard output are a terminal: a person sits at
+// it, so the settings dialog can be offered there.
+bool ConsoleIsTerminal();
+// One line of standard input without its line end; false at the end of input.
+bool ReadStdinLine(std::string& line);
 void WriteStderr(const std::string& text);
 void WriteStdout(const std::string& text);
 

@@ -16,3 +16,17 @@ void MainDialog::SetAllBoxes(int value) {
   SPS_SUB = value;
   IR_STOPM_SRC = value;
 }
+
+std::string MainDialog::Browse(const std::string& DLGTitle) {
+  return BrowseForFolder ? BrowseForFolder(DLGTitle) : std::string();
+}
+
+void MainDialog::BrowseSRC_Click() {
+  std::string picked = Browse("Select Source Path");
+  if (!picked.empty()) SourcePath = picked;
+}
+
+void MainDialog::BrowseDest_Click() {
+  std::string picked = Browse("Select Destination Path");
+  if (!picked.empty()) DestPath = picked;
+}

@@ -59,18 +59,6 @@ class Samples : public ::testing::Test {
   TreeSnapshot sourceBefore;
 };
 
-// Masks what differs between machines: the date and time of the header, the
-// log library's folder and the program folder.
-Lines Masked(Lines lines, const std::string& programFolder) {
-  for (std::string& line : lines) {
-    if (line.rfind(".Used LUMO.DLL: ", 0) == 0) line = ".Used LUMO.DLL: <LUMO>";
-    if (line.rfind(".Vantrel started at: ", 0) == 0) line = ".Vantrel started at: <DATE>, <TIME>";
-    for (std::size_t at; (at = line.find(programFolder)) != std::string::npos;)
-      line.replace(at, programFolder.size(), "<PROGRAM>");
-  }
-  return lines;
-}
-
 std::string ReadText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
@@ -86,7 +74,7 @@ bool Updating() { return std::getenv("VANTREL_UPDATE_EXPECTED") != nullptr; }
 TEST_F(Samples, GoldenRunGivesTheExpectedLogAndTree) {
   BatchRun run(kProgram);
   int code = run.Run(kCommand);
-  Lines log = Masked(Log(), kProgram);
+  Lines log = testenv::MaskedLog(Log(), kProgram);
   TreeSnapshot tree = Destination();
   if (Updating()) {
     std::string text;

@@ -110,6 +110,16 @@ std::vector<std::string> ReadLogLines(const std::string& hostPath) {
   return lines;
 }
 
+std::vector<std::string> MaskedLog(std::vector<std::string> lines, const std::string& programFolder) {
+  for (std::string& line : lines) {
+    if (line.rfind(".Used LUMO.DLL: ", 0) == 0) line = ".Used LUMO.DLL: <LUMO>";
+    if (line.rfind(".Vantrel started at: ", 0) == 0) line = ".Vantrel started at: <DATE>, <TIME>";
+    for (std::size_t at; (at = line.find(programFolder)) != std::string::npos;)
+      line.replace(at, programFolder.size(), "<PROGRAM>");
+  }
+  return lines;
+}
+
 std::string BuiltProgramFolder() { return VANTREL_BIN_DIR; }
 
 std::string ProgramFileName() { return VANTREL_PROGRAM_FILE; }

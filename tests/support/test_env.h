@@ -37,6 +37,10 @@ class ScratchDrive {
 // Lines of a log file written by the log library (CR LF separated).
 std::vector<std::string> ReadLogLines(const std::string& hostPath);
 
+// Masks what differs between machines: the date and time of the header, the
+// log library's folder and the program folder.
+std::vector<std::string> MaskedLog(std::vector<std::string> lines, const std::string& programFolder);
+
 // The built program folder (program, log library, exchange program, ini,
 // control folder), as the build lays it out.
 std::string BuiltProgramFolder();

@@ -108,6 +108,44 @@ TEST_F(Interactive, RunWithErrorsShowsTheirCount) {
   EXPECT_EQ(std::to_string(run.context.ErrorCount), messages[0].text.substr(0, messages[0].text.find(' ')));
 }
 
+TEST_F(Interactive, TheDialogIsDisabledDuringARunAndASecondRunCannotStart) {
+  MainDialog& dialog = run.context.UI;
+  dialog.Userfiles = 1;
+  std::vector<bool> changes;
+  dialog.OnEnabledChange = [&](const MainDialog& state) { changes.push_back(state.Enabled); };
+  int repaints = 0;
+  int repaintsWhileEnabled = 0;
+  int nestedRuns = 0;
+  run.context.StdForm.OnRepaint = [&](const ProgressWindow&) {
+    ++repaints;
+    if (dialog.Enabled) ++repaintsWhileEnabled;
+    if (dialog.Run_Click(run.context)) ++nestedRuns;
+  };
+  EXPECT_TRUE(dialog.Run_Click(run.context));
+  EXPECT_GT(repaints, 0);
+  EXPECT_EQ(repaintsWhileEnabled, 0);
+  EXPECT_EQ(nestedRuns, 0);
+  EXPECT_EQ(changes, (std::vector<bool>{false, true}));
+  EXPECT_TRUE(dialog.Enabled);
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(Interactive, TheDialogIsEnabledAgainWhenTheRunEndsTheProcess) {
+  run.context.UI.Userfiles = 1;
+  drive.MakeFolder("C:\\QVD\\ROBOTER\\LOG\\Vantrel_Man.log");  // the log cannot be created
+  EXPECT_THROW(run.context.UI.Run_Click(run.context), ProcessEnd);
+  EXPECT_TRUE(run.context.UI.Enabled);
+}
+
+TEST_F(Interactive, OnlyAValidatedRunCounts) {
+  EXPECT_FALSE(run.context.UI.Run_Click(run.context));
+  run.context.UI.Userfiles = 1;
+  run.context.UI.DestPath = "C:\\Gone";
+  EXPECT_FALSE(run.context.UI.Run_Click(run.context));
+  run.context.UI.DestPath = kNew;
+  EXPECT_TRUE(run.context.UI.Run_Click(run.context));
+}
+
 TEST(Dialog, LeaveEndsTheProgramWithExitCode0) {
   MainDialog dialog;
   try {
@@ -116,6 +154,37 @@ TEST(Dialog, LeaveEndsTheProgramWithExitCode0) {
   } catch (const ProcessEnd& end) {
     EXPECT_EQ(end.exitCode, 0);
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DialogBrowse, APickedFolderReplacesThePathAndACancelKeepsIt) {
+  MainDialog dialog;
+  std::vector<std::string> titles;
+  std::string answer = "D:\\";  // a drive root keeps its backslash here
+  dialog.BrowseForFolder = [&](const std::string& title) {
+    titles.push_back(title);
+    return answer;
+  };
+  dialog.BrowseSRC_Click();
+  EXPECT_EQ(dialog.SourcePath, "D:\\");
+  answer = "";
+  dialog.BrowseDest_Click();
+  EXPECT_EQ(dialog.DestPath, "C:\\QVD\\ROBOTER\\QVD\\R1");
+  answer = "E:\\New Inst\\R1";
+  dialog.BrowseDest_Click();
+  EXPECT_EQ(dialog.DestPath, "E:\\New Inst\\R1");
+  EXPECT_EQ(titles, (std::vector<std::string>{"Select Source Path", "Select Destination Path",
+                                              "Select Destination Path"}));
+}
+
+TEST(DialogBrowse, WithoutABrowserNothingIsPicked) {
+  MainDialog dialog;
+  EXPECT_EQ(dialog.Browse("Select Source Path"), "");
+  dialog.BrowseSRC_Click();
+  EXPECT_EQ(dialog.SourcePath, "C:\\QVD_OLDINST\\QVD\\R1");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <iostream>
 
 #include "platform/platform.h"
 
@@ -24,6 +25,15 @@ std::string DateText() { return FormatNow("%x"); }
 std::string TimeText() { return FormatNow("%X"); }
 
 bool StderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+
+bool ConsoleIsTerminal() { return isatty(STDIN_FILENO) == 1 && isatty(STDOUT_FILENO) == 1; }
+
+bool ReadStdinLine(std::string& line) {
+  if (!std::getline(std::cin, line)) return false;
+  // A terminal in raw mode or a pasted text may end the line with CR LF.
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return true;
+}
 
 void WriteStderr(const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), stderr);
