@@ -102,8 +102,7 @@ LUMO_EXPORT void LUMO_CALL LogWrite(const char* line) {
   // A line that cannot be written (a full disk) leaves the log incomplete:
   // it counts as an error, so that the run cannot end as a clean one.
   ++g_unwritten;
-  if (std::fputs(line, g_file) < 0 || std::fputs("
-", g_file) < 0) LoseUnwritten();
+  if (std::fputs(line, g_file) < 0 || std::fputs("\r\n", g_file) < 0) LoseUnwritten();
 }
 
 LUMO_EXPORT void LUMO_CALL LogFlush(void) {
