@@ -4,6 +4,7 @@
 #include <string>
 
 #include "foldex.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -22,4 +23,7 @@ std::string ArgumentText(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) { return foldex::Run(ArgumentText(argc, argv)); }
+int main(int argc, char** argv) {
+  platform::IgnoreFileSizeSignal();
+  return foldex::Run(ArgumentText(argc, argv));
+}

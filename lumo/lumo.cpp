@@ -14,6 +14,8 @@
 #include <windows.h>
 #else
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -51,6 +53,26 @@ void FillPadded(char* buffer, int32_t length, const std::string& text) {
   std::memset(buffer + copied, ' ', size - copied);
 }
 
+#ifdef _WIN32
+std::FILE* OpenNew(const std::string& name) { return std::fopen(name.c_str(), "wb"); }
+#else
+std::FILE* OpenNew(const std::string& name) {
+  // Only an ordinary file: a FIFO or a device would block or swallow the
+  // lines.
+  int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ftruncate(fd, 0) != 0 ||
+      fcntl(fd, F_SETFL, 0) != 0) {
+    close(fd);
+    return nullptr;
+  }
+  std::FILE* file = fdopen(fd, "wb");
+  if (!file) close(fd);
+  return file;
+}
+#endif
+
 }  // namespace
 
 extern "C" {
@@ -66,13 +88,20 @@ LUMO_EXPORT void LUMO_CALL LogCreate(const char* path, int32_t /*mode*/) {
   if (g_name.empty()) return;
   // Only an ordinary file is kept as the backup: whatever else stands at
   // that name is left alone, and the log then cannot be created.
+  // A symbolic link is no ordinary file: the log is never written through
+  // one, which could lead anywhere.
   struct stat info;
-  if (stat(g_name.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == S_IFREG) {
+#ifdef _WIN32
+  bool regular = stat(g_name.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == S_IFREG;
+#else
+  bool regular = lstat(g_name.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+#endif
+  if (regular) {
     std::string backup = g_name + ".bak";
     std::remove(backup.c_str());
     std::rename(g_name.c_str(), backup.c_str());
   }
-  g_file = std::fopen(g_name.c_str(), "wb");
+  g_file = OpenNew(g_name);
 }
 
 LUMO_EXPORT void LUMO_CALL SetErrorCounter(int32_t value) { g_errors = value; }
@@ -81,9 +110,11 @@ LUMO_EXPORT void LUMO_CALL LogWrite(const char* line) {
   if (!line) return;
   if (line[0] == '#') ++g_errors;
   if (!g_file) return;
-  std::fputs(line, g_file);
-  std::fputs("\r\n", g_file);
-  std::fflush(g_file);
+  // A line that did not reach the file (a full disk) leaves the log
+  // incomplete: the run must not count as clean.
+  if (std::fputs(line, g_file) < 0 || std::fputs("\r\n", g_file) < 0 ||
+      std::fflush(g_file) != 0)
+    ++g_errors;
 }
 
 LUMO_EXPORT int32_t LUMO_CALL GetErrorCounter(void) { return g_errors; }

@@ -9,6 +9,7 @@
 
 #include "app/carg.h"
 #include "log/log_library.h"
+#include "util/strings.h"
 #include "sysfiles/keyed_list.h"
 #include "ui/dialog.h"
 #include "ui/progress.h"
@@ -26,6 +27,9 @@ struct ProcessEnd {
 struct Context {
   // Start-up.
   bool BatchMode = false;
+  // How long a run waits for another one using its program folder or its
+  // log folder.
+  int LockWaitSeconds = 600;
   std::string CommandLine;    // the argument text, as the platform gives it
   std::string ProgramFolder;  // system form, no trailing backslash
   std::string ProgramName;    // the program file's name without extension
@@ -65,14 +69,17 @@ struct Context {
   // unreadable folder, names that differ only in case): each is reported
   // once per run, so that it counts as one error.
   std::set<std::string> ReportedFaults;
+  // Folders, upper-cased, already rid of stale temporary files in this run.
+  std::set<std::string> CleanedFolders;
 
   // The windows.
   MainDialog UI;
   ProgressWindow StdForm;
 
-  // Writes one log line through the log library.
+  // Writes one log line through the log library. A line is one line: a
+  // name holding a line end must not add lines of its own.
   void Log(const std::string& line) {
-    if (Lumo) Lumo->LogWrite(line);
+    if (Lumo) Lumo->LogWrite(util::Printable(line));
   }
   // Writes the error line unless the same line was written before in this run.
   void LogOnce(const std::string& line) {

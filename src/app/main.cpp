@@ -32,6 +32,7 @@ std::string VersionText() {
 
 int main(int argc, char** argv) {
   std::setlocale(LC_TIME, "");
+  platform::IgnoreFileSizeSignal();
   std::string commandLine = platform::CommandLineText(argc, argv);
   if (commandLine == "--help") {
     platform::WriteStdout(kUsage);

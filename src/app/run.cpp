@@ -4,9 +4,11 @@
 
 #include "app/context.h"
 #include "app/guard.h"
+#include "app/run_lock.h"
 #include "app/stages.h"
 #include "log/log.h"
 #include "platform/platform.h"
+#include "trees/path_ops.h"
 #include "util/strings.h"
 #include "version.h"
 
@@ -50,15 +52,19 @@ bool PathsOverlap(const Context& context) {
          platform::SameOrNested(arg.Source, arg.Dest);
 }
 
-void NegativeListStage(Context& context) {
+// False when the lists could not be read: the run must end before it
+// writes anything.
+bool NegativeListStage(Context& context) {
   SetLabel(context, "Reading negative list");
   SetBar(context, 100);
   context.Log(kSeparator);
   context.Log(". - - - START READING THE NEGATIVE LIST - - -");
+  bool read = false;
   Guarded(context, "Reading the negative list",
-          [&] { ReadNegativeList(context, context.ProgramFolder + "\\"); });
+          [&] { read = ReadNegativeList(context, context.ProgramFolder + "\\"); });
   context.Log(". - - - END READING THE NEGATIVE LIST - - -");
   context.Log(kSeparator);
+  return read;
 }
 
 void SystemFileStage(Context& context) {
@@ -112,6 +118,19 @@ void AttributeStage(Context& context) {
   Guarded(context, "Transferring the attributes", [&] { TransferAttributes(context); });
 }
 
+// The control folder's store files and the log are the run's own until it
+// ends. The locks are taken before the log is touched: creating it moves
+// the other run's log aside.
+bool TakeRunLocks(Context& context, platform::FileLock& control, platform::FileLock& log) {
+  const std::string controlFolder = context.ProgramFolder + "\\Vantrel";
+  if (platform::FolderExists(controlFolder) &&
+      !AcquireRunLock(context, control, controlFolder + "\\Vantrel.lock"))
+    return false;
+  const std::string logFolder = ParentFolder(ChooseLogFile(context.BatchMode));
+  return !platform::FolderExists(logFolder) ||
+         AcquireRunLock(context, log, logFolder + "\\Vantrel.lock");
+}
+
 void EndAfterFailedStart(Context& context) {
   context.Log("! End Vantrel.exe");
   AbortRun(context);
@@ -125,6 +144,13 @@ void RunUpgrade(Context& context) {
   context.DatFileReg = CFileReg();
   context.SubFileReg = CFileReg();
   context.ReportedFaults.clear();
+  context.CleanedFolders.clear();
+  platform::FileLock controlLock;
+  platform::FileLock logLock;
+  if (!TakeRunLocks(context, controlLock, logLock)) {
+    context.StdForm.Unload();
+    throw ProcessEnd{1};
+  }
   if (!InitLog(context)) {
     std::string message = "The log file " + platform::HostPath(context.LogFilePath) +
                           " cannot be created; nothing was upgraded.";
@@ -172,7 +198,7 @@ void RunUpgrade(Context& context) {
     return;
   }
 
-  NegativeListStage(context);
+  if (!NegativeListStage(context)) return EndAfterFailedStart(context);
   SystemFileStage(context);
   if (!MainDialog::Ticked(context.UI.Userfiles)) {
     AttributeStage(context);

@@ -3,22 +3,27 @@
 #include "app/context.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
+#include "trees/path_ops.h"
 #include "util/strings.h"
 
 namespace {
 constexpr const char* kLogFolder = "C:\\QVD\\ROBOTER\\LOG";
+}  // namespace
 
 std::string ChooseLogFile(bool batch) {
   const char* name = batch ? "Vantrel.log" : "Vantrel_Man.log";
   if (platform::FolderExists(kLogFolder)) return std::string(kLogFolder) + "\\" + name;
   return std::string("C:\\") + name;
 }
-}  // namespace
 
 bool InitLog(Context& context) {
   LogLibrary& lumo = *context.Lumo;
   std::string loadDir = lumo.GetLumoLoadDir();
   context.LogFilePath = ChooseLogFile(context.BatchMode);
+  // Its target could be a file of the old installation, or lie anywhere.
+  if (platform::IsSymbolicLink(context.LogFilePath) ||
+      platform::IsSymbolicLink(ParentFolder(context.LogFilePath)))
+    return false;
   if (platform::Exists(context.LogFilePath)) {
     int attributes = 0;
     platform::GetAttributes(context.LogFilePath, attributes);

@@ -188,14 +188,18 @@ TEST(Program, EmptyCommandLineGivesUsageAndExitCode2) {
 TEST(Program, BatchRunPrintsTheLogPathAndSplitsArgumentsAlike) {
   ScratchDrive drive;
   drive.MakeFolder("C:\\QVD\\ROBOTER\\LOG");
+  // A run locks its control folder: the program runs from a copy the
+  // test's user can write.
+  testenv::MakeProgramFolder(drive, "C:\\PROG", false);
+  const std::string program = drive.Host("C:\\PROG\\vantrel");
   int code = 0;
   // One folder "A B": the blank-joined arguments reach the paths whole.
-  std::string output = RunProgram("'C:/A B/R1|C:/A B/R1'", code);
+  std::string output = RunProgram("'C:/A B/R1|C:/A B/R1'", code, program);
   EXPECT_EQ(code, 1);
   EXPECT_EQ(output, "vantrel: log: " + drive.root() + "/QVD/ROBOTER/LOG/Vantrel.log\n");
   Lines log = ReadLogLines(drive.Host("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log"));
   EXPECT_NE(std::find(log.begin(), log.end(), ".Source-Path: C:\\A B\\R1"), log.end());
-  output = RunProgram("C:/A B/R1\\|C:/A B/R1", code);
+  output = RunProgram("C:/A B/R1\\|C:/A B/R1", code, program);
   log = ReadLogLines(drive.Host("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log"));
   EXPECT_NE(std::find(log.begin(), log.end(), ".Dest.-Path: C:\\A B\\R1"), log.end());
 }
@@ -207,8 +211,9 @@ namespace {
 TEST(Program, LogThatCannotBeCreatedIsSaidOnStandardErrorWithExitCode1) {
   testenv::ScratchDrive drive;
   drive.MakeFolder("C:\\Vantrel.log");
+  testenv::MakeProgramFolder(drive, "C:\\PROG", false);
   int code = 0;
-  std::string output = RunProgram("'C:/A/R1|C:/B/R1'", code);
+  std::string output = RunProgram("'C:/A/R1|C:/B/R1'", code, drive.Host("C:\\PROG\\vantrel"));
   EXPECT_EQ(code, 1);
   EXPECT_EQ(output, "vantrel: The log file " + drive.root() +
                         "/Vantrel.log cannot be created; nothing was upgraded.\n");
