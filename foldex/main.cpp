@@ -7,4 +7,7 @@
 // The whole argument text as the caller built it: on Windows the rest of
 // the command line; on POSIX the caller hands it over as one argument, and
 // a shell that split it at blanks is undone by joining the pieces again.
-int main(int argc, char** argv) { return foldex::Run(platform::ArgumentText(argc, argv)); }
+int main(int argc, char** argv) {
+  platform::IgnoreFileSizeSignal();
+  return foldex::Run(platform::ArgumentText(argc, argv));
+}

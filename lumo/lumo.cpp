@@ -18,6 +18,8 @@
 #include <windows.h>
 #else
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -65,6 +67,26 @@ void FillPadded(char* buffer, int32_t length, const std::string& text) {
   std::memset(buffer + copied, ' ', size - copied);
 }
 
+#ifdef _WIN32
+std::FILE* OpenNew(const std::string& name) { return std::fopen(name.c_str(), "wb"); }
+#else
+std::FILE* OpenNew(const std::string& name) {
+  // Only an ordinary file: a FIFO or a device would block or swallow the
+  // lines.
+  int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ftruncate(fd, 0) != 0 ||
+      fcntl(fd, F_SETFL, 0) != 0) {
+    close(fd);
+    return nullptr;
+  }
+  std::FILE* file = fdopen(fd, "wb");
+  if (!file) close(fd);
+  return file;
+}
+#endif
+
 }  // namespace
 
 extern "C" {
@@ -81,15 +103,22 @@ LUMO_EXPORT void LUMO_CALL LogCreate(const char* path, int32_t /*mode*/) {
   if (g_name.empty()) return;
   // Only an ordinary file is kept as the backup: whatever else stands at
   // that name is left alone, and the log then cannot be created.
+  // A symbolic link is no ordinary file: the log is never written through
+  // one, which could lead anywhere.
   struct stat info;
-  if (stat(g_name.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == S_IFREG) {
+#ifdef _WIN32
+  bool regular = stat(g_name.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == S_IFREG;
+#else
+  bool regular = lstat(g_name.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+#endif
+  if (regular) {
     std::string backup = g_name + ".bak";
     // Without a backup the new log is still written; the old one is lost,
     // which is what a run without a backup slot has always meant.
     (void)std::remove(backup.c_str());
     (void)std::rename(g_name.c_str(), backup.c_str());
   }
-  g_file = std::fopen(g_name.c_str(), "wb");
+  g_file = OpenNew(g_name);
   if (g_file) std::setvbuf(g_file, nullptr, _IOFBF, kBufferSize);
 }
 

@@ -1,6 +1,7 @@
 #include "app/context.h"
 
 #include "log/log_library.h"
+#include "util/strings.h"
 
 void Context::Log(const std::string& line) {
   if (!line.empty() && line.front() == '#') {
@@ -8,7 +9,7 @@ void Context::Log(const std::string& line) {
     Record.lastError = line;
   }
   if (!line.empty() && line.front() == '!') ++Record.warnings;
-  if (Lumo) Lumo->LogWrite(line);
+  if (Lumo) Lumo->LogWrite(util::Printable(line));
 }
 
 void Context::FlushLog() {

@@ -27,6 +27,9 @@ struct ProcessEnd {
 struct Context : RunState {
   // Start-up.
   bool BatchMode = false;
+  // How long a run waits for another one using its program folder or its
+  // log folder.
+  int LockWaitSeconds = 600;
   std::string CommandLine;    // the argument text, as the platform gives it
   std::string ProgramFolder;  // system form, no trailing backslash
   std::string ProgramName;    // the program file's name without extension
@@ -44,7 +47,8 @@ struct Context : RunState {
   // Forgets everything an earlier run left behind.
   void BeginRunState() { static_cast<RunState&>(*this) = RunState(); }
 
-  // Writes one log line through the log library.
+  // Writes one log line through the log library. A line is one line: a
+  // name holding a line end must not add lines of its own.
   void Log(const std::string& line);
   // Has the lines logged so far reach the log file: before a child process
   // starts and after each step, so that a killed run loses none of them.

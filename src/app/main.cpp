@@ -59,6 +59,7 @@ bool TakeOption(std::string& text, const std::string& option) {
 
 int main(int argc, char** argv) {
   std::setlocale(LC_TIME, "");
+  platform::IgnoreFileSizeSignal();
   std::string commandLine = platform::CommandLineText(argc, argv);
   if (commandLine == "--help") {
     platform::WriteStdout(kUsage);

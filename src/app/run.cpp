@@ -4,9 +4,11 @@
 
 #include "app/context.h"
 #include "app/guard.h"
+#include "app/run_lock.h"
 #include "app/stages.h"
 #include "log/log.h"
 #include "platform/platform.h"
+#include "trees/path_ops.h"
 #include "util/strings.h"
 #include "version.h"
 
@@ -75,11 +77,15 @@ void RunStage(Context& context, const StageFrame& frame, Work&& work) {
   context.FlushLog();
 }
 
-void NegativeListStage(Context& context) {
+// False when the lists could not be read: the run must end before it
+// writes anything.
+bool NegativeListStage(Context& context) {
+  bool read = false;
   RunStage(context, {"Reading negative list", "READING THE NEGATIVE LIST", 0, 100, 0}, [&] {
     Guarded(context, "Reading the negative list",
-            [&] { ReadNegativeList(context, context.ProgramFolder + "\\"); });
+            [&] { read = ReadNegativeList(context, context.ProgramFolder + "\\"); });
   });
+  return read;
 }
 
 void SystemFileStage(Context& context) {
@@ -133,6 +139,19 @@ class FlushLogAtEnd {
   Context& context_;
 };
 
+// The control folder's store files and the log are the run's own until it
+// ends. The locks are taken before the log is touched: creating it moves
+// the other run's log aside.
+bool TakeRunLocks(Context& context, platform::FileLock& control, platform::FileLock& log) {
+  const std::string controlFolder = context.ProgramFolder + "\\Vantrel";
+  if (platform::FolderExists(controlFolder) &&
+      !AcquireRunLock(context, control, controlFolder + "\\Vantrel.lock"))
+    return false;
+  const std::string logFolder = ParentFolder(ChooseLogFile(context.BatchMode));
+  return !platform::FolderExists(logFolder) ||
+         AcquireRunLock(context, log, logFolder + "\\Vantrel.lock");
+}
+
 void EndAfterFailedStart(Context& context) {
   context.Log("! End Vantrel.exe");
   AbortRun(context);
@@ -147,6 +166,12 @@ void RunUpgrade(Context& context) {
   FlushLogAtEnd flush(context);
   PrepareProgressWindow(context);
   context.BeginRunState();
+  platform::FileLock controlLock;
+  platform::FileLock logLock;
+  if (!TakeRunLocks(context, controlLock, logLock)) {
+    context.StdForm.Unload();
+    throw ProcessEnd{1};
+  }
   if (!InitLog(context)) {
     std::string message = "The log file " + platform::HostPath(context.LogFilePath) +
                           " cannot be created; nothing was upgraded.";
@@ -191,7 +216,7 @@ void RunUpgrade(Context& context) {
   }
   if (!CheckInstallationPaths(context)) return AbortRun(context);
 
-  NegativeListStage(context);
+  if (!NegativeListStage(context)) return EndAfterFailedStart(context);
   SystemFileStage(context);
   if (!MainDialog::Ticked(context.UI.Userfiles)) {
     AttributeStage(context);

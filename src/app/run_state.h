@@ -66,6 +66,8 @@ struct RunState {
   // unreadable folder, names that differ only in case): each is reported
   // once per run, so that it counts as one error.
   std::set<std::string> ReportedFaults;
+  // Folders, upper-cased, already rid of stale temporary files in this run.
+  std::set<std::string> CleanedFolders;
 
   RunRecord Record;
 };

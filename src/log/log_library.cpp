@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "util/strings.h"
+
 namespace {
 constexpr int32_t kLoadDirLength = 255;
 }
@@ -37,7 +39,9 @@ void LumoLibrary::LogCreate(const std::string& path, int32_t mode) {
 
 void LumoLibrary::SetErrorCounter(int32_t value) { setCounter_(value); }
 
-void LumoLibrary::LogWrite(const std::string& line) { write_(line.c_str()); }
+// A control character would end the line early (NUL) or start a line of
+// its own (CR, LF) in the log.
+void LumoLibrary::LogWrite(const std::string& line) { write_(util::Printable(line).c_str()); }
 
 int32_t LumoLibrary::GetErrorCounter() { return getCounter_(); }
 

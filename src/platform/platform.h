@@ -37,6 +37,8 @@ struct DirEntry {
   std::string name;    // as the file system gives it
   int attributes = 0;  // with kFolder for folders
   bool link = false;   // reached through a symbolic link: never entered
+  // Neither file nor folder (a FIFO, a device, a socket): never opened.
+  bool special = false;
   // Why the entry could not be examined (it vanished after the folder was
   // read); empty when its attributes are valid.
   std::string failure;
@@ -69,6 +71,22 @@ Status GetAttributes(const std::string& path, int& attributes);
 // Sets read-only, hidden, system and archive; the folder bit is ignored.
 Status SetAttributes(const std::string& path, int attributes);
 
+// The path itself is a symbolic link (or another kind of redirection the
+// file system follows), whether or not its target exists.
+bool IsSymbolicLink(const std::string& path);
+
+// Which stored file a name stands for, and its state. Two names with the
+// same volume and index are one file (hard links, bind mounts); a replace
+// by rename gives the name a new index.
+struct FileIdentity {
+  uint64_t volume = 0;
+  uint64_t index = 0;
+  uint64_t links = 0;  // names the file has
+  uint64_t size = 0;
+  int64_t modified = 0;  // in the file system's finest unit
+};
+Status GetFileIdentity(const std::string& path, FileIdentity& identity);
+
 // How much a listing tells of each entry: all its attributes, or only
 // whether it is a folder (and a link), which walking a tree needs and the
 // file system gives without asking about each entry.
@@ -83,10 +101,17 @@ Status ListFolder(const std::string& folder, std::vector<DirEntry>& entries,
 Status FindFiles(const std::string& folder, const std::string& extension,
                  std::vector<std::string>& names);
 
+// Every call below that writes, creates, removes or sets attributes
+// refuses a path that runs through a symbolic link below the drive's root:
+// it would write where the path does not say. Reading opens only ordinary
+// files: a FIFO or a device is refused, never waited for.
+
 Status CreateFolder(const std::string& path);
 // Copies the bytes and the attributes of source to a temporary file in the
 // target's folder and then replaces the target in one step: the target is
-// either the old file or the complete copy, never half written.
+// either the old file or the complete copy, never half written, and the
+// copy is on the disk before the call returns. A source that is a symbolic
+// link is refused. A read-only target folder still takes the file.
 Status CopyFileAtomic(const std::string& source, const std::string& target);
 Status RemoveFile(const std::string& path);
 // Removes the temporary files that a writer no longer running left in
@@ -231,6 +256,30 @@ class ReadOnlyScope {
   ReadOnlyOverlay* overlay_;
 };
 bool ReadOnly();
+
+// An exclusive lock on a file that is created when missing and never
+// deleted, held until the object ends (or the process does).
+class FileLock {
+ public:
+  FileLock() = default;
+  ~FileLock();
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+
+  // Takes the lock without waiting; acquired is false when another process
+  // holds it.
+  Status TryAcquire(const std::string& path, bool& acquired);
+  bool held() const { return handle_ != -1; }
+
+ private:
+  intptr_t handle_ = -1;
+};
+
+void SleepMilliseconds(int milliseconds);
+
+// A write beyond the process's file size limit fails like one on a full
+// disk instead of ending the process.
+void IgnoreFileSizeSignal();
 
 bool StderrIsTerminal();
 // Both standard input and standard output are a terminal: a person sits at

@@ -3,13 +3,24 @@
 #include "app/context.h"
 #include "platform/platform.h"
 #include "trees/path_ops.h"
+#include "trees/stale_files.h"
 #include "util/strings.h"
 
-// The exchange program belongs to the controller and may end with codes of
-// its own, so a non-zero code is worth a warning but is no error of the run.
-// A start that fails means nothing was exchanged: that is an error.
+namespace {
+std::string TargetOf(const std::string& arguments) {
+  return util::Trim(arguments.substr(0, arguments.find('|')));
+}
+}  // namespace
+
+// A start that fails means nothing was exchanged: that is an error. The
+// warning for a non-zero exit code is the controller's line; the exchange
+// program ends that way only when its file was left as it was, so the run
+// has failed a step and its exit code must say so.
 int32_t RunAndWait(Context& context, const std::string& arguments) {
   const std::string commandLine = context.FoldexPath + " " + arguments;
+  const std::string target = TargetOf(arguments);
+  RemoveStaleTempFilesOnce(context, ParentFolder(target));
+  RemoveStaleTempFilesOnce(context, context.UpgFolder);
   context.FlushLog();
   platform::RunResult result = platform::RunAndWait(context.FoldexPath, arguments);
   if (!result.started) {
@@ -19,9 +30,9 @@ int32_t RunAndWait(Context& context, const std::string& arguments) {
   if (result.exitCode != 0) {
     context.Log("! Foldex.exe ended with exit code " + std::to_string(result.exitCode) + ": " +
                 commandLine);
+    context.Log("# Foldex.exe failed on " + target + ": this step is not done");
     // A program that was killed may have left a finished temporary file
     // beside the file it wrote or in the control folder.
-    std::string target = util::Trim(arguments.substr(0, arguments.find('|')));
     platform::RemoveStaleTempFiles(ParentFolder(target));
     platform::RemoveStaleTempFiles(context.UpgFolder);
   }

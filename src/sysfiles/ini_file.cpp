@@ -6,8 +6,9 @@
 
 namespace {
 
-// Lines of a file, read piece by piece. A line ends with CR LF; a lone LF
-// and a last line without its end are taken as well.
+// Lines of a file, read piece by piece. A line ends with CR LF, LF or CR
+// alone (a file saved by another editor); a last line without its end is
+// taken as well.
 class LineReader {
  public:
   platform::Status Open(const std::string& path) { return file_.Open(path); }
@@ -15,8 +16,12 @@ class LineReader {
   // False at the end of the file or after a read error (see status()).
   bool Next(std::string& line) {
     for (;;) {
-      std::size_t end = buffer_.find('\n', start_);
-      if (end != std::string::npos) return Take(line, end, end + 1);
+      std::size_t end = buffer_.find_first_of("\r\n", start_);
+      if (end != std::string::npos && buffer_[end] == '\n') return Take(line, end, end + 1);
+      if (end != std::string::npos && end + 1 < buffer_.size())
+        return Take(line, end, buffer_[end + 1] == '\n' ? end + 2 : end + 1);
+      // A CR at the end of what was read: an LF may follow in the next piece.
+      if (end != std::string::npos && atEnd_) return Take(line, end, end + 1);
       if (atEnd_) return start_ < buffer_.size() && Take(line, buffer_.size(), buffer_.size());
       Fill();
     }
@@ -27,7 +32,6 @@ class LineReader {
  private:
   bool Take(std::string& line, std::size_t end, std::size_t next) {
     line.assign(buffer_, start_, end - start_);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
     start_ = next;
     return true;
   }
@@ -84,9 +88,15 @@ std::string CutToFileName(std::string line) {
   return line;
 }
 
-void TakeEntry(Context& context, const Section& section, std::string line) {
+void TakeEntry(Context& context, const std::string& path, const Section& section,
+               std::string line) {
   if (section.cutAtBackslash) line = CutToFileName(std::move(line));
   if (line.find_first_of(";[]") != std::string::npos) return;
+  // Such a name would be cut short at the NUL by every call that takes it.
+  if (line.find('\0') != std::string::npos) {
+    context.Log("# " + path + " : entry holding a NUL byte not used: " + line);
+    return;
+  }
   // A line ending in a backslash is cut to nothing and still taken: the
   // empty name matches no file, and the log shows what the line gave.
   std::string entry = util::Trim(line);
@@ -111,7 +121,7 @@ bool ReadPass(Context& context, const std::string& path, const Section& section)
     std::string upper = util::Upper(line);
     if (util::Like(upper, section.opening)) started = true;
     if (util::Like(upper, section.closing)) ended = true;
-    if (!line.empty() && started && !ended) TakeEntry(context, section, std::move(line));
+    if (!line.empty() && started && !ended) TakeEntry(context, path, section, std::move(line));
   }
   if (!reader.status()) {
     context.Log("# Can not read ini-File: " + path + " : " + reader.status().reason);
@@ -125,13 +135,13 @@ bool ReadPass(Context& context, const std::string& path, const Section& section)
 
 }  // namespace
 
-void ReadNegativeList(Context& context, const std::string& folder) {
+bool ReadNegativeList(Context& context, const std::string& folder) {
   context.SystemFilesList.Clear();
   context.FileNotToConvertList.Clear();
   context.FileToCopyList.Clear();
   if (!platform::Exists(folder + "vantrel.ini")) {
     context.Log("# INI-file not found:" + folder + "vantrel.ini");
-    return;
+    return false;
   }
   context.IniFileName = "vantrel.ini";
   const std::string path = folder + context.IniFileName;
@@ -139,7 +149,7 @@ void ReadNegativeList(Context& context, const std::string& folder) {
     LineReader probe;
     if (platform::Status status = probe.Open(path); !status) {
       context.Log("# Can not open ini-File: " + path + " : " + status.reason);
-      return;
+      return false;
     }
   }
   context.Log(".Open the File " + path);
@@ -150,4 +160,5 @@ void ReadNegativeList(Context& context, const std::string& folder) {
   // overwritten, or of another program): the run must not look clean.
   if (!anySection) context.Log("# No section found in ini-File: " + path);
   context.Log(". +++ End analysing INI-file: " + folder + "vantrel.ini");
+  return anySection;
 }

@@ -5,5 +5,7 @@
 
 struct Context;
 
-// folder: the folder of vantrel.ini, with trailing backslash.
-void ReadNegativeList(Context& context, const std::string& folder);
+// folder: the folder of vantrel.ini, with trailing backslash. False when
+// the file cannot be read or holds none of its sections: without the lists
+// the system files would be taken for user files, so the run must stop.
+bool ReadNegativeList(Context& context, const std::string& folder);

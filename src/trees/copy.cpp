@@ -3,6 +3,7 @@
 #include "app/context.h"
 #include "platform/platform.h"
 #include "trees/path_ops.h"
+#include "trees/stale_files.h"
 
 namespace {
 
@@ -28,11 +29,19 @@ std::string CutEnd(const std::string& root, std::size_t count) {
   return root.size() > count ? root.substr(0, root.size() - count) : std::string();
 }
 
+// A target with more than one name may share its storage with the source
+// (a destination made of hard links): changing it in place would change
+// the old installation. The copy replaces the name only.
+bool SharesStorage(const std::string& target) {
+  platform::FileIdentity identity;
+  return platform::GetFileIdentity(target, identity).ok && identity.links > 1;
+}
+
 // Copies onto an existing target even when it is read-only, hidden or
 // system; a failed copy gives the old target its attributes back.
 platform::Status Replace(const std::string& source, const std::string& target) {
   int oldAttributes = 0;
-  bool existed = platform::FileExists(target) &&
+  bool existed = platform::FileExists(target) && !SharesStorage(target) &&
                  platform::GetAttributes(target, oldAttributes).ok;
   if (existed) {
     if (platform::Status status = platform::SetAttributes(target, 0); !status) return status;
@@ -62,6 +71,7 @@ bool CopyBetweenRoots(Context& context, const std::string& sourceRoot,
       return false;
     }
   }
+  RemoveStaleTempFilesOnce(context, folder);
   if (platform::Status status = Replace(sourcePath, destPath); !status) {
     context.Log("# Can not copy " + sourcePath + " to " + destPath + " : " + status.reason);
     return false;

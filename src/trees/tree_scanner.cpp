@@ -60,11 +60,23 @@ void WalkTree(Context& context, const std::string& start, const WalkRules& rules
         context.LogOnce("# Can not read entry: " + path + " : " + entry.failure);
         continue;
       }
+      // A name the controller cannot hold may climb out of the tree when
+      // joined into a path ("..\..\x.src").
+      if (!util::IsControllerName(entry.name)) {
+        context.LogOnce("# " + path + " : name not allowed on the controller, left out");
+        continue;
+      }
       if (entry.attributes & platform::kFolder) {
         // A linked folder may lead out of the tree or back into it.
         if (entry.link || (atTop && LeftOutAtTop(entry.name, rules))) continue;
         if (rules.listFolders) found.push_back(path.substr(cut));
         queue.push_back(std::move(path));
+      } else if (entry.link) {
+        // Its target may lie anywhere on the host.
+        context.LogOnce("# " + path + " : symbolic link, left out");
+      } else if (entry.special) {
+        // A FIFO or a device would never end or never answer.
+        context.LogOnce("# " + path + " : not an ordinary file, left out");
       } else if (PassesFilter(entry.name, rules.filter)) {
         found.push_back(path.substr(cut));
       }

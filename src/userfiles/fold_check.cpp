@@ -77,18 +77,22 @@ platform::Status ReadFoldLines(const std::string& path, FoldLineSink& sink) {
 }  // namespace
 
 bool ParseUserFile(Context& context, const std::string& file) {
+  return CheckUserFile(context, file) == FoldCheck::kBalanced;
+}
+
+FoldCheck CheckUserFile(Context& context, const std::string& file) {
   context.Log(".Parse the File:" + file);
   std::string path = context.Arg.Source + "\\" + file;
   FoldBalance balance(context);
   if (platform::Status status = ReadFoldLines(path, balance); !status) {
     context.Log("# ERROR: can not read the file " + path + ": " + status.reason);
-    return false;
+    return FoldCheck::kUnreadable;
   }
   balance.ReportUnclosedFolds();
   if (balance.errors() == 0) {
     context.Log(".ParseUserFile: " + file + " no failure found !");
-    return true;
+    return FoldCheck::kBalanced;
   }
   context.Log("#ParseUserFile: " + file + " hat " + std::to_string(balance.errors()) + " Fehler");
-  return false;
+  return FoldCheck::kFaulty;
 }

@@ -10,6 +10,7 @@
 #include "sysfiles/exchange_steps.h"
 #include "trees/copy.h"
 #include "trees/path_ops.h"
+#include "trees/stale_files.h"
 #include "userfiles/file_reg.h"
 #include "userfiles/fold_check.h"
 #include "util/strings.h"
@@ -69,16 +70,18 @@ void CopyUnchanged(Context& context, const std::string& file) {
   context.Record.userFilesUnchanged.push_back(file);
   const std::string target = context.Arg.Dest + "\\" + file;
   MakePath(context, ParentFolder(target));
+  RemoveStaleTempFilesOnce(context, ParentFolder(target));
   const std::string source = context.Arg.Source + "\\" + file;
   if (platform::Status status = platform::CopyFileAtomic(source, target); !status)
     context.Log("# ERROR: can not copy " + source + " to " + target + ": " + status.reason);
 }
 
 void ConvertOneFile(Context& context, const std::string& file, const std::string& kind) {
-  if (ParseUserFile(context, file))
-    UpgradeUserFile(context, file, kind);
-  else
-    CopyUnchanged(context, file);
+  switch (CheckUserFile(context, file)) {
+    case FoldCheck::kBalanced: return UpgradeUserFile(context, file, kind);
+    case FoldCheck::kFaulty: return CopyUnchanged(context, file);
+    case FoldCheck::kUnreadable: return;  // its error line is written
+  }
 }
 
 }  // namespace

@@ -57,4 +57,36 @@ bool Contains(std::string_view text, std::string_view part) {
   return text.find(part) != std::string_view::npos;
 }
 
+namespace {
+bool IsControl(char c) {
+  unsigned char code = static_cast<unsigned char>(c);
+  return code < 32 || code == 127;
+}
+}  // namespace
+
+bool IsControllerName(std::string_view name) {
+  for (char c : name)
+    if (IsControl(c) || std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos)
+      return false;
+  return true;
+}
+
+std::string Printable(std::string_view text) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string result;
+  result.reserve(text.size());
+  for (char c : text) {
+    if (!IsControl(c) || c == '\t') {
+      result += c;
+      continue;
+    }
+    unsigned char code = static_cast<unsigned char>(c);
+    result += '<';
+    result += kHex[code >> 4];
+    result += kHex[code & 15];
+    result += '>';
+  }
+  return result;
+}
+
 }  // namespace util

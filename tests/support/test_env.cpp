@@ -24,11 +24,15 @@ namespace {
 // Not the temporary folder: on Windows that lies on drive C:, which the
 // tests map to the scratch folder itself, so that every path the program
 // learns from the system (its own folder, say) would be mapped twice.
+// VANTREL_TEST_SCRATCH names another one, for a user who cannot write into
+// the build folder.
 std::string MakeScratchFolder() {
   std::random_device random;
-  fs::create_directories(VANTREL_SCRATCH_DIR);
+  const char* chosen = std::getenv("VANTREL_TEST_SCRATCH");
+  const fs::path root = chosen && *chosen ? fs::path(chosen) : fs::path(VANTREL_SCRATCH_DIR);
+  fs::create_directories(root);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    fs::path folder = fs::path(VANTREL_SCRATCH_DIR) / ("vantrel-test-" + std::to_string(random()));
+    fs::path folder = root / ("vantrel-test-" + std::to_string(random()));
     std::error_code error;
     if (fs::create_directory(folder, error)) return folder.string();
   }

@@ -26,8 +26,15 @@ TreeSnapshot Snapshot(const std::string& hostRoot) {
   for (auto it = fs::recursive_directory_iterator(hostRoot); it != fs::recursive_directory_iterator();
        ++it) {
     EntryState state;
-    state.folder = it->is_directory();
-    if (!state.folder) state.bytes = ReadBytes(it->path());
+    // A link is recorded by its target and a FIFO or device by its kind:
+    // reading them could block or never end.
+    state.folder = !it->is_symlink() && it->is_directory();
+    if (it->is_symlink())
+      state.bytes = "link to " + fs::read_symlink(it->path()).string();
+    else if (!state.folder && !it->is_regular_file())
+      state.bytes = "neither file nor folder";
+    else if (!state.folder)
+      state.bytes = ReadBytes(it->path());
     platform::GetAttributes(platform::ToBackslashes(it->path().string()), state.attributes);
     snapshot[fs::relative(it->path(), hostRoot).string()] = state;
   }

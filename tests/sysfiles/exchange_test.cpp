@@ -61,12 +61,15 @@ TEST_F(Exchange, FailedStartIsAnErrorWithTheCommandLine) {
   EXPECT_EQ(run.log.counter, 1);
 }
 
-TEST_F(Exchange, NonZeroExitCodeIsOnlyAWarning) {
+// The controller's warning stays; the error after it makes the run's exit
+// code tell that a step was not done.
+TEST_F(Exchange, NonZeroExitCodeIsAWarningAndAnError) {
   SetFoldexBehaviour("exit 3");
   EXPECT_EQ(RunAndWait(run.context, "x|y /TXT"), 3);
   EXPECT_EQ(run.lines(),
-            Lines{"! Foldex.exe ended with exit code 3: C:\\PROG\\Foldex.exe x|y /TXT"});
-  EXPECT_EQ(run.log.counter, 0);
+            (Lines{"! Foldex.exe ended with exit code 3: C:\\PROG\\Foldex.exe x|y /TXT",
+                   "# Foldex.exe failed on x: this step is not done"}));
+  EXPECT_EQ(run.log.counter, 1);
 }
 
 // A killed program may leave a finished temporary file beside its target
@@ -85,7 +88,8 @@ TEST_F(Exchange, NonZeroExitCodeSweepsTheTemporaryFilesOfEndedWriters) {
       "C:\\NEW\\System\\SPS.SUB | C:\\PROG\\Vantrel\\sps_sub_nf.upg /TXT";
   EXPECT_EQ(RunAndWait(run.context, arguments), 137);
   EXPECT_EQ(run.lines(),
-            Lines{"! Foldex.exe ended with exit code 137: C:\\PROG\\Foldex.exe " + arguments});
+            (Lines{"! Foldex.exe ended with exit code 137: C:\\PROG\\Foldex.exe " + arguments,
+                   "# Foldex.exe failed on C:\\NEW\\System\\SPS.SUB: this step is not done"}));
   for (const std::string& folder : folders) {
     EXPECT_FALSE(drive.Exists(folder + dead)) << folder;
     EXPECT_TRUE(drive.Exists(folder + own)) << folder;

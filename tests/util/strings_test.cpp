@@ -30,3 +30,19 @@ TEST(Strings, NoCaseComparisons) {
   EXPECT_TRUE(util::EndsWithNoCase("a.src", ".SRC"));
   EXPECT_FALSE(util::EndsWithNoCase("SRC", ".SRC"));
 }
+
+TEST(Strings, ControllerNamesHoldNoSeparatorWildcardOrControlCharacter) {
+  EXPECT_TRUE(util::IsControllerName("Weld.src"));
+  EXPECT_TRUE(util::IsControllerName("$CONFIG.DAT"));
+  EXPECT_TRUE(util::IsControllerName("Schwei\xdf" "en.src"));
+  for (std::string bad : {"..\\x.src", "a/b", "C:x", "a*", "a?", "a\"", "a<", "a>", "a|b",
+                          "a\nb", "a\tb", "a\x7f"})
+    EXPECT_FALSE(util::IsControllerName(bad)) << bad;
+  EXPECT_FALSE(util::IsControllerName(std::string("a\0b", 3)));
+}
+
+TEST(Strings, PrintableKeepsALineOnOneLine) {
+  EXPECT_EQ(util::Printable("x\n# INJECTED\r"), "x<0A># INJECTED<0D>");
+  EXPECT_EQ(util::Printable(std::string("a\0b", 3)), "a<00>b");
+  EXPECT_EQ(util::Printable("tab\there \xff"), "tab\there \xff");
+}

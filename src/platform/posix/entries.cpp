@@ -42,13 +42,25 @@ Status WriteDosBits(const std::string& host, int attributes) {
   return Status::Ok();
 }
 
+// Without privileges the extended attribute can be written only while the
+// entry is writable: an entry that is read-only now is made writable for
+// the write, and the write permission is set as wanted last.
 Status SetHostAttributes(const std::string& host, int attributes) {
   struct stat info;
   if (stat(host.c_str(), &info) != 0) return Errno();
-  mode_t mode = info.st_mode & 07777;
-  mode_t wanted = (attributes & kReadOnly) ? (mode & ~0222) : (mode | 0200);
-  if (wanted != mode && chmod(host.c_str(), wanted) != 0) return Errno();
-  return WriteDosBits(host, attributes);
+  const mode_t mode = info.st_mode & 07777;
+  const mode_t wanted = (attributes & kReadOnly) ? (mode & ~0222) : (mode | 0200);
+  mode_t now = mode;
+  Status status;
+  if (ReadDosBits(host) != (attributes & kXattrBits)) {
+    if (!(now & S_IWUSR)) {
+      if (chmod(host.c_str(), now | S_IWUSR) != 0) return Errno();
+      now |= S_IWUSR;
+    }
+    status = WriteDosBits(host, attributes);
+  }
+  if (now != wanted && chmod(host.c_str(), wanted) != 0 && status) status = Errno();
+  return status;
 }
 
 }  // namespace
@@ -113,10 +125,29 @@ Status GetAttributes(const std::string& path, int& attributes) {
 }
 
 Status SetAttributes(const std::string& path, int attributes) {
-  std::string host = MapPath(path);
-  if (host.empty()) return Status::Fail(std::strerror(ENOENT));
+  std::string host;
+  if (Status status = posix::MapForWrite(path, host); !status) return status;
   if (read_only::Active()) return read_only::NoteAttributes(path, attributes), Status::Ok();
   return SetHostAttributes(host, attributes);
+}
+
+Status GetFileIdentity(const std::string& path, FileIdentity& identity) {
+  std::string host = MapPath(path);
+  struct stat info;
+  if (host.empty()) return Status::Fail(std::strerror(ENOENT));
+  if (stat(host.c_str(), &info) != 0) return Errno();
+  identity.volume = static_cast<uint64_t>(info.st_dev);
+  identity.index = static_cast<uint64_t>(info.st_ino);
+  identity.links = static_cast<uint64_t>(info.st_nlink);
+  identity.size = static_cast<uint64_t>(info.st_size);
+  identity.modified = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+  return Status::Ok();
+}
+
+bool IsSymbolicLink(const std::string& path) {
+  std::string host = MapPath(path);
+  struct stat info;
+  return !host.empty() && lstat(host.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
 }
 
 namespace {
@@ -134,6 +165,12 @@ bool KindFromDirectory(const dirent& entry, const std::string& child, DirEntry& 
       return true;
     case DT_REG:
       return true;
+    case DT_FIFO:
+    case DT_CHR:
+    case DT_BLK:
+    case DT_SOCK:
+      item.special = true;
+      return true;
     default:
       return false;
   }
@@ -149,6 +186,7 @@ void ExamineEntry(const std::string& child, DirEntry& item) {
     item.link = true;
     if (stat(child.c_str(), &info) != 0) info.st_mode = S_IFREG | 0644;
   }
+  item.special = !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
   item.attributes = AttributesOf(child, info);
 }
 

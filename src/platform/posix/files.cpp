@@ -44,16 +44,84 @@ Status WriteAll(int fd, const char* data, std::size_t size) {
   return Status::Ok();
 }
 
+// Gives the owner write permission on a folder that lacks it for the life
+// of the object: on the controller read-only does not stop writes into a
+// folder, and a folder made read-only by an earlier run must still take
+// its new files.
+class FolderAccess {
+ public:
+  explicit FolderAccess(const std::string& folder) : folder_(folder) {
+    struct stat info;
+    if (stat(folder_.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+        (info.st_mode & S_IWUSR) || info.st_uid != geteuid())
+      return;
+    mode_ = info.st_mode & 07777;
+    changed_ = chmod(folder_.c_str(), mode_ | S_IWUSR) == 0;
+  }
+  ~FolderAccess() {
+    if (changed_) chmod(folder_.c_str(), mode_);
+  }
+  FolderAccess(const FolderAccess&) = delete;
+  FolderAccess& operator=(const FolderAccess&) = delete;
+
+ private:
+  std::string folder_;
+  mode_t mode_ = 0;
+  bool changed_ = false;
+};
+
+std::string FolderOf(const std::string& host) {
+  std::size_t slash = host.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? std::string("/") : host.substr(0, slash);
+}
+
+// A rename counts as done only once the folder holding it is on the disk.
+// File systems that cannot sync a folder say so with EINVAL.
+Status SyncFolder(const std::string& folder) {
+  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return Errno();
+  Status status;
+  if (fsync(fd) != 0 && errno != EINVAL) status = Errno();
+  close(fd);
+  return status;
+}
+
+// Opens an ordinary file for reading. FIFOs and devices are refused
+// without waiting for a writer (O_NONBLOCK), and with noFollow a symbolic
+// link is refused as well.
+Status OpenRegular(const std::string& host, bool noFollow, int& fd) {
+  fd = open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | (noFollow ? O_NOFOLLOW : 0));
+  if (fd < 0) {
+    Status status = errno == ELOOP && noFollow ? Status::Fail("symbolic link, not followed")
+                                               : Errno();
+    return status;
+  }
+  struct stat info;
+  Status status;
+  if (fstat(fd, &info) != 0)
+    status = Errno();
+  else if (S_ISDIR(info.st_mode))
+    status = Status::Fail(std::strerror(EISDIR));
+  else if (!S_ISREG(info.st_mode))
+    status = Status::Fail(posix::kNoRegularFile);
+  else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+    status = Errno();
+  if (!status) {
+    close(fd);
+    fd = -1;
+  }
+  return status;
+}
+
 // A temporary file beside target, for writes that replace target in one
 // step. Where the file system allows, the file has no name while it is
 // written (O_TMPFILE): a writer killed half-way leaves nothing behind. It
 // gets a name only for the instant between linking and replacing.
 class TempFile {
  public:
-  explicit TempFile(const std::string& target) {
-    std::size_t slash = target.rfind('/');
-    folder_ = slash == std::string::npos ? "." : target.substr(0, slash);
-    if (folder_.empty()) folder_ = "/";
+  explicit TempFile(const std::string& target)
+      : folder_(FolderOf(target)), access_(folder_) {
     fd_ = open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
     if (fd_ >= 0) return;
     path_ = folder_ + "/" + kTempPrefix + std::to_string(ProcessId()) + "-XXXXXX";
@@ -69,10 +137,13 @@ class TempFile {
   }
   const Status& status() const { return status_; }
   int fd() const { return fd_; }
+  // The extended attribute goes first: without privileges it cannot be
+  // written once the mode has taken the write permission away.
   Status Commit(const std::string& target, mode_t mode, const std::string& dosBits) {
-    if (fchmod(fd_, mode) != 0) return Errno();
     if (!dosBits.empty())
       fsetxattr(fd_, kDosAttrib, dosBits.data(), dosBits.size(), 0);
+    if (fchmod(fd_, mode) != 0) return Errno();
+    if (fsync(fd_) != 0) return Errno();
     if (path_.empty()) {
       if (Status status = LinkUnnamed(); !status) return status;
     }
@@ -83,7 +154,7 @@ class TempFile {
     fd_ = -1;
     if (rename(path_.c_str(), target.c_str()) != 0) return Errno();
     committed_ = true;
-    return Status::Ok();
+    return SyncFolder(folder_);
   }
 
  private:
@@ -102,6 +173,7 @@ class TempFile {
   }
 
   std::string folder_;
+  FolderAccess access_;
   std::string path_;  // empty while the file has no name
   int fd_ = -1;
   bool committed_ = false;
@@ -143,28 +215,32 @@ void RemoveStaleTempFiles(const std::string& folder) {
 }
 
 Status CreateFolder(const std::string& path) {
-  std::string host = MapPath(path);
-  if (host.empty()) return Status::Fail(std::strerror(ENOENT));
+  std::string host;
+  if (Status status = posix::MapForWrite(path, host); !status) return status;
   if (read_only::Active()) return read_only::NoteFolder(path), Status::Ok();
+  FolderAccess access(FolderOf(host));
   if (mkdir(host.c_str(), 0777) != 0) return Errno();
   posix::NoteAdded(host, true);
   return Status::Ok();
 }
 
+// A source that is a symbolic link is not followed: it may point anywhere
+// on the host, and its target would land in the new installation.
 Status CopyFileAtomic(const std::string& source, const std::string& target) {
   std::string from = MapPath(source);
-  std::string to = MapPath(target);
-  if (from.empty() || to.empty()) return Status::Fail(std::strerror(ENOENT));
+  std::string to;
+  if (from.empty()) return Status::Fail(std::strerror(ENOENT));
+  if (Status status = posix::MapForWrite(target, to); !status) return status;
   if (read_only::Active()) {
     int attributes = 0;
     if (Status status = GetAttributes(source, attributes); !status) return status;
     return read_only::NoteFile(target, attributes), Status::Ok();
   }
-  int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) return Errno();
+  int in = -1;
+  if (Status status = OpenRegular(from, true, in); !status) return status;
   struct stat info;
-  if (fstat(in, &info) != 0 || S_ISDIR(info.st_mode)) {
-    Status status = S_ISDIR(info.st_mode) ? Status::Fail(std::strerror(EISDIR)) : Errno();
+  if (fstat(in, &info) != 0) {
+    Status status = Errno();
     close(in);
     return status;
   }
@@ -195,9 +271,10 @@ Status CopyFileAtomic(const std::string& source, const std::string& target) {
 }
 
 Status RemoveFile(const std::string& path) {
-  std::string host = MapPath(path);
-  if (host.empty()) return Status::Fail(std::strerror(ENOENT));
+  std::string host;
+  if (Status status = posix::MapForWrite(path, host); !status) return status;
   if (read_only::Active()) return read_only::NoteRemoved(path), Status::Ok();
+  FolderAccess access(FolderOf(host));
   if (unlink(host.c_str()) != 0) return Errno();
   posix::NoteRemoved(host);
   return Status::Ok();
@@ -235,8 +312,8 @@ Status ReadFileBytes(const std::string& path, std::string& bytes) {
   bytes.clear();
   std::string host = MapPath(path);
   if (host.empty()) return Status::Fail(std::strerror(ENOENT));
-  int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return Errno();
+  int fd = -1;
+  if (Status status = OpenRegular(host, false, fd); !status) return status;
   Status status = ReadAll(fd, bytes);
   close(fd);
   if (!status) bytes.clear();
@@ -264,8 +341,7 @@ AtomicOutput::~AtomicOutput() = default;
 Status AtomicOutput::Open(const std::string& path) {
   state_ = std::make_unique<State>();
   State& state = *state_;
-  state.host = MapPath(path);
-  if (state.host.empty()) return state.status = Status::Fail(std::strerror(ENOENT));
+  if (Status status = posix::MapForWrite(path, state.host); !status) return state.status = status;
   if (Status status = CheckTargetIsNoFolder(state.host); !status) return state.status = status;
   struct stat info;
   if (stat(state.host.c_str(), &info) == 0) {
@@ -307,7 +383,8 @@ Status AtomicOutput::Commit() {
 
 Status WriteFileAtomic(const std::string& path, const std::string& bytes) {
   if (read_only::Active()) {
-    if (MapPath(path).empty()) return Status::Fail(std::strerror(ENOENT));
+    std::string host;
+    if (Status status = posix::MapForWrite(path, host); !status) return status;
     return read_only::NoteFile(path, 0), Status::Ok();
   }
   AtomicOutput output;
@@ -322,13 +399,8 @@ Status InputFile::Open(const std::string& path) {
   Close();
   std::string host = MapPath(path);
   if (host.empty()) return Status::Fail(std::strerror(ENOENT));
-  int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return Errno();
-  struct stat info;
-  if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-    close(fd);
-    return Status::Fail(std::strerror(EISDIR));
-  }
+  int fd = -1;
+  if (Status status = OpenRegular(host, false, fd); !status) return status;
   handle_ = fd;
   return Status::Ok();
 }

@@ -88,16 +88,24 @@ void NoteRemoved(const std::string& host) {
 }
 
 std::string MapPath(const std::string& path, bool* found) {
+  std::size_t fixed = 0;
+  return MapPathFrom(path, fixed, found);
+}
+
+std::string MapPathFrom(const std::string& path, std::size_t& fixed, bool* found) {
   if (found) *found = false;
   PathParts parts = SplitSystemPath(path);
   std::string host;
+  fixed = 0;
   if (parts.drive) {
     host = DriveFolder(parts.drive);
     if (host.empty()) return {};
     while (host.size() > 1 && host.back() == '/') host.pop_back();
     if (host == "/") host.clear();
+    fixed = host.size();
   } else if (!parts.rooted) {
     host = ".";
+    fixed = host.size();
   }
   bool parentExists = true;
   for (std::size_t i = 0; i < parts.components.size(); ++i) {
@@ -118,9 +126,47 @@ std::string MapPath(const std::string& path, bool* found) {
   return host;
 }
 
+Status CheckNoLink(const std::string& host, std::size_t fixed) {
+  struct stat info;
+  for (std::size_t slash = host.find('/', fixed); slash != std::string::npos;) {
+    std::size_t next = host.find('/', slash + 1);
+    std::string prefix = host.substr(0, next);
+    if (next != slash + 1 && lstat(prefix.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
+      return Status::Fail(kThroughLink);
+    slash = next;
+  }
+  return Status::Ok();
+}
+
+Status MapForWrite(const std::string& path, std::string& host) {
+  std::size_t fixed = 0;
+  host = MapPathFrom(path, fixed);
+  if (host.empty()) return Status::Fail(std::strerror(ENOENT));
+  return CheckNoLink(host, fixed);
+}
+
 }  // namespace posix
 
 using posix::MapPath;
+
+namespace {
+
+// Whether inner, or a folder above it, is the very folder outer, by device
+// and inode: a bind mount or a second name shows the same folder under
+// another path, which comparing paths misses.
+bool SameStorageOrBelow(std::string inner, const std::string& outer) {
+  struct stat target, info;
+  if (stat(outer.c_str(), &target) != 0) return false;
+  for (;;) {
+    if (stat(inner.empty() ? "/" : inner.c_str(), &info) == 0 && info.st_dev == target.st_dev &&
+        info.st_ino == target.st_ino)
+      return true;
+    if (inner.empty()) return false;
+    inner.erase(inner.rfind('/'));
+  }
+}
+
+}  // namespace
 
 std::string HostPath(const std::string& path) { return MapPath(path); }
 
@@ -135,7 +181,8 @@ bool SameOrNested(const std::string& a, const std::string& b) {
       return false;
     return inner.size() == outer.size() || outer == "/" || inner[outer.size()] == '/';
   };
-  return inside(realA, realB) || inside(realB, realA);
+  return inside(realA, realB) || inside(realB, realA) || SameStorageOrBelow(realA, realB) ||
+         SameStorageOrBelow(realB, realA);
 }
 
 }  // namespace platform

@@ -1,0 +1,47 @@
+// Locks between runs, waiting, and the signals a run must outlive.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <ctime>
+
+#include "platform/posix/internal.h"
+
+namespace platform {
+
+using posix::Errno;
+
+FileLock::~FileLock() {
+  if (handle_ != -1) close(static_cast<int>(handle_));
+}
+
+// The lock file is never deleted: a name removed while another process
+// waits on its lock would let a third one lock a new file of that name.
+Status FileLock::TryAcquire(const std::string& path, bool& acquired) {
+  acquired = false;
+  std::string host;
+  if (Status status = posix::MapForWrite(path, host); !status) return status;
+  int fd = open(host.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) return Errno();
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    Status status = errno == EWOULDBLOCK ? Status::Ok() : Errno();
+    close(fd);
+    return status;
+  }
+  if (handle_ != -1) close(static_cast<int>(handle_));
+  handle_ = fd;
+  acquired = true;
+  return Status::Ok();
+}
+
+void SleepMilliseconds(int milliseconds) {
+  timespec wait{milliseconds / 1000, static_cast<long>(milliseconds % 1000) * 1000000L};
+  while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {
+  }
+}
+
+void IgnoreFileSizeSignal() { signal(SIGXFSZ, SIG_IGN); }
+
+}  // namespace platform
