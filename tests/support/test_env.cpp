@@ -128,6 +128,17 @@ std::string BuiltProgramFolder() { return VANTREL_BIN_DIR; }
 
 std::string ProgramFileName() { return VANTREL_PROGRAM_FILE; }
 
+namespace {
+
+// Copies a file over another. Not by overwrite_existing: one standard
+// library for Windows refuses with "File exists" all the same.
+void CopyOver(const fs::path& from, const fs::path& to) {
+  fs::remove(to);
+  fs::copy_file(from, to);
+}
+
+}  // namespace
+
 void MakeProgramFolder(const ScratchDrive& drive, const std::string& systemPath,
                        bool recordingFoldex) {
   fs::path target = drive.Host(systemPath);
@@ -135,7 +146,7 @@ void MakeProgramFolder(const ScratchDrive& drive, const std::string& systemPath,
   fs::path built = BuiltProgramFolder();
   for (std::string name : {ProgramFileName(), std::string(platform::LogLibraryFileName()),
                            std::string("Foldex.exe"), std::string("vantrel.ini")})
-    fs::copy_file(built / name, target / name, fs::copy_options::overwrite_existing);
+    CopyOver(built / name, target / name);
   fs::copy(built / "Vantrel", target / "Vantrel",
            fs::copy_options::recursive | fs::copy_options::overwrite_existing);
   if (recordingFoldex) InstallFakeFoldex(drive, systemPath);
@@ -144,7 +155,7 @@ void MakeProgramFolder(const ScratchDrive& drive, const std::string& systemPath,
 void InstallFakeFoldex(const ScratchDrive& drive, const std::string& folder) {
   fs::path target = drive.Host(folder);
   fs::create_directories(target);
-  fs::copy_file(VANTREL_FAKE_FOLDEX, target / "Foldex.exe", fs::copy_options::overwrite_existing);
+  CopyOver(VANTREL_FAKE_FOLDEX, target / "Foldex.exe");
 }
 
 void SetFoldexBehaviour(const ScratchDrive& drive, const std::string& programFolder,

@@ -56,9 +56,19 @@ std::string FirstDifference(const TreeSnapshot& expected, const TreeSnapshot& ac
   return {};
 }
 
+// Entry by entry, each file copied over by removing the old one first: one
+// standard library for Windows refuses overwrite_existing.
 void CopyTree(const std::string& fromHost, const std::string& toHost) {
   fs::create_directories(toHost);
-  fs::copy(fromHost, toHost, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(fromHost)) {
+    fs::path target = fs::path(toHost) / fs::relative(entry.path(), fromHost);
+    if (entry.is_directory()) {
+      fs::create_directories(target);
+    } else {
+      fs::remove(target);
+      fs::copy_file(entry.path(), target);
+    }
+  }
 }
 
 void ApplyAttributeList(const std::string& listHostPath) {

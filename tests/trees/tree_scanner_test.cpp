@@ -22,10 +22,6 @@ using testenv::MemoryRun;
 using testenv::ScratchDrive;
 using Lines = std::vector<std::string>;
 
-std::string FileNamePartOf(const std::string& path) {
-  return path.substr(path.rfind('\\') + 1);
-}
-
 template <typename Scanner>
 Lines ReadAll(Scanner& scanner) {
   Lines found;
@@ -210,6 +206,10 @@ TEST(TreeTool, UnreadableFolderIsLoggedAndTheWalkGoesOn) {
   tool.rewindFileList();
   EXPECT_EQ(ReadAll(tool), Lines{"B\\b.src"});
   EXPECT_EQ(run.lines(), Lines{"# Can not read folder: C:\\T\\A : Permission denied"});
+}
+
+std::string FileNamePartOf(const std::string& path) {
+  return path.substr(path.rfind('\\') + 1);
 }
 
 // An entry whose full name is longer than the host accepts is listed by
