@@ -108,7 +108,7 @@ Status GetAttributes(const std::string& path, int& attributes) {
 Status SetAttributes(const std::string& path, int attributes) {
   std::string host = MapPath(path);
   if (host.empty()) return Status::Fail(std::strerror(ENOENT));
-  if (read_only::Active()) return read_only::NoteAttributes(path, attributes), Status::Ok();
+  if (read_only::Active()) return read_only::NoteAttributes(path, attributes);
   return SetHostAttributes(host, attributes);
 }
 

@@ -137,7 +137,7 @@ void RemoveStaleTempFiles(const std::string& folder) {
 Status CreateFolder(const std::string& path) {
   std::string host = MapPath(path);
   if (host.empty()) return Status::Fail(std::strerror(ENOENT));
-  if (read_only::Active()) return read_only::NoteFolder(path), Status::Ok();
+  if (read_only::Active()) return read_only::NoteFolder(path);
   if (mkdir(host.c_str(), 0777) != 0) return Errno();
   return Status::Ok();
 }
@@ -149,7 +149,7 @@ Status CopyFileAtomic(const std::string& source, const std::string& target) {
   if (read_only::Active()) {
     int attributes = 0;
     if (Status status = GetAttributes(source, attributes); !status) return status;
-    return read_only::NoteFile(target, attributes), Status::Ok();
+    return read_only::NoteFile(target, attributes);
   }
   int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) return Errno();
@@ -189,7 +189,7 @@ Status CopyFileAtomic(const std::string& source, const std::string& target) {
 Status RemoveFile(const std::string& path) {
   std::string host = MapPath(path);
   if (host.empty()) return Status::Fail(std::strerror(ENOENT));
-  if (read_only::Active()) return read_only::NoteRemoved(path), Status::Ok();
+  if (read_only::Active()) return read_only::NoteRemoved(path);
   if (unlink(host.c_str()) != 0) return Errno();
   return Status::Ok();
 }
@@ -210,7 +210,7 @@ Status ReadFileBytes(const std::string& path, std::string& bytes) {
 Status WriteFileAtomic(const std::string& path, const std::string& bytes) {
   std::string host = MapPath(path);
   if (host.empty()) return Status::Fail(std::strerror(ENOENT));
-  if (read_only::Active()) return read_only::NoteFile(path, 0), Status::Ok();
+  if (read_only::Active()) return read_only::NoteFile(path, 0);
   if (Status status = CheckTargetIsNoFolder(host); !status) return status;
   mode_t mode = 0666;
   std::string dosBits;
