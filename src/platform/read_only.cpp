@@ -59,23 +59,29 @@ bool Known(const std::string& path, bool& exists, int& attributes) {
   return true;
 }
 
-void NoteFolder(const std::string& path) {
+Status NoteFolder(const std::string& path) {
   active->entries[Key(path)] = {true, kFolder};
   active->wouldDo.foldersCreated.push_back(path);
+  return Status::Ok();
 }
 
-void NoteFile(const std::string& path, int attributes) {
+Status NoteFile(const std::string& path, int attributes) {
   active->entries[Key(path)] = {true, attributes & ~kFolder};
   active->wouldDo.filesWritten.push_back(path);
+  return Status::Ok();
 }
 
-void NoteRemoved(const std::string& path) { active->entries[Key(path)] = {false, 0}; }
+Status NoteRemoved(const std::string& path) {
+  active->entries[Key(path)] = {false, 0};
+  return Status::Ok();
+}
 
-void NoteAttributes(const std::string& path, int attributes) {
+Status NoteAttributes(const std::string& path, int attributes) {
   const int before = CurrentAttributes(path);
   const int after = (before & kFolder) | (attributes & ~kFolder);
   if (after != before) ++active->wouldDo.attributeChanges;
   active->entries[Key(path)] = {true, after};
+  return Status::Ok();
 }
 
 void NoteProgram(const std::string& program, const std::string& argumentText) {

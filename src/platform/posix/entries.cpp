@@ -127,7 +127,7 @@ Status GetAttributes(const std::string& path, int& attributes) {
 Status SetAttributes(const std::string& path, int attributes) {
   std::string host;
   if (Status status = posix::MapForWrite(path, host); !status) return status;
-  if (read_only::Active()) return read_only::NoteAttributes(path, attributes), Status::Ok();
+  if (read_only::Active()) return read_only::NoteAttributes(path, attributes);
   return SetHostAttributes(host, attributes);
 }
 

@@ -217,7 +217,7 @@ void RemoveStaleTempFiles(const std::string& folder) {
 Status CreateFolder(const std::string& path) {
   std::string host;
   if (Status status = posix::MapForWrite(path, host); !status) return status;
-  if (read_only::Active()) return read_only::NoteFolder(path), Status::Ok();
+  if (read_only::Active()) return read_only::NoteFolder(path);
   FolderAccess access(FolderOf(host));
   if (mkdir(host.c_str(), 0777) != 0) return Errno();
   posix::NoteAdded(host, true);
@@ -234,7 +234,7 @@ Status CopyFileAtomic(const std::string& source, const std::string& target) {
   if (read_only::Active()) {
     int attributes = 0;
     if (Status status = GetAttributes(source, attributes); !status) return status;
-    return read_only::NoteFile(target, attributes), Status::Ok();
+    return read_only::NoteFile(target, attributes);
   }
   int in = -1;
   if (Status status = OpenRegular(from, true, in); !status) return status;
@@ -273,7 +273,7 @@ Status CopyFileAtomic(const std::string& source, const std::string& target) {
 Status RemoveFile(const std::string& path) {
   std::string host;
   if (Status status = posix::MapForWrite(path, host); !status) return status;
-  if (read_only::Active()) return read_only::NoteRemoved(path), Status::Ok();
+  if (read_only::Active()) return read_only::NoteRemoved(path);
   FolderAccess access(FolderOf(host));
   if (unlink(host.c_str()) != 0) return Errno();
   posix::NoteRemoved(host);
@@ -385,7 +385,7 @@ Status WriteFileAtomic(const std::string& path, const std::string& bytes) {
   if (read_only::Active()) {
     std::string host;
     if (Status status = posix::MapForWrite(path, host); !status) return status;
-    return read_only::NoteFile(path, 0), Status::Ok();
+    return read_only::NoteFile(path, 0);
   }
   AtomicOutput output;
   if (Status status = output.Open(path); !status) return status;

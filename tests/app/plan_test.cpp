@@ -1,0 +1,40 @@
+// The plan of a run as text and as JSON.
+
+#include "app/plan.h"
+
+#include <gtest/gtest.h>
+
+#include "app/run_state.h"
+#include "platform/platform.h"
+
+namespace {
+
+TEST(Plan, AFailedStartNamesItsErrorAndJsonEscapesNames) {
+  RunRecord record;
+  record.aborted = true;
+  record.lastError = "# Can not find path: C:\\\"A\"";
+  record.errors = 1;
+  record.listedFiles = {{"x\ty", false, "not copied"}};
+  platform::WouldDo wouldDo;
+  EXPECT_EQ(PlanText(record, wouldDo),
+            "Start and path checks: failed: # Can not find path: C:\\\"A\"\n"
+            "System files:\n"
+            "Migration 5.x to 6.x: would not run\n"
+            "User files:\n"
+            "Files to copy:\n"
+            "  x\ty: not copied\n"
+            "Folders to create:\n"
+            "Attribute changes: 0\n"
+            "Files written: 0\n"
+            "Exchange program calls: 0\n"
+            "Errors: 1, warnings: 0\n");
+  std::string json = PlanJson(record, wouldDo);
+  EXPECT_NE(json.find("\"checks\": \"failed: # Can not find path: C:\\\\\\\"A\\\"\",\n"),
+            std::string::npos)
+      << json;
+  EXPECT_NE(json.find("[{\"name\": \"x\\u0009y\", \"verdict\": \"not copied\"}]"),
+            std::string::npos)
+      << json;
+}
+
+}  // namespace
