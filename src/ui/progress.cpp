@@ -7,6 +7,7 @@ void ProgressWindow::Load() {
   Max = 100;
   Value = 1;
   Visible = false;
+  Loaded = true;
 }
 
 void ProgressWindow::Show() {
@@ -20,6 +21,7 @@ void ProgressWindow::Refresh() {
 
 void ProgressWindow::Unload() {
   Visible = false;
+  Loaded = false;
   Refresh();
 }
 

@@ -13,6 +13,9 @@ class ProgressWindow {
   double Max = 100;
   double Value = 1;
   bool Visible = false;
+  // False after Unload until the next Load: a window view then destroys its
+  // window rather than hiding it, and builds it anew on the next run.
+  bool Loaded = false;
 
   // Called on every Refresh; set by whoever shows the window.
   std::function<void(const ProgressWindow&)> OnRepaint;
