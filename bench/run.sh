@@ -13,11 +13,15 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
-cmake --preset default >/dev/null
-cmake --build --preset default >/dev/null
-work="$top/build/bench"
-tools="$top/build/tools"
-bin="$top/build/bin"
+# BUILD names a build folder made already; by default the preset builds one.
+if [ -z "${BUILD:-}" ]; then
+  cmake --preset default >/dev/null
+  cmake --build --preset default >/dev/null
+fi
+build=$(cd "${BUILD:-$top/build}" && pwd)
+work="$build/bench"
+tools="$build/tools"
+bin="$build/bin"
 pairs=${PAIRS:-5}
 cases=("$@")
 [ "${#cases[@]}" -gt 0 ] ||
@@ -28,7 +32,7 @@ now() { date +%s.%N; }
 timed() {
   local start end
   start=$(now)
-  /usr/bin/time -f '%M' -o "$work/rss" "$@" >/dev/null 2>&1 || true
+  /usr/bin/time -f '%M %U %S' -o "$work/rss" "$@" >/dev/null 2>&1 || true
   end=$(now)
   awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }'
 }
@@ -66,15 +70,15 @@ whole_case() {
   # starts the exchange program: once for each step it logs the start of.
   whole_run >/dev/null
   local starts
-  starts=$(grep -c '^\. +++ Start' "$(new_root)/LOG/Vantrel.log")
+  starts=$(grep -c '^\. +++ Start:' "$(new_root)/LOG/Vantrel.log")
   local runs=() floors=() ratios=() peak=0 i run floor
   for ((i = 0; i < pairs; i++)); do
     if ((i % 2 == 0)); then
-      run=$(whole_run); rss=$(tail -n 1 "$work/rss")
+      run=$(whole_run); rss=$(tail -n 1 "$work/rss" | cut -d' ' -f1)
       floor=$(floor_run "$starts")
     else
       floor=$(floor_run "$starts")
-      run=$(whole_run); rss=$(tail -n 1 "$work/rss")
+      run=$(whole_run); rss=$(tail -n 1 "$work/rss" | cut -d' ' -f1)
     fi
     ((rss > peak)) && peak=$rss
     runs+=("$run"); floors+=("$floor"); ratios+=("$(ratio "$run" "$floor")")
@@ -98,25 +102,32 @@ exchange_case() {
   "$bin/Foldex.exe" "C:\\QVD\\ROBOTER\\Template\\Vorgabe.src| $ctl\\Vorgabe_Src_of.upg /TXT"
   local hostbig target
   hostbig=$(printf '%s' "$work/target.src" | tr / '\\')
-  local runs=() cps=() ratios=() peak=0 i run copy
+  local runs=() cps=() ratios=() cpus=() peak=0 i run copy rss cpu
+  # The exchange program's own processor time, which a loaded machine
+  # stretches in wall time more than cp's, whose work is the kernel's.
+  cpu_of() {
+    rss=$(tail -n 1 "$work/rss" | cut -d' ' -f1)
+    cpu=$(tail -n 1 "$work/rss" | awk '{ printf "%.2f", $2 + $3 }')
+  }
   for ((i = 0; i < pairs; i++)); do
     cp "$big" "$work/target.src"; rm -f "$work/copy.src"; sync
     if ((i % 2 == 0)); then
-      run=$(timed "$bin/Foldex.exe" "$hostbig | $ctl\\Vorgabe_Src_nf.upg /TXT"); rss=$(tail -n 1 "$work/rss")
+      run=$(timed "$bin/Foldex.exe" "$hostbig | $ctl\\Vorgabe_Src_nf.upg /TXT"); cpu_of
       copy=$(timed cp "$big" "$work/copy.src")
     else
       copy=$(timed cp "$big" "$work/copy.src")
-      run=$(timed "$bin/Foldex.exe" "$hostbig | $ctl\\Vorgabe_Src_nf.upg /TXT"); rss=$(tail -n 1 "$work/rss")
+      run=$(timed "$bin/Foldex.exe" "$hostbig | $ctl\\Vorgabe_Src_nf.upg /TXT"); cpu_of
     fi
     ((rss > peak)) && peak=$rss
-    runs+=("$run"); cps+=("$copy"); ratios+=("$(ratio "$run" "$copy")")
+    runs+=("$run"); cps+=("$copy"); ratios+=("$(ratio "$run" "$copy")"); cpus+=("$cpu")
   done
   cmp -s "$big" "$work/target.src" && echo "exchange: the target was not rewritten" >&2
   local size
   size=$(stat -c %s "$big")
-  printf 'exchange on %d MB (%d folds replaced): %s s; cp: %s s; ratio %s; peak %s kB (%s times the file); load %s\n' \
+  printf 'exchange on %d MB (%d folds replaced): %s s (processor %s s); cp: %s s; ratio %s; peak %s kB (%s times the file); load %s\n' \
     $((size / 1000000)) "$(grep -c '^;FOLD PTP HOME' "$big")" \
-    "$(printf '%s\n' "${runs[@]}" | median)" "$(printf '%s\n' "${cps[@]}" | median)" \
+    "$(printf '%s\n' "${runs[@]}" | median)" "$(printf '%s\n' "${cpus[@]}" | median)" \
+    "$(printf '%s\n' "${cps[@]}" | median)" \
     "$(printf '%s\n' "${ratios[@]}" | median)" "$peak" "$(ratio "$peak" $((size / 1024)))" "$(load)"
 }
 

@@ -54,8 +54,9 @@ bool ExchangeFolds(const std::string& file, const std::string& controlPath,
   const std::size_t before = problems.size();
   std::vector<StoredFold> stored;
   if (!ReadStore(StorePath(controlPath, control.store), stored, problems)) return false;
-  std::string bytes;
-  if (!ReadText(file, bytes, problems)) return false;
+  platform::FileBytes target;
+  if (!ReadText(file, target, problems)) return false;
+  const std::string_view bytes = target.bytes();
   // No list of lines: a large target is held once, with its folds.
   FoldTree tree = ParseFolds(bytes);
   if (!tree.faults.empty()) {

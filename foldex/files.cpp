@@ -10,6 +10,12 @@ bool ReadText(const std::string& path, std::string& bytes, Problems& problems) {
   return status.ok;
 }
 
+bool ReadText(const std::string& path, platform::FileBytes& file, Problems& problems) {
+  platform::Status status = file.Open(path);
+  if (!status) problems.push_back(path + ": cannot read: " + status.reason);
+  return status.ok;
+}
+
 bool WriteText(const std::string& path, const std::string& bytes, Problems& problems) {
   platform::Status status = platform::WriteFileAtomic(path, bytes);
   if (!status) problems.push_back(path + ": cannot write, left as it was: " + status.reason);

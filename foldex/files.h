@@ -5,11 +5,14 @@
 
 #include "control.h"
 #include "edits.h"
+#include "platform/platform.h"
 
 namespace foldex {
 
 // False with one problem when the file cannot be read.
 bool ReadText(const std::string& path, std::string& bytes, Problems& problems);
+// The same for a large file, mapped where the platform can.
+bool ReadText(const std::string& path, platform::FileBytes& file, Problems& problems);
 // Replaces the file in one step; false with one problem, the file as it
 // was, when that fails.
 bool WriteText(const std::string& path, const std::string& bytes, Problems& problems);

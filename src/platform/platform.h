@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -143,6 +144,28 @@ class AtomicOutput {
  private:
   struct State;
   std::unique_ptr<State> state_;
+};
+
+// The bytes of a file for reading, mapped into memory where the platform
+// can: a large file is then neither copied nor cleared first. They stay as
+// they were while the object lives, also when the file is replaced by a
+// rename meanwhile (a file cut shorter in place by another program would
+// end the process: the exchange program works alone on its files).
+class FileBytes {
+ public:
+  FileBytes() = default;
+  ~FileBytes();
+  FileBytes(const FileBytes&) = delete;
+  FileBytes& operator=(const FileBytes&) = delete;
+
+  Status Open(const std::string& path);
+  std::string_view bytes() const { return view_; }
+
+ private:
+  std::string copy_;  // the bytes, where they were read instead
+  void* mapped_ = nullptr;
+  std::size_t mappedSize_ = 0;
+  std::string_view view_;
 };
 
 // A file read piece by piece, for files too large to hold whole.

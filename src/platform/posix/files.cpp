@@ -4,6 +4,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/xattr.h>
@@ -391,6 +392,47 @@ Status WriteFileAtomic(const std::string& path, const std::string& bytes) {
   if (Status status = output.Open(path); !status) return status;
   if (Status status = output.Write(bytes.data(), bytes.size()); !status) return status;
   return output.Commit();
+}
+
+FileBytes::~FileBytes() {
+  if (mapped_) munmap(mapped_, mappedSize_);
+}
+
+Status FileBytes::Open(const std::string& path) {
+  std::string host = MapPath(path);
+  if (host.empty()) return Status::Fail(std::strerror(ENOENT));
+  int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return Errno();
+  struct stat info;
+  if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    Status status = S_ISDIR(info.st_mode) ? Status::Fail(std::strerror(EISDIR)) : Errno();
+    close(fd);
+    return status;
+  }
+  // The whole file is read through anyway: its pages are mapped in one
+  // call where the system can, not one fault at a time.
+#ifdef MAP_POPULATE
+  constexpr int kMapAtOnce = MAP_POPULATE;
+#else
+  constexpr int kMapAtOnce = 0;
+#endif
+  // Small files and what cannot be mapped are read.
+  constexpr std::size_t kMapFrom = 1 << 20;
+  const std::size_t size = static_cast<std::size_t>(info.st_size);
+  if (S_ISREG(info.st_mode) && size >= kMapFrom) {
+    void* mapped = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | kMapAtOnce, fd, 0);
+    if (mapped != MAP_FAILED) {
+      close(fd);
+      mapped_ = mapped;
+      mappedSize_ = size;
+      view_ = std::string_view(static_cast<const char*>(mapped), size);
+      return Status::Ok();
+    }
+  }
+  Status status = ReadAll(fd, copy_);
+  close(fd);
+  view_ = copy_;
+  return status;
 }
 
 InputFile::~InputFile() { Close(); }

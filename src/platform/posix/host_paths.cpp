@@ -107,6 +107,18 @@ std::string MapPathFrom(const std::string& path, std::size_t& fixed, bool* found
     host = ".";
     fixed = host.size();
   }
+  // Outside a run, a path that exists as written needs no look at its
+  // parts: one call, not one for each part (a deep tree would otherwise cost
+  // the square of its depth for every path in it).
+  if (!ActiveNameCache() && !parts.components.empty()) {
+    std::string exact = host;
+    for (const std::string& component : parts.components) exact += "/" + component;
+    struct stat info;
+    if (lstat(exact.c_str(), &info) == 0) {
+      if (found) *found = true;
+      return exact;
+    }
+  }
   bool parentExists = true;
   for (std::size_t i = 0; i < parts.components.size(); ++i) {
     const std::string& component = parts.components[i];
