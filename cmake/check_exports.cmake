@@ -1,6 +1,7 @@
 # cmake -DOBJDUMP=... -DLIBRARY=lumo.dll -P check_exports.cmake
 # Fails unless the export table holds exactly the eight functions of the
-# log library, each under its plain name.
+# log library and LogFlush, ours only and looked up as optional by the
+# program, each under its plain name.
 execute_process(COMMAND ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE dump RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "${OBJDUMP} -p ${LIBRARY} failed: ${result}")
@@ -17,7 +18,7 @@ foreach(row IN LISTS rows)
   list(APPEND names "${name}")
 endforeach()
 list(SORT names)
-set(expected GetErrorCounter GetLumoLoadDir LogCreate LogGetName LogSetLevel LogWrite
+set(expected GetErrorCounter GetLumoLoadDir LogCreate LogFlush LogGetName LogSetLevel LogWrite
              LogWriteEx SetErrorCounter)
 if(NOT names STREQUAL expected)
   message(FATAL_ERROR "exported names: ${names}\nexpected: ${expected}")
