@@ -31,7 +31,9 @@ std::string VersionText() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::setlocale(LC_TIME, "");
+  // Without the user's locale the log's date and time take the C locale's
+  // form; nothing else depends on it.
+  (void)std::setlocale(LC_TIME, "");
   std::string commandLine = platform::CommandLineText(argc, argv);
   if (commandLine == "--help") {
     platform::WriteStdout(kUsage);

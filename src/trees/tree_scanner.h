@@ -39,7 +39,7 @@ class TreeTool : public TreeScanner {
 
   void noMada();
   void noTP();
-  void scanTree(std::string pathname);
+  void scanTree(const std::string& pathname);
 
  private:
   bool includeMada_ = true;
@@ -53,5 +53,5 @@ class TreeCopy : public TreeScanner {
   explicit TreeCopy(Context& context) : TreeScanner(context) {}
 
   // A start path that is an existing file ends the run (FinishRun).
-  void scanTree(std::string pathname);
+  void scanTree(const std::string& pathname);
 };
