@@ -58,7 +58,9 @@ bool TakeOption(std::string& text, const std::string& option) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::setlocale(LC_TIME, "");
+  // Without the user's locale the log's date and time take the C locale's
+  // form; nothing else depends on it.
+  (void)std::setlocale(LC_TIME, "");
   platform::IgnoreFileSizeSignal();
   std::string commandLine = platform::CommandLineText(argc, argv);
   if (commandLine == "--help") {

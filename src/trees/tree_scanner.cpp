@@ -116,7 +116,7 @@ void TreeTool::noMada() { includeMada_ = false; }
 
 void TreeTool::noTP() { includeTP_ = false; }
 
-void TreeTool::scanTree(std::string pathname) {
+void TreeTool::scanTree(const std::string& pathname) {
   if (!platform::FolderExists(pathname)) return Raise(InvalidPathname, pathname);
   WalkRules rules;
   rules.filter = filter_;
@@ -125,7 +125,7 @@ void TreeTool::scanTree(std::string pathname) {
   WalkTree(context_, StartFolder(pathname), rules, files_);
 }
 
-void TreeCopy::scanTree(std::string pathname) {
+void TreeCopy::scanTree(const std::string& pathname) {
   int attributes = 0;
   if (!platform::GetAttributes(pathname, attributes)) return Raise(InvalidPathname, pathname);
   if (!(attributes & platform::kFolder)) return Raise(InvalidPathname, pathname);

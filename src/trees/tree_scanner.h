@@ -39,7 +39,7 @@ class TreeTool : public TreeScanner {
 
   void noMada();
   void noTP();
-  void scanTree(std::string pathname);
+  void scanTree(const std::string& pathname);
 
  private:
   bool includeMada_ = true;
@@ -54,5 +54,5 @@ class TreeCopy : public TreeScanner {
 
   // A start path that is a file raises InvalidPathname and lists nothing;
   // how the run goes on is its caller's decision.
-  void scanTree(std::string pathname);
+  void scanTree(const std::string& pathname);
 };

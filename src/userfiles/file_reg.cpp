@@ -20,7 +20,8 @@ bool NamedInIni(const Context& context, const std::string& relativePath) {
 
 }  // namespace
 
-void CFileReg::findFilesToConvert(Context& context, std::string path, const std::string& ext) {
+void CFileReg::findFilesToConvert(Context& context, const std::string& path,
+                                  const std::string& ext) {
   TreeTool scanner(context);
   scanner.noMada();
   scanner.noTP();

@@ -13,7 +13,7 @@ class CFileReg {
   const std::vector<std::string>& FilesToCopy() const { return files_; }
   // Scans the tree below path and appends every user file whose name ends
   // in ext, logging each one.
-  void findFilesToConvert(Context& context, std::string path, const std::string& ext);
+  void findFilesToConvert(Context& context, const std::string& path, const std::string& ext);
 
  private:
   std::vector<std::string> files_;

@@ -37,8 +37,10 @@ Status WriteDosBits(const std::string& host, int attributes) {
     return Status::Ok();
   }
   char text[16];
-  std::snprintf(text, sizeof text, "0x%x", bits);
-  if (setxattr(host.c_str(), kDosAttrib, text, std::strlen(text), 0) != 0) return Errno();
+  const int length = std::snprintf(text, sizeof text, "0x%x", bits);
+  if (length < 0 ||
+      setxattr(host.c_str(), kDosAttrib, text, static_cast<std::size_t>(length), 0) != 0)
+    return Errno();
   return Status::Ok();
 }
 

@@ -35,14 +35,16 @@ bool ReadStdinLine(std::string& line) {
   return true;
 }
 
+// A console that cannot take the text has nowhere to report that to: the
+// log holds everything that counts.
 void WriteStderr(const std::string& text) {
-  std::fwrite(text.data(), 1, text.size(), stderr);
-  std::fflush(stderr);
+  (void)std::fwrite(text.data(), 1, text.size(), stderr);
+  (void)std::fflush(stderr);
 }
 
 void WriteStdout(const std::string& text) {
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fflush(stdout);
+  (void)std::fwrite(text.data(), 1, text.size(), stdout);
+  (void)std::fflush(stdout);
 }
 
 }  // namespace platform
