@@ -68,8 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   run.context.FoldexPath = kProgram + "\\Missing.exe";
   run.context.Arg.Source = "C:\\Old\\R1";
   run.context.Arg.Dest = "C:\\New\\R1";
-  run.context.SourceFileName = run.context.DestFileName = "System\\$CONFIG.DAT";
-  run.context.FoundSourceFile = run.context.FoundDestFile = "System\\$CONFIG.DAT";
+  run.context.SystemFile.SourceFileName = run.context.SystemFile.DestFileName = "System\\$CONFIG.DAT";
+  run.context.SystemFile.FoundSourceFile = run.context.SystemFile.FoundDestFile = "System\\$CONFIG.DAT";
   const std::string upg = UpgFilePath(run.context);
   fuzzing::Remove(upg);
 
