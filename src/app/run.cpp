@@ -143,6 +143,8 @@ class FlushLogAtEnd {
 // ends. The locks are taken before the log is touched: creating it moves
 // the other run's log aside.
 bool TakeRunLocks(Context& context, platform::FileLock& control, platform::FileLock& log) {
+  // A plan writes nothing, not even a lock file.
+  if (platform::ReadOnly()) return true;
   const std::string controlFolder = context.ProgramFolder + "\\Vantrel";
   if (platform::FolderExists(controlFolder) &&
       !AcquireRunLock(context, control, controlFolder + "\\Vantrel.lock"))

@@ -223,13 +223,13 @@ TEST(Program, DryRunPrintsThePlanAndWritesNoLog) {
   testenv::ScratchDrive drive;
   drive.MakeFolder("C:\\QVD\\ROBOTER\\LOG");
   int code = 0;
-  std::string output = RunProgram("--dry-run --format=json 'C:/A/R1|C:/B/R1'", code);
+  std::string output = RunProgram("--dry-run --format=json C:\\A\\R1|C:\\B\\R1", code);
   EXPECT_EQ(code, 1);
   const std::string start =
       "{\n  \"checks\": \"failed: # Can not find path: C:\\\\A\\\\R1\\\\System\",\n";
   EXPECT_EQ(output.substr(0, start.size()), start) << output;
   EXPECT_FALSE(drive.Exists("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log"));
-  output = RunProgram("--dry-run 'C:/A/R1|C:/B/R1'", code);
+  output = RunProgram("--dry-run C:\\A\\R1|C:\\B\\R1", code);
   EXPECT_EQ(output.rfind("Start and path checks: failed: # Can not find path: ", 0), 0u) << output;
 }
 

@@ -36,6 +36,7 @@ RunResult Spawn(const std::string& program, const std::string& argumentText,
   if (read_only::Active()) {
     read_only::NoteProgram(program, argumentText);
     result.started = true;
+    pid = 0;
     return result;
   }
   std::vector<char*> argv = {host.data(), const_cast<char*>(argumentText.c_str()), nullptr};
@@ -48,7 +49,9 @@ RunResult Spawn(const std::string& program, const std::string& argumentText,
   return result;
 }
 
+// A start the read-only scope only noted has no process to wait for.
 void Wait(pid_t pid, RunResult& result) {
+  if (pid <= 0) return;
   int status = 0;
   while (waitpid(pid, &status, 0) < 0) {
     if (errno != EINTR) {
