@@ -130,7 +130,7 @@ TEST(MigrateConfig, ALoneCarriageReturnInAValueEndsItsLine) {
   testenv::MakeProgramFolder(drive, "C:\\PROG", true);
   testenv::MemoryRun run;
   run.context.Arg.Dest = kNew;
-  run.context.FoundDestFile = "System\\$CONFIG.DAT";
+  run.context.SystemFile.FoundDestFile = "System\\$CONFIG.DAT";
 
   const std::string source = AxisData(1, kTrackRoot, "#EASYS") +
                              "EX_AX_NAME[1,]=\"TRACK\"\rMAX_BASE=1\r\nEX_AX_TYPE[1]=3\r\n";

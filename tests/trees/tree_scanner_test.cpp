@@ -22,7 +22,7 @@ using testenv::MemoryRun;
 using testenv::ScratchDrive;
 using Lines = std::vector<std::string>;
 
-std::string FileNamePartOf(const std::string& path) {
+[[maybe_unused]] std::string FileNamePartOf(const std::string& path) {
   return path.substr(path.rfind('\\') + 1);
 }
 
