@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/paths.h"
+#include "platform/read_only.h"
 #include "platform/win32/internal.h"
 
 namespace platform {
@@ -46,6 +47,9 @@ int Known(DWORD attributes) { return static_cast<int>(attributes & kKnownBits); 
 }  // namespace
 
 bool Exists(const std::string& path) {
+  bool there = false;
+  int known = 0;
+  if (read_only::Known(path, there, known)) return there;
   // The entry itself listed with the mask 55: every kind of entry but
   // volume labels, which a listing of one path never gives.
   std::string host = WithoutTrailingSeparator(MapPath(path));
@@ -59,16 +63,25 @@ bool Exists(const std::string& path) {
 }
 
 bool FileExists(const std::string& path) {
+  bool there = false;
+  int known = 0;
+  if (read_only::Known(path, there, known)) return there && !(known & kFolder);
   DWORD attributes = RawAttributes(path);
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool FolderExists(const std::string& path) {
+  bool there = false;
+  int known = 0;
+  if (read_only::Known(path, there, known)) return there && (known & kFolder);
   DWORD attributes = RawAttributes(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 Status GetAttributes(const std::string& path, int& attributes) {
+  bool there = false;
+  if (read_only::Known(path, there, attributes))
+    return there ? Status::Ok() : Status::Fail(win32::ReasonOf(ERROR_FILE_NOT_FOUND));
   DWORD raw = RawAttributes(path);
   if (raw == INVALID_FILE_ATTRIBUTES) return LastError();
   attributes = Known(raw);
@@ -76,9 +89,36 @@ Status GetAttributes(const std::string& path, int& attributes) {
 }
 
 Status SetAttributes(const std::string& path, int attributes) {
+  std::string host;
+  if (Status status = win32::MapForWrite(path, host); !status) return status;
+  if (read_only::Active()) return read_only::NoteAttributes(path, attributes), Status::Ok();
   DWORD bits = static_cast<DWORD>(attributes) & (kReadOnly | kHidden | kSystem | kArchive);
-  if (!SetFileAttributesA(MapPath(path).c_str(), bits ? bits : FILE_ATTRIBUTE_NORMAL))
+  if (!SetFileAttributesA(host.c_str(), bits ? bits : FILE_ATTRIBUTE_NORMAL))
     return LastError();
+  return Status::Ok();
+}
+
+bool IsSymbolicLink(const std::string& path) {
+  DWORD attributes = RawAttributes(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+Status GetFileIdentity(const std::string& path, FileIdentity& identity) {
+  HANDLE handle = CreateFileA(MapPath(path).c_str(), 0,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return LastError();
+  BY_HANDLE_FILE_INFORMATION info;
+  Status status = GetFileInformationByHandle(handle, &info) ? Status::Ok() : LastError();
+  CloseHandle(handle);
+  if (!status) return status;
+  auto join = [](DWORD high, DWORD low) { return (uint64_t{high} << 32) | low; };
+  identity.volume = info.dwVolumeSerialNumber;
+  identity.index = join(info.nFileIndexHigh, info.nFileIndexLow);
+  identity.links = info.nNumberOfLinks;
+  identity.size = join(info.nFileSizeHigh, info.nFileSizeLow);
+  identity.modified = static_cast<int64_t>(
+      join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime));
   return Status::Ok();
 }
 
@@ -106,6 +146,7 @@ Status ListFolder(const std::string& folder, std::vector<DirEntry>& entries, Lis
     item.name = name;
     item.attributes = Known(data.dwFileAttributes);
     item.link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    item.special = (data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) != 0;
     sorted.emplace_back(UpperAscii(name), std::move(item));
   } while (FindNextFileA(find, &data));
   DWORD error = GetLastError();

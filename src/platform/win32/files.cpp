@@ -5,8 +5,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <vector>
 
+#include "platform/read_only.h"
 #include "platform/win32/internal.h"
 
 namespace platform {
@@ -118,6 +120,28 @@ bool IsFolder(HANDLE file) {
          (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// Opens an ordinary file for reading: a folder, a pipe or a device is
+// refused, never waited for.
+Status OpenRegular(const std::string& host, HANDLE& file) {
+  file = OpenForReading(host);
+  if (file == INVALID_HANDLE_VALUE) return LastError();
+  Status status;
+  if (GetFileType(file) != FILE_TYPE_DISK)
+    status = Status::Fail(win32::kNoRegularFile);
+  else if (IsFolder(file))
+    status = Status::Fail(std::strerror(EISDIR));
+  if (!status) {
+    CloseHandle(file);
+    file = INVALID_HANDLE_VALUE;
+  }
+  return status;
+}
+
+bool IsReparsePoint(const std::string& host) {
+  DWORD attributes = GetFileAttributesA(host.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 // The process that wrote a temporary file, by the id in its name, is gone.
 bool WriterIsGone(const std::string& name) {
   const std::size_t prefix = std::strlen(kTempPrefix);
@@ -133,6 +157,7 @@ bool WriterIsGone(const std::string& name) {
 }  // namespace
 
 void RemoveStaleTempFiles(const std::string& folder) {
+  if (read_only::Active()) return;
   std::string host = MapPath(folder);
   while (host.size() > 1 && (host.back() == '\\' || host.back() == '/')) host.pop_back();
   WIN32_FIND_DATAA data;
@@ -150,15 +175,27 @@ void RemoveStaleTempFiles(const std::string& folder) {
 }
 
 Status CreateFolder(const std::string& path) {
-  if (!CreateDirectoryA(MapPath(path).c_str(), nullptr)) return LastError();
+  std::string host;
+  if (Status status = win32::MapForWrite(path, host); !status) return status;
+  if (read_only::Active()) return read_only::NoteFolder(path), Status::Ok();
+  if (!CreateDirectoryA(host.c_str(), nullptr)) return LastError();
   return Status::Ok();
 }
 
+// A source that is a symbolic link is not followed: it may point anywhere,
+// and its target would land in the new installation.
 Status CopyFileAtomic(const std::string& source, const std::string& target) {
   std::string from = MapPath(source);
-  std::string to = MapPath(target);
-  HANDLE in = OpenForReading(from);
-  if (in == INVALID_HANDLE_VALUE) return LastError();
+  std::string to;
+  if (Status status = win32::MapForWrite(target, to); !status) return status;
+  if (IsReparsePoint(from)) return Status::Fail(win32::kLinkNotFollowed);
+  if (read_only::Active()) {
+    int attributes = 0;
+    if (Status status = GetAttributes(source, attributes); !status) return status;
+    return read_only::NoteFile(target, attributes), Status::Ok();
+  }
+  HANDLE in = INVALID_HANDLE_VALUE;
+  if (Status status = OpenRegular(from, in); !status) return status;
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(in, &info)) {
     Status status = LastError();
@@ -188,7 +225,10 @@ Status CopyFileAtomic(const std::string& source, const std::string& target) {
 }
 
 Status RemoveFile(const std::string& path) {
-  if (!DeleteFileA(MapPath(path).c_str())) return LastError();
+  std::string host;
+  if (Status status = win32::MapForWrite(path, host); !status) return status;
+  if (read_only::Active()) return read_only::NoteRemoved(path), Status::Ok();
+  if (!DeleteFileA(host.c_str())) return LastError();
   return Status::Ok();
 }
 
@@ -205,28 +245,76 @@ Status ReadFileBytes(const std::string& path, std::string& bytes) {
   }
 }
 
+// The target, the temporary file that will replace it, and the pieces not
+// yet written.
+struct AtomicOutput::State {
+  std::string host;
+  DWORD attributes = 0;
+  std::unique_ptr<TempFile> temp;
+  std::string pending;
+  Status status;
+};
+
+namespace {
+constexpr std::size_t kGatherSize = 1 << 18;
+}
+
+AtomicOutput::AtomicOutput() = default;
+AtomicOutput::~AtomicOutput() = default;
+
+Status AtomicOutput::Open(const std::string& path) {
+  state_ = std::make_unique<State>();
+  State& state = *state_;
+  if (Status status = win32::MapForWrite(path, state.host); !status) return state.status = status;
+  if (Status status = CheckTargetIsNoFolder(state.host); !status) return state.status = status;
+  DWORD old = GetFileAttributesA(state.host.c_str());
+  state.attributes = old == INVALID_FILE_ATTRIBUTES ? 0 : old & kSettableBits;
+  state.temp = std::make_unique<TempFile>(state.host);
+  return state.status = state.temp->status();
+}
+
+Status AtomicOutput::Write(const char* data, std::size_t size) {
+  if (!state_) return Status::Fail(ReasonOf(ERROR_INVALID_HANDLE));
+  State& state = *state_;
+  if (!state.status) return state.status;
+  if (state.pending.size() + size <= kGatherSize) {
+    state.pending.append(data, size);
+    return Status::Ok();
+  }
+  state.status = WriteAll(state.temp->handle(), state.pending.data(), state.pending.size());
+  state.pending.clear();
+  if (state.status) state.status = WriteAll(state.temp->handle(), data, size);
+  return state.status;
+}
+
+Status AtomicOutput::Commit() {
+  if (!state_) return Status::Fail(ReasonOf(ERROR_INVALID_HANDLE));
+  State& state = *state_;
+  if (!state.status) return state.status;
+  state.status = WriteAll(state.temp->handle(), state.pending.data(), state.pending.size());
+  state.pending.clear();
+  if (state.status) state.status = state.temp->Commit(state.host, state.attributes);
+  return state.status;
+}
+
 Status WriteFileAtomic(const std::string& path, const std::string& bytes) {
-  std::string host = MapPath(path);
-  if (Status status = CheckTargetIsNoFolder(host); !status) return status;
-  DWORD old = GetFileAttributesA(host.c_str());
-  DWORD attributes = old == INVALID_FILE_ATTRIBUTES ? 0 : old & kSettableBits;
-  TempFile temp(host);
-  if (!temp.status()) return temp.status();
-  if (Status status = WriteAll(temp.handle(), bytes.data(), bytes.size()); !status)
-    return status;
-  return temp.Commit(host, attributes);
+  if (read_only::Active()) {
+    std::string host;
+    if (Status status = win32::MapForWrite(path, host); !status) return status;
+    return read_only::NoteFile(path, 0), Status::Ok();
+  }
+  AtomicOutput output;
+  if (Status status = output.Open(path); !status) return status;
+  if (Status status = output.Write(bytes.data(), bytes.size()); !status) return status;
+  return output.Commit();
 }
 
 InputFile::~InputFile() { Close(); }
 
 Status InputFile::Open(const std::string& path) {
   Close();
-  HANDLE file = OpenForReading(MapPath(path));
-  if (file == INVALID_HANDLE_VALUE) return LastError();
-  if (IsFolder(file)) {
-    CloseHandle(file);
-    return Status::Fail(std::strerror(EISDIR));
-  }
+  HANDLE file = INVALID_HANDLE_VALUE;
+  if (Status status = OpenRegular(MapPath(path), file); !status) return status;
   handle_ = reinterpret_cast<intptr_t>(file);
   return Status::Ok();
 }

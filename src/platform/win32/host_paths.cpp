@@ -36,6 +36,34 @@ std::string MapPath(const std::string& path) {
   return folder + rest;
 }
 
+namespace {
+// The length of the part of host that the mapping chose: the drive, or the
+// folder that stands for it. What lies below is the path owner's.
+std::size_t FixedPart(const std::string& path, const std::string& host) {
+  PathParts parts = SplitSystemPath(path);
+  if (!parts.drive) return 0;
+  std::size_t rest = path.size() - 2;
+  return host.size() >= rest ? host.size() - rest : 0;
+}
+
+bool IsReparsePoint(const std::string& host) {
+  DWORD attributes = GetFileAttributesA(host.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+}  // namespace
+
+Status MapForWrite(const std::string& path, std::string& host) {
+  host = MapPath(path);
+  for (std::size_t at = FixedPart(path, host) + 1; at < host.size(); ++at) {
+    if (host[at] != '\\' && host[at] != '/') continue;
+    if (at > 0 && host[at - 1] != '\\' && host[at - 1] != '/' && host[at - 1] != ':' &&
+        IsReparsePoint(host.substr(0, at)))
+      return Status::Fail(kThroughLink);
+  }
+  if (IsReparsePoint(host)) return Status::Fail(kThroughLink);
+  return Status::Ok();
+}
+
 std::string ReasonOf(DWORD error) {
   switch (error) {
     case ERROR_FILE_NOT_FOUND:

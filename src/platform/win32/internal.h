@@ -30,4 +30,18 @@ inline Status LastError() { return Status::Fail(ReasonOf(GetLastError())); }
 // The value of an environment variable of the process; empty when unset.
 std::string EnvironmentValue(const char* name);
 
+// Why a write was refused: a symbolic link (or junction) below the drive's
+// folder would carry it out of the tree it was meant for.
+inline constexpr const char* kThroughLink = "symbolic link on the path, left alone";
+// Why an open for reading was refused: only ordinary files are the
+// controller's files.
+inline constexpr const char* kNoRegularFile = "not an ordinary file";
+// Why a copy source was refused: its target may lie anywhere.
+inline constexpr const char* kLinkNotFollowed = "symbolic link, not followed";
+
+// MapPath for a path about to be written, created, removed or given
+// attributes: refused where the path runs through a reparse point below
+// the drive's folder (the last component included).
+Status MapForWrite(const std::string& path, std::string& host);
+
 }  // namespace platform::win32

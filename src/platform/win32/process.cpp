@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/paths.h"
+#include "platform/read_only.h"
 #include "platform/win32/internal.h"
 
 namespace platform {
@@ -57,6 +58,11 @@ RunResult Start(const std::string& program, const std::string& argumentText,
   // program runs many times a run and has nothing to show.
   RunResult result;
   std::string application = MapPath(program);
+  if (read_only::Active()) {
+    read_only::NoteProgram(program, argumentText);
+    result.started = true;
+    return result;
+  }
   std::string line = "\"" + application + "\" " + argumentText;
   std::vector<char> writable(line.begin(), line.end());
   writable.push_back('\0');
@@ -85,7 +91,7 @@ RunResult RunAndWait(const std::string& program, const std::string& argumentText
   STARTUPINFOA startup{};
   PROCESS_INFORMATION process{};
   RunResult result = Start(program, argumentText, startup, process);
-  if (result.started) Wait(process.hProcess, result);
+  if (result.started && process.hProcess) Wait(process.hProcess, result);
   return result;
 }
 
@@ -105,7 +111,7 @@ RunResult RunAndCapture(const std::string& program, const std::string& argumentT
   PROCESS_INFORMATION process{};
   RunResult result = Start(program, argumentText, startup, process);
   CloseHandle(writeEnd);
-  if (result.started) {
+  if (result.started && process.hProcess) {
     char buffer[4096];
     DWORD got = 0;
     while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0)

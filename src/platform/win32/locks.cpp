@@ -1,0 +1,42 @@
+// Locks between runs, waiting, and the signals a run must outlive.
+
+#include "platform/win32/internal.h"
+
+namespace platform {
+
+FileLock::~FileLock() {
+  if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+// The lock file is never deleted: a name removed while another process
+// waits on its lock would let a third one lock a new file of that name.
+Status FileLock::TryAcquire(const std::string& path, bool& acquired) {
+  acquired = false;
+  std::string host;
+  if (Status status = win32::MapForWrite(path, host); !status) return status;
+  HANDLE file = CreateFileA(host.c_str(), GENERIC_READ | GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return win32::LastError();
+  OVERLAPPED from{};
+  if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD,
+                  &from)) {
+    DWORD error = GetLastError();
+    CloseHandle(file);
+    return error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING
+               ? Status::Ok()
+               : Status::Fail(win32::ReasonOf(error));
+  }
+  if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+  handle_ = reinterpret_cast<intptr_t>(file);
+  acquired = true;
+  return Status::Ok();
+}
+
+void SleepMilliseconds(int milliseconds) { Sleep(milliseconds > 0 ? static_cast<DWORD>(milliseconds) : 0); }
+
+// Windows has no signal for a write beyond a size limit: such a write fails
+// like one on a full disk already.
+void IgnoreFileSizeSignal() {}
+
+}  // namespace platform
