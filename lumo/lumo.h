@@ -5,9 +5,11 @@
 
 #include <stdint.h>
 
+// On Windows the functions are exported by lumo.def under their plain
+// names, so that a controller's own library can stand in for ours.
 #ifdef _WIN32
 #define LUMO_CALL __stdcall
-#define LUMO_EXPORT __declspec(dllexport)
+#define LUMO_EXPORT
 #else
 #define LUMO_CALL
 #define LUMO_EXPORT __attribute__((visibility("default")))

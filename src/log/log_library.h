@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "lumo.h"
 #include "platform/platform.h"
 
 class LogLibrary {
@@ -33,16 +34,13 @@ class LumoLibrary : public LogLibrary {
   int32_t GetErrorCounter() override;
 
  private:
-#ifdef _WIN32
-#define VANTREL_LUMO_CALL __stdcall
-#else
-#define VANTREL_LUMO_CALL
-#endif
-  using GetLoadDirFn = void(VANTREL_LUMO_CALL*)(char*, int32_t);
-  using CreateFn = void(VANTREL_LUMO_CALL*)(const char*, int32_t);
-  using SetCounterFn = void(VANTREL_LUMO_CALL*)(int32_t);
-  using WriteFn = void(VANTREL_LUMO_CALL*)(const char*);
-  using GetCounterFn = int32_t(VANTREL_LUMO_CALL*)();
+  // The pointer types come from the library's own header, so that the
+  // calling convention is the one the library is built with.
+  using GetLoadDirFn = decltype(&::GetLumoLoadDir);
+  using CreateFn = decltype(&::LogCreate);
+  using SetCounterFn = decltype(&::SetErrorCounter);
+  using WriteFn = decltype(&::LogWrite);
+  using GetCounterFn = decltype(&::GetErrorCounter);
 
   platform::SharedLibrary library_;
   GetLoadDirFn getLoadDir_ = nullptr;

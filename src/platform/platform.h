@@ -114,6 +114,10 @@ RunResult RunAndWait(const std::string& program, const std::string& argumentText
 // are joined by one blank and every "/" is written as "\", so that the rest
 // of the system sees one form of path.
 std::string CommandLineText(int argc, char** argv);
+// The argument text exactly as the starting program built it, nothing
+// rewritten: on POSIX the arguments joined by one blank (RunAndWait hands
+// it over as one), on Windows the rest of the command line.
+std::string ArgumentText(int argc, char** argv);
 
 // The folder of the running program, without trailing separator, in the
 // system's form (on POSIX every "/" written as "\").

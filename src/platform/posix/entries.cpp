@@ -164,21 +164,4 @@ Status ListFolder(const std::string& folder, std::vector<DirEntry>& entries,
   return Status::Ok();
 }
 
-Status FindFiles(const std::string& folder, const std::string& extension,
-                 std::vector<std::string>& names) {
-  names.clear();
-  std::vector<DirEntry> entries;
-  Status status = ListFolder(folder, entries);
-  if (!status) return status;
-  std::string ending = "." + UpperAscii(extension);
-  for (const DirEntry& entry : entries) {
-    if (entry.attributes & (kFolder | kHidden | kSystem)) continue;
-    std::string upper = UpperAscii(entry.name);
-    if (upper.size() >= ending.size() &&
-        upper.compare(upper.size() - ending.size(), ending.size(), ending) == 0)
-      names.push_back(entry.name);
-  }
-  return Status::Ok();
-}
-
 }  // namespace platform

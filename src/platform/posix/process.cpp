@@ -56,14 +56,16 @@ std::string ExecutablePath() {
 }
 }  // namespace
 
-std::string CommandLineText(int argc, char** argv) {
+std::string ArgumentText(int argc, char** argv) {
   std::string text;
   for (int i = 1; i < argc; ++i) {
     if (i > 1) text += ' ';
     text += argv[i];
   }
-  return ToBackslashes(text);
+  return text;
 }
+
+std::string CommandLineText(int argc, char** argv) { return ToBackslashes(ArgumentText(argc, argv)); }
 
 std::string ProgramFolder() {
   std::string path = ExecutablePath();

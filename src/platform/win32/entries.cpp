@@ -1,0 +1,122 @@
+// Attributes, existence and listings of entries.
+
+#include <algorithm>
+
+#include "platform/paths.h"
+#include "platform/win32/internal.h"
+
+namespace platform {
+
+using win32::kKnownBits;
+using win32::LastError;
+using win32::MapPath;
+
+namespace {
+
+// A folder path as the listing functions want it: no trailing separator,
+// except after a drive.
+std::string WithoutTrailingSeparator(std::string path) {
+  while (path.size() > 1 && (path.back() == '\\' || path.back() == '/') &&
+         !(path.size() == 3 && path[1] == ':'))
+    path.pop_back();
+  return path;
+}
+
+bool HasWildcard(const std::string& path) {
+  return path.find_first_of("*?") != std::string::npos;
+}
+
+bool IsDriveRoot(const std::string& path) {
+  return (path.size() == 2 || path.size() == 3) && path[1] == ':';
+}
+
+// The attributes of a path as GetFileAttributesA gives them, or
+// INVALID_FILE_ATTRIBUTES. A name with wildcards never names an entry.
+DWORD RawAttributes(const std::string& path) {
+  std::string host = MapPath(path);
+  if (HasWildcard(host)) {
+    SetLastError(ERROR_INVALID_NAME);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  return GetFileAttributesA(host.c_str());
+}
+
+int Known(DWORD attributes) { return static_cast<int>(attributes & kKnownBits); }
+
+}  // namespace
+
+bool Exists(const std::string& path) {
+  // The entry itself listed with the mask 55: every kind of entry but
+  // volume labels, which a listing of one path never gives.
+  std::string host = WithoutTrailingSeparator(MapPath(path));
+  if (host.empty() || HasWildcard(host)) return false;
+  if (IsDriveRoot(host)) return GetFileAttributesA(host.c_str()) != INVALID_FILE_ATTRIBUTES;
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA(host.c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  FindClose(find);
+  return (data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) == 0;
+}
+
+bool FileExists(const std::string& path) {
+  DWORD attributes = RawAttributes(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderExists(const std::string& path) {
+  DWORD attributes = RawAttributes(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+Status GetAttributes(const std::string& path, int& attributes) {
+  DWORD raw = RawAttributes(path);
+  if (raw == INVALID_FILE_ATTRIBUTES) return LastError();
+  attributes = Known(raw);
+  return Status::Ok();
+}
+
+Status SetAttributes(const std::string& path, int attributes) {
+  DWORD bits = static_cast<DWORD>(attributes) & (kReadOnly | kHidden | kSystem | kArchive);
+  if (!SetFileAttributesA(MapPath(path).c_str(), bits ? bits : FILE_ATTRIBUTE_NORMAL))
+    return LastError();
+  return Status::Ok();
+}
+
+Status ListFolder(const std::string& folder, std::vector<DirEntry>& entries, ListDetail) {
+  // One listing gives every entry's attributes, so both details cost the same.
+  entries.clear();
+  std::string host = WithoutTrailingSeparator(MapPath(folder));
+  if (HasWildcard(host)) return Status::Fail(win32::ReasonOf(ERROR_INVALID_NAME));
+  DWORD attributes = GetFileAttributesA(host.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return Status::Fail(win32::ReasonOf(ERROR_DIRECTORY));
+  std::string pattern = host + (host.back() == '\\' || host.back() == '/' ? "*" : "\\*");
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) {
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND ? Status::Ok() : Status::Fail(win32::ReasonOf(error));
+  }
+  std::vector<std::pair<std::string, DirEntry>> sorted;
+  do {
+    std::string name = data.cFileName;
+    if (name == "." || name == "..") continue;
+    DirEntry item;
+    item.name = name;
+    item.attributes = Known(data.dwFileAttributes);
+    item.link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    sorted.emplace_back(UpperAscii(name), std::move(item));
+  } while (FindNextFileA(find, &data));
+  DWORD error = GetLastError();
+  FindClose(find);
+  if (error != ERROR_NO_MORE_FILES) return Status::Fail(win32::ReasonOf(error));
+  std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) {
+    return a.first != b.first ? a.first < b.first : a.second.name < b.second.name;
+  });
+  entries.reserve(sorted.size());
+  for (auto& [key, item] : sorted) entries.push_back(std::move(item));
+  return Status::Ok();
+}
+
+}  // namespace platform

@@ -1,0 +1,250 @@
+// Creating, reading, copying and replacing files. Every replace writes a
+// temporary file in the target's folder and moves it over the target with
+// MoveFileExA, so that the target is the old file or the whole new one.
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "platform/win32/internal.h"
+
+namespace platform {
+
+using win32::kTempPrefix;
+using win32::LastError;
+using win32::MapPath;
+using win32::ReasonOf;
+
+namespace {
+
+constexpr DWORD kSettableBits = kReadOnly | kHidden | kSystem | kArchive;
+
+Status WriteAll(HANDLE file, const char* data, std::size_t size) {
+  while (size > 0) {
+    DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+    DWORD written = 0;
+    if (!WriteFile(file, data, chunk, &written, nullptr)) return LastError();
+    data += written;
+    size -= written;
+  }
+  return Status::Ok();
+}
+
+std::string FolderOf(const std::string& host) {
+  std::size_t slash = host.find_last_of("\\/");
+  if (slash == std::string::npos) return ".";
+  return host.substr(0, slash == 0 || (slash == 2 && host[1] == ':') ? slash + 1 : slash);
+}
+
+// A temporary file beside target. It carries the writer's process id in
+// its name, so that the temporary files of a writer that was killed can
+// be told from those of one still at work.
+class TempFile {
+ public:
+  explicit TempFile(const std::string& target) {
+    std::string folder = FolderOf(target);
+    if (folder.back() != '\\' && folder.back() != '/') folder += '\\';
+    std::string stem = folder + kTempPrefix + std::to_string(GetCurrentProcessId()) + "-";
+    for (unsigned attempt = 0; attempt < 1000; ++attempt) {
+      path_ = stem + std::to_string(GetTickCount() + attempt);
+      handle_ = CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (handle_ != INVALID_HANDLE_VALUE) return;
+      if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
+    }
+    status_ = LastError();
+    path_.clear();
+  }
+  ~TempFile() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    if (!committed_ && !path_.empty()) {
+      SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileA(path_.c_str());
+    }
+  }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+
+  const Status& status() const { return status_; }
+  HANDLE handle() const { return handle_; }
+
+  // Moves the file over target with the given attributes. A read-only
+  // target would refuse to be replaced: its read-only bit is taken off for
+  // the move and put back if the move fails.
+  Status Commit(const std::string& target, DWORD attributes) {
+    if (!FlushFileBuffers(handle_)) return LastError();
+    if (!CloseHandle(handle_)) {
+      handle_ = INVALID_HANDLE_VALUE;
+      return LastError();
+    }
+    handle_ = INVALID_HANDLE_VALUE;
+    DWORD old = GetFileAttributesA(target.c_str());
+    bool unlocked = old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY) &&
+                    SetFileAttributesA(target.c_str(), old & ~FILE_ATTRIBUTE_READONLY);
+    if (!MoveFileExA(path_.c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      Status status = LastError();
+      if (unlocked) SetFileAttributesA(target.c_str(), old);
+      return status;
+    }
+    committed_ = true;
+    SetFileAttributesA(target.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
+    return Status::Ok();
+  }
+
+ private:
+  std::string path_;
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  bool committed_ = false;
+  Status status_;
+};
+
+Status CheckTargetIsNoFolder(const std::string& target) {
+  DWORD attributes = GetFileAttributesA(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return Status::Fail(std::strerror(EISDIR));
+  return Status::Ok();
+}
+
+HANDLE OpenForReading(const std::string& host) {
+  return CreateFileA(host.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+}
+
+bool IsFolder(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION info;
+  return GetFileInformationByHandle(file, &info) &&
+         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The process that wrote a temporary file, by the id in its name, is gone.
+bool WriterIsGone(const std::string& name) {
+  const std::size_t prefix = std::strlen(kTempPrefix);
+  unsigned long id = std::strtoul(name.c_str() + prefix, nullptr, 10);
+  if (id == 0) return false;
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(id));
+  if (!process) return GetLastError() == ERROR_INVALID_PARAMETER;
+  bool ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+  CloseHandle(process);
+  return ended;
+}
+
+}  // namespace
+
+void RemoveStaleTempFiles(const std::string& folder) {
+  std::string host = MapPath(folder);
+  while (host.size() > 1 && (host.back() == '\\' || host.back() == '/')) host.pop_back();
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((host + "\\" + kTempPrefix + "*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return;
+  std::vector<std::string> stale;
+  do {
+    if (WriterIsGone(data.cFileName)) stale.push_back(host + "\\" + data.cFileName);
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+  for (const std::string& path : stale) {
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path.c_str());
+  }
+}
+
+Status CreateFolder(const std::string& path) {
+  if (!CreateDirectoryA(MapPath(path).c_str(), nullptr)) return LastError();
+  return Status::Ok();
+}
+
+Status CopyFileAtomic(const std::string& source, const std::string& target) {
+  std::string from = MapPath(source);
+  std::string to = MapPath(target);
+  HANDLE in = OpenForReading(from);
+  if (in == INVALID_HANDLE_VALUE) return LastError();
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(in, &info)) {
+    Status status = LastError();
+    CloseHandle(in);
+    return status;
+  }
+  Status status = CheckTargetIsNoFolder(to);
+  if (status) {
+    TempFile temp(to);
+    status = temp.status();
+    std::vector<char> buffer(1 << 20);
+    while (status) {
+      DWORD got = 0;
+      if (!ReadFile(in, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
+        status = LastError();
+        break;
+      }
+      if (got == 0) break;
+      status = WriteAll(temp.handle(), buffer.data(), got);
+    }
+    CloseHandle(in);
+    in = INVALID_HANDLE_VALUE;
+    if (status) status = temp.Commit(to, info.dwFileAttributes & kSettableBits);
+  }
+  if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
+  return status;
+}
+
+Status RemoveFile(const std::string& path) {
+  if (!DeleteFileA(MapPath(path).c_str())) return LastError();
+  return Status::Ok();
+}
+
+Status ReadFileBytes(const std::string& path, std::string& bytes) {
+  bytes.clear();
+  InputFile file;
+  if (Status status = file.Open(path); !status) return status;
+  char buffer[1 << 16];
+  for (;;) {
+    std::size_t got = 0;
+    if (Status status = file.Read(buffer, sizeof buffer, got); !status) return status;
+    if (got == 0) return Status::Ok();
+    bytes.append(buffer, got);
+  }
+}
+
+Status WriteFileAtomic(const std::string& path, const std::string& bytes) {
+  std::string host = MapPath(path);
+  if (Status status = CheckTargetIsNoFolder(host); !status) return status;
+  DWORD old = GetFileAttributesA(host.c_str());
+  DWORD attributes = old == INVALID_FILE_ATTRIBUTES ? 0 : old & kSettableBits;
+  TempFile temp(host);
+  if (!temp.status()) return temp.status();
+  if (Status status = WriteAll(temp.handle(), bytes.data(), bytes.size()); !status)
+    return status;
+  return temp.Commit(host, attributes);
+}
+
+InputFile::~InputFile() { Close(); }
+
+Status InputFile::Open(const std::string& path) {
+  Close();
+  HANDLE file = OpenForReading(MapPath(path));
+  if (file == INVALID_HANDLE_VALUE) return LastError();
+  if (IsFolder(file)) {
+    CloseHandle(file);
+    return Status::Fail(std::strerror(EISDIR));
+  }
+  handle_ = reinterpret_cast<intptr_t>(file);
+  return Status::Ok();
+}
+
+Status InputFile::Read(char* buffer, std::size_t size, std::size_t& got) {
+  got = 0;
+  if (handle_ == -1) return Status::Fail(ReasonOf(ERROR_INVALID_HANDLE));
+  DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+  DWORD read = 0;
+  if (!ReadFile(reinterpret_cast<HANDLE>(handle_), buffer, chunk, &read, nullptr))
+    return LastError();
+  got = read;
+  return Status::Ok();
+}
+
+void InputFile::Close() {
+  if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+  handle_ = -1;
+}
+
+}  // namespace platform

@@ -1,0 +1,33 @@
+#pragma once
+// What the Win32 files of the platform layer share: the drive redirect,
+// the translation of system error codes into reasons, and the attribute
+// bits the rest of the system knows.
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace platform::win32 {
+
+// The attribute bits of the controller's file system; the others
+// (compressed, reparse point ...) are not carried.
+inline constexpr DWORD kKnownBits = kReadOnly | kHidden | kSystem | kFolder | kArchive;
+// Temporary files are named with this prefix and the writer's process id.
+inline constexpr const char* kTempPrefix = ".vantrel-tmp-";
+
+// The path the file system is given: drive X: is redirected to the folder
+// named by VANTREL_DRIVE_X where that variable is set; any other path is
+// used as it is.
+std::string MapPath(const std::string& path);
+
+// The reason for a system error code, in the same words as the POSIX
+// layer uses where the two mean the same.
+std::string ReasonOf(DWORD error);
+inline Status LastError() { return Status::Fail(ReasonOf(GetLastError())); }
+
+// The value of an environment variable of the process; empty when unset.
+std::string EnvironmentValue(const char* name);
+
+}  // namespace platform::win32

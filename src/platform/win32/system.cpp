@@ -1,0 +1,50 @@
+// Date and time, and the standard streams.
+
+#include <cstdio>
+
+#include "platform/win32/internal.h"
+
+namespace platform {
+
+namespace {
+// A text the regional settings give, by a call that tells its size when
+// asked for it with no buffer.
+template <typename Format>
+std::string Regional(Format format) {
+  int size = format(nullptr, 0);
+  if (size <= 0) return {};
+  std::string text(static_cast<std::size_t>(size), '\0');
+  size = format(text.data(), size);
+  text.resize(size > 0 ? static_cast<std::size_t>(size - 1) : 0);
+  return text;
+}
+}  // namespace
+
+std::string DateText() {
+  return Regional([](char* buffer, int size) {
+    return GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, buffer, size);
+  });
+}
+
+std::string TimeText() {
+  return Regional([](char* buffer, int size) {
+    return GetTimeFormatA(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, buffer, size);
+  });
+}
+
+bool StderrIsTerminal() {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
+void WriteStderr(const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stderr);
+  std::fflush(stderr);
+}
+
+void WriteStdout(const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fflush(stdout);
+}
+
+}  // namespace platform
