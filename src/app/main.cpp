@@ -11,6 +11,10 @@
 #include "ui/terminal_progress.h"
 #include "version.h"
 
+#ifdef _WIN32
+#include "ui/win32/windows_ui.h"
+#endif
+
 namespace {
 
 const char* kUsage =
@@ -43,12 +47,14 @@ int main(int argc, char** argv) {
     platform::WriteStdout(VersionText());
     return 0;
   }
-  bool interactive = commandLine.empty();
+  [[maybe_unused]] bool interactive = commandLine.empty();
+#ifndef _WIN32
   if (interactive && !platform::ConsoleIsTerminal()) {
     // Nobody to answer the settings dialog.
     platform::WriteStderr(kUsage);
     return 2;
   }
+#endif
 
   Context context;
   context.ProgramFolder = platform::ProgramFolder();
@@ -63,6 +69,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   context.Lumo = &lumo;
+#ifdef _WIN32
+  // The settings dialog and the progress window are real windows here.
+  return RunWithWindows(context);
+#else
   AttachTerminalProgress(context.StdForm);
 
   if (interactive) {
@@ -75,4 +85,5 @@ int main(int argc, char** argv) {
   if (!context.LogFilePath.empty() && platform::FileExists(context.LogFilePath))
     platform::WriteStderr("vantrel: log: " + platform::HostPath(context.LogFilePath) + "\n");
   return exitCode;
+#endif
 }

@@ -1,6 +1,7 @@
 // Date and time, and the standard streams.
 
 #include <cstdio>
+#include <iostream>
 
 #include "platform/win32/internal.h"
 
@@ -35,6 +36,19 @@ std::string TimeText() {
 bool StderrIsTerminal() {
   DWORD mode = 0;
   return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
+bool ConsoleIsTerminal() {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0 &&
+         GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+}
+
+bool ReadStdinLine(std::string& line) {
+  if (!std::getline(std::cin, line)) return false;
+  // A console hands its lines over with CR LF.
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return true;
 }
 
 void WriteStderr(const std::string& text) {
