@@ -110,7 +110,10 @@ TEST_F(SettingsWindow, HasItsCaptionAndEveryControlWithItsClassStyleAndText) {
         << control.name << ": " << ClassNameOf(window);
     LONG style = GetWindowLongA(window, GWL_STYLE);
     EXPECT_EQ(style & 0xFFFF, static_cast<LONG>(kind.style & 0xFFFF)) << control.name;
-    EXPECT_EQ(TextOf(window), std::string(control.caption)) << control.name;
+    // The text boxes show the state's paths, tested apart.
+    if (control.kind != ControlKind::kTextBox) {
+      EXPECT_EQ(TextOf(window), std::string(control.caption)) << control.name;
+    }
   }
 }
 
