@@ -2,6 +2,7 @@
 # sources, each running its suite in one start of the test program.
 
 file(GLOB_RECURSE suite_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*.cpp)
+list(FILTER suite_sources EXCLUDE REGEX "tests/ui/win32/")
 set(suites)
 foreach(source IN LISTS suite_sources)
   file(STRINGS ${source} lines REGEX "^(TEST|TEST_F|TEST_P|TYPED_TEST)\\(")

@@ -14,6 +14,10 @@
 #include "ui/terminal_progress.h"
 #include "version.h"
 
+#ifdef _WIN32
+#include "ui/win32/windows_ui.h"
+#endif
+
 namespace {
 
 const char* kUsage =
@@ -73,8 +77,13 @@ int main(int argc, char** argv) {
   }
   const bool dryRun = TakeOption(commandLine, "--dry-run");
   const bool json = dryRun && TakeOption(commandLine, "--format=json");
-  bool interactive = commandLine.empty() && !dryRun;
-  if (commandLine.empty() && (dryRun || !platform::ConsoleIsTerminal())) {
+  [[maybe_unused]] bool interactive = commandLine.empty() && !dryRun;
+#ifdef _WIN32
+  const bool nobodyToAsk = commandLine.empty() && dryRun;
+#else
+  const bool nobodyToAsk = commandLine.empty() && (dryRun || !platform::ConsoleIsTerminal());
+#endif
+  if (nobodyToAsk) {
     // Nobody to answer the settings dialog.
     platform::WriteStderr(kUsage);
     return 2;
@@ -99,6 +108,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   context.Lumo = &lumo;
+#ifdef _WIN32
+  // The settings dialog and the progress window are real windows here.
+  return RunWithWindows(context);
+#else
   AttachTerminalProgress(context.StdForm);
 
   if (interactive) {
@@ -116,4 +129,5 @@ int main(int argc, char** argv) {
                           Indented(SummaryText(context.Record, logPath, "")));
   }
   return exitCode;
+#endif
 }

@@ -1,0 +1,101 @@
+#include "ui/win32/windows_ui.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <vector>
+
+int ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+  if (screen) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+
+ControlClass ClassOf(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::kGroup:
+      return {"BUTTON", BS_GROUPBOX, 0};
+    case ControlKind::kLabel:
+      return {"STATIC", SS_LEFT, 0};
+    case ControlKind::kTextBox:
+      return {"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+    case ControlKind::kButton:
+      return {"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
+    case ControlKind::kCheckBox:
+      return {"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0};
+    case ControlKind::kProgressBar:
+      return {PROGRESS_CLASSA, 0, 0};
+  }
+  return {"STATIC", 0, 0};
+}
+
+FormWindow::FormWindow(const FormLayout& layout, const char* windowClass, DWORD style, HICON icon,
+                       void* owner) {
+  int dpi = ScreenDpi();
+  RECT outer{0, 0, TwipsToPixels(layout.clientWidth, dpi), TwipsToPixels(layout.clientHeight, dpi)};
+  AdjustWindowRectEx(&outer, style, FALSE, 0);
+  int width = outer.right - outer.left;
+  int height = outer.bottom - outer.top;
+  PixelPoint place = CentredOnScreen(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                                     width, height);
+  std::string caption(layout.caption);
+  window_ = CreateWindowExA(0, windowClass, caption.c_str(), style, place.left, place.top, width,
+                            height, nullptr, nullptr, GetModuleHandleA(nullptr), owner);
+  if (!window_) return;
+  if (icon) {
+    SendMessageA(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SendMessageA(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  }
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+    font_ = CreateFontIndirectA(&metrics.lfMessageFont);
+  CreateControls(layout, dpi);
+}
+
+FormWindow::~FormWindow() {
+  if (window_) DestroyWindow(window_);
+  if (font_) DeleteObject(font_);
+}
+
+void FormWindow::CreateControls(const FormLayout& layout, int dpi) {
+  // The keyboard visits the controls in the order they were made, so the
+  // focus order comes first; groups come last, beneath what they frame.
+  std::vector<std::size_t> order;
+  for (std::string_view name : layout.focusOrder)
+    for (std::size_t i = 0; i < layout.controls.size(); ++i)
+      if (layout.controls[i].name == name) order.push_back(i);
+  for (int pass = 0; pass < 2; ++pass)
+    for (std::size_t i = 0; i < layout.controls.size(); ++i) {
+      bool group = layout.controls[i].kind == ControlKind::kGroup;
+      if (group == (pass == 1) && std::find(order.begin(), order.end(), i) == order.end())
+        order.push_back(i);
+    }
+  for (std::size_t i : order) {
+    const ControlLayout& control = layout.controls[i];
+    ControlClass kind = ClassOf(control.kind);
+    PixelRect place = ClientRect(layout, control, dpi);
+    std::string text(control.caption);
+    int id = kFirstId + static_cast<int>(i);
+    HWND child = CreateWindowExA(
+        kind.exStyle, kind.className, text.c_str(),
+        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | kind.style, place.left, place.top, place.width,
+        place.height, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+        GetModuleHandleA(nullptr), nullptr);
+    if (!child) continue;
+    if (font_) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    controls_[control.name] = child;
+    names_[id] = control.name;
+  }
+}
+
+HWND FormWindow::Control(std::string_view name) const {
+  auto found = controls_.find(name);
+  return found == controls_.end() ? nullptr : found->second;
+}
+
+std::string_view FormWindow::NameOf(int id) const {
+  auto found = names_.find(id);
+  return found == names_.end() ? std::string_view() : found->second;
+}

@@ -1,0 +1,123 @@
+#pragma once
+// The two windows on Windows: thin views of the dialog's and the progress
+// window's state, built from the layout tables. All logic stays in the
+// state; a view copies the controls into the state before a handler runs
+// and back afterwards.
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/context.h"
+#include "ui/layout.h"
+
+// MessageBoxA, replaceable so that tests can read what would be shown.
+using MessageBoxFunction =
+    std::function<int(HWND owner, const std::string& text, const std::string& title, UINT type)>;
+MessageBoxFunction SystemMessageBox();
+
+// The shell's folder browser, call by call, replaceable for tests.
+struct ShellBrowser {
+  std::function<LPITEMIDLIST(BROWSEINFOA* info)> BrowseForFolder;  // SHBrowseForFolderA
+  std::function<BOOL(LPCITEMIDLIST list, char* path)> GetPathFromIDList;
+  std::function<void(LPITEMIDLIST list)> FreeIDList;  // CoTaskMemFree
+};
+ShellBrowser SystemShellBrowser();
+
+// The folder picked in the browser owned by owner, or an empty text.
+std::string BrowseWithShell(const ShellBrowser& shell, HWND owner, const std::string& title);
+
+// The dots per inch the windows are laid out for.
+int ScreenDpi();
+
+// The window class, style and extended style of a control of that kind.
+struct ControlClass {
+  const char* className;
+  DWORD style;
+  DWORD exStyle;
+};
+ControlClass ClassOf(ControlKind kind);
+
+// The child windows of one form, made from its table.
+class FormWindow {
+ public:
+  FormWindow(const FormLayout& layout, const char* windowClass, DWORD style, HICON icon,
+             void* owner);
+  ~FormWindow();
+  FormWindow(const FormWindow&) = delete;
+  FormWindow& operator=(const FormWindow&) = delete;
+
+  HWND Window() const { return window_; }
+  // The control of that name; nullptr when there is none.
+  HWND Control(std::string_view name) const;
+  // The control of that id (its place in the table plus kFirstId).
+  std::string_view NameOf(int id) const;
+  static constexpr int kFirstId = 100;
+
+ private:
+  void CreateControls(const FormLayout& layout, int dpi);
+  HWND window_ = nullptr;
+  HFONT font_ = nullptr;
+  std::map<std::string_view, HWND> controls_;
+  std::map<int, std::string_view> names_;
+};
+
+// The progress window: made on the first repaint after Load, destroyed on
+// Unload. Each repaint lets the pending paint messages of the program's own
+// windows through, and nothing else, so that a long run never looks hung.
+class ProgressView {
+ public:
+  explicit ProgressView(ProgressWindow& state);
+  ~ProgressView();
+  ProgressView(const ProgressView&) = delete;
+  ProgressView& operator=(const ProgressView&) = delete;
+  HWND Window() const { return form_ ? form_->Window() : nullptr; }
+  HWND Control(std::string_view name) const { return form_ ? form_->Control(name) : nullptr; }
+
+ private:
+  void Repaint(const ProgressWindow& state);
+  ProgressWindow& state_;
+  std::unique_ptr<FormWindow> form_;
+  HFONT boldFont_ = nullptr;
+};
+
+// The settings dialog.
+class SettingsView {
+ public:
+  SettingsView(Context& context, MessageBoxFunction messageBox, ShellBrowser shell);
+  ~SettingsView();
+  SettingsView(const SettingsView&) = delete;
+  SettingsView& operator=(const SettingsView&) = delete;
+
+  HWND Window() const { return form_.Window(); }
+  HWND Control(std::string_view name) const { return form_.Control(name); }
+  // Set once a handler has ended the process.
+  std::optional<int> ExitCode() const { return exitCode_; }
+  // Shows the dialog modeless and runs the message loop until the process
+  // ends; returns its exit code.
+  int RunMessageLoop();
+
+  // The window procedure's part: a button pressed, the close box.
+  void OnCommand(int id);
+  void OnClose();
+
+ private:
+  void ReadControls();
+  void WriteControls();
+  void RunInWindow(const std::function<void()>& handler);
+
+  Context& context_;
+  FormWindow form_;
+  std::optional<int> exitCode_;
+};
+
+// Start-up on Windows with the windows: an empty command line shows the
+// dialog, any other runs at once with the progress window. Returns the
+// exit code.
+int RunWithWindows(Context& context);
