@@ -39,7 +39,7 @@ std::string VersionText() {
          "\n";
 }
 
-std::string Indented(const std::string& lines) {
+[[maybe_unused]] std::string Indented(const std::string& lines) {
   std::string text;
   std::size_t start = 0;
   while (start < lines.size()) {
