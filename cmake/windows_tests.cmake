@@ -11,7 +11,9 @@ add_test(NAME LumoExports
 file(GLOB WINDOW_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/ui/win32/*.cpp)
 # Whole runs over the samples share the suite's scratch installations.
 add_executable(vantrel_window_tests ${WINDOW_TEST_SOURCES}
-  ${CMAKE_SOURCE_DIR}/tests/support/test_env.cpp ${CMAKE_SOURCE_DIR}/tests/support/tree_snapshot.cpp)
+  ${CMAKE_SOURCE_DIR}/tests/support/test_env.cpp ${CMAKE_SOURCE_DIR}/tests/support/tree_snapshot.cpp
+  # The program's own resources: the windows take their icon from them.
+  ${CMAKE_SOURCE_DIR}/src/app/win32/vantrel.rc)
 target_include_directories(vantrel_window_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 set_target_properties(vantrel_window_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 target_link_libraries(vantrel_window_tests PRIVATE vantrel_win32_ui GTest::gtest
