@@ -75,6 +75,7 @@ class SettingsWindow : public ::testing::Test {
   MessageBoxFunction RecordingBox() {
     return [this](HWND owner, const std::string& text, const std::string& title, UINT type) {
       shown.push_back({owner, text, title, type});
+      if (whileShown) whileShown();
       return IDOK;
     };
   }
@@ -97,6 +98,8 @@ class SettingsWindow : public ::testing::Test {
   Context context;
   ProgressView progress{context.StdForm};
   std::vector<Shown> shown;
+  // What the user does while a box is up.
+  std::function<void()> whileShown;
   ShellBrowser shell;
   std::unique_ptr<SettingsView> view;
 };
@@ -320,6 +323,28 @@ TEST_F(SettingsWindow, ARunReportsItsErrorsWithTheInteractiveLogAndLeavesTheDial
   Click("Run");
   EXPECT_EQ(shown.size(), 2u);
   EXPECT_EQ(shown.back(), shown.front());
+}
+
+TEST_F(SettingsWindow, ClicksAndKeysGivenDuringARunAreDroppedAndStartNoSecondRun) {
+  Click("SelAll");
+  // The run's error report comes while the run still holds the thread.
+  whileShown = [&] {
+    HWND run = view->Control("Run");
+    PostMessageA(run, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageA(run, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    PostMessageA(run, WM_KEYDOWN, VK_SPACE, 0);
+    PostMessageA(run, WM_KEYUP, VK_SPACE, 0);
+  };
+  Click("Run");
+  whileShown = nullptr;
+  ASSERT_EQ(shown.size(), 1u);
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  EXPECT_EQ(shown.size(), 1u);
+  EXPECT_TRUE(IsWindowEnabled(view->Window()));
 }
 
 }  // namespace
