@@ -44,6 +44,19 @@ const char* RegisteredSettingsClass() {
   return kSettingsClass;
 }
 
+// Keys and clicks given while a run held the thread were meant for a dialog
+// that could not take them; handled once it is enabled again, they would
+// press its buttons after the fact, even start a second run.
+void DropPendingInput() {
+  MSG message;
+  for (int i = 0; i < 10000 && PeekMessageA(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE);
+       ++i) {
+  }
+  for (int i = 0;
+       i < 10000 && PeekMessageA(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE); ++i) {
+  }
+}
+
 std::string TextOf(HWND control) {
   std::string text(static_cast<std::size_t>(GetWindowTextLengthA(control)) + 1, '\0');
   int length = GetWindowTextA(control, text.data(), static_cast<int>(text.size()));
@@ -65,6 +78,7 @@ SettingsView::SettingsView(Context& context, MessageBoxFunction messageBox, Shel
     return BrowseWithShell(shell, Window(), dialogTitle);
   };
   context_.UI.OnEnabledChange = [this](const MainDialog& dialog) {
+    if (dialog.Enabled) DropPendingInput();
     EnableWindow(Window(), dialog.Enabled ? TRUE : FALSE);
   };
   WriteControls();

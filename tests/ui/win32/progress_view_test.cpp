@@ -63,11 +63,23 @@ TEST_F(ProgressWindowView, HasItsClientSizeAndPlacesAndStandsCentred) {
   GetClientRect(view.Window(), &client);
   EXPECT_NEAR(client.right * 1440 / dpi, 5265, 1440 / dpi);
   EXPECT_NEAR(client.bottom * 1440 / dpi, 2250, 1440 / dpi);
-  RECT bar;
-  GetWindowRect(Bar(), &bar);
-  MapWindowPoints(nullptr, view.Window(), reinterpret_cast<POINT*>(&bar), 2);
-  EXPECT_NEAR(bar.left * 1440 / dpi, 240, 1440 / dpi);
-  EXPECT_NEAR(bar.top * 1440 / dpi, 1440, 1440 / dpi);
+  int pixel = 1440 / dpi;
+  // The bar lies in the group: 120 + 120 across, 1080 + 360 down.
+  const struct {
+    const char* name;
+    int left, top, width, height;
+  } places[] = {{"Information", 120, 240, 5055, 660},
+                {"Frame", 120, 1080, 5055, 855},
+                {"ProgressBar", 240, 1440, 4815, 375}};
+  for (const auto& expected : places) {
+    RECT place;
+    GetWindowRect(view.Control(expected.name), &place);
+    MapWindowPoints(nullptr, view.Window(), reinterpret_cast<POINT*>(&place), 2);
+    EXPECT_NEAR(place.left * 1440 / dpi, expected.left, pixel) << expected.name;
+    EXPECT_NEAR(place.top * 1440 / dpi, expected.top, pixel) << expected.name;
+    EXPECT_NEAR((place.right - place.left) * 1440 / dpi, expected.width, pixel) << expected.name;
+    EXPECT_NEAR((place.bottom - place.top) * 1440 / dpi, expected.height, pixel) << expected.name;
+  }
   RECT outer;
   GetWindowRect(view.Window(), &outer);
   PixelPoint centred =
@@ -75,6 +87,33 @@ TEST_F(ProgressWindowView, HasItsClientSizeAndPlacesAndStandsCentred) {
                       outer.right - outer.left, outer.bottom - outer.top);
   EXPECT_EQ(outer.left, centred.left);
   EXPECT_EQ(outer.top, centred.top);
+}
+
+TEST_F(ProgressWindowView, HasACaptionAndAnIconButNoCloseBox) {
+  state.Show();
+  LONG style = GetWindowLongA(view.Window(), GWL_STYLE);
+  EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
+  // Closing it could not stop the run.
+  EXPECT_FALSE(style & WS_SYSMENU);
+  EXPECT_FALSE(style & WS_THICKFRAME);
+  EXPECT_NE(SendMessageA(view.Window(), WM_GETICON, ICON_BIG, 0), 0);
+  char name[100] = {};
+  GetClassNameA(view.Control("Frame"), name, sizeof name);
+  EXPECT_EQ(lstrcmpiA(name, "Button"), 0);
+  EXPECT_EQ(GetWindowLongA(view.Control("Frame"), GWL_STYLE) & 0x0F, BS_GROUPBOX);
+  GetClassNameA(view.Control("ProgressBar"), name, sizeof name);
+  EXPECT_EQ(lstrcmpiA(name, PROGRESS_CLASSA), 0);
+  GetClassNameA(view.Control("Information"), name, sizeof name);
+  EXPECT_EQ(lstrcmpiA(name, "Static"), 0);
+}
+
+TEST_F(ProgressWindowView, StartsWithTheLoadedCaptionAndItsBarAt1Of100) {
+  state.Show();
+  EXPECT_EQ(TextOf(view.Window()), "Upgrade User-Programms");
+  EXPECT_EQ(TextOf(view.Control("Information")), "");
+  EXPECT_EQ(SendMessageA(Bar(), PBM_GETRANGE, TRUE, 0), 1);
+  EXPECT_EQ(SendMessageA(Bar(), PBM_GETRANGE, FALSE, 0), 100);
+  EXPECT_EQ(SendMessageA(Bar(), PBM_GETPOS, 0, 0), 1);
 }
 
 TEST_F(ProgressWindowView, HideHidesItAndUnloadDestroysIt) {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
+#include <iterator>
 #include <filesystem>
 
 #include "app/startup.h"
@@ -73,6 +75,7 @@ class SettingsWindow : public ::testing::Test {
   MessageBoxFunction RecordingBox() {
     return [this](HWND owner, const std::string& text, const std::string& title, UINT type) {
       shown.push_back({owner, text, title, type});
+      if (whileShown) whileShown();
       return IDOK;
     };
   }
@@ -95,6 +98,8 @@ class SettingsWindow : public ::testing::Test {
   Context context;
   ProgressView progress{context.StdForm};
   std::vector<Shown> shown;
+  // What the user does while a box is up.
+  std::function<void()> whileShown;
   ShellBrowser shell;
   std::unique_ptr<SettingsView> view;
 };
@@ -115,6 +120,56 @@ TEST_F(SettingsWindow, HasItsCaptionAndEveryControlWithItsClassStyleAndText) {
       EXPECT_EQ(TextOf(window), std::string(control.caption)) << control.name;
     }
   }
+}
+
+TEST_F(SettingsWindow, EachControlIsOfItsKind) {
+  struct Kind {
+    const char* name;
+    const char* className;
+    LONG buttonType;  // the low bits of a button's or a label's style
+    bool clientEdge;
+  };
+  const Kind kinds[] = {
+      {"Frame2", "Button", BS_GROUPBOX, false},      {"Label1", "Static", SS_LEFT, false},
+      {"SourcePath", "Edit", 0, true},               {"BrowseSRC", "Button", BS_PUSHBUTTON, false},
+      {"Label2", "Static", SS_LEFT, false},          {"DestPath", "Edit", 0, true},
+      {"BrowseDest", "Button", BS_PUSHBUTTON, false}, {"Frame1", "Button", BS_GROUPBOX, false},
+      {"CONFIG_DAT", "Button", BS_AUTOCHECKBOX, false}, {"Userfiles", "Button", BS_AUTOCHECKBOX, false},
+      {"SPS_SUB", "Button", BS_AUTOCHECKBOX, false}, {"IR_STOPM_SRC", "Button", BS_AUTOCHECKBOX, false},
+      {"SelAll", "Button", BS_PUSHBUTTON, false},    {"DeselAll", "Button", BS_PUSHBUTTON, false},
+      {"Leave", "Button", BS_PUSHBUTTON, false},     {"Run", "Button", BS_PUSHBUTTON, false},
+  };
+  ASSERT_EQ(std::size(kinds), SettingsLayout().controls.size());
+  const auto& order = SettingsLayout().focusOrder;
+  for (const Kind& kind : kinds) {
+    HWND window = view->Control(kind.name);
+    ASSERT_NE(window, nullptr) << kind.name;
+    EXPECT_EQ(lstrcmpiA(ClassNameOf(window).c_str(), kind.className), 0) << kind.name;
+    LONG style = GetWindowLongA(window, GWL_STYLE);
+    if (std::string_view(kind.className) != "Edit") {
+      EXPECT_EQ(style & 0x0F, kind.buttonType) << kind.name;
+    } else {
+      EXPECT_TRUE(style & ES_AUTOHSCROLL) << kind.name;
+    }
+    EXPECT_EQ((GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) != 0, kind.clientEdge)
+        << kind.name;
+    // Exactly the controls of the focus order take the keyboard.
+    bool inOrder = std::find(order.begin(), order.end(), kind.name) != order.end();
+    EXPECT_EQ((style & WS_TABSTOP) != 0, inOrder) << kind.name;
+  }
+}
+
+TEST_F(SettingsWindow, IsAFixedWindowWithCaptionCloseBoxAndAnIconOfItsOwn) {
+  LONG style = GetWindowLongA(view->Window(), GWL_STYLE);
+  EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_FALSE(style & WS_THICKFRAME);
+  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+  EXPECT_FALSE(style & WS_CHILD);
+  auto icon = reinterpret_cast<HICON>(SendMessageA(view->Window(), WM_GETICON, ICON_BIG, 0));
+  EXPECT_NE(icon, nullptr);
+  EXPECT_EQ(icon, reinterpret_cast<HICON>(
+                      SendMessageA(view->Window(), WM_GETICON, ICON_SMALL, 0)));
 }
 
 TEST_F(SettingsWindow, ControlsStandAtTheirPlacesInTwipsToWithinOnePixel) {
@@ -268,6 +323,28 @@ TEST_F(SettingsWindow, ARunReportsItsErrorsWithTheInteractiveLogAndLeavesTheDial
   Click("Run");
   EXPECT_EQ(shown.size(), 2u);
   EXPECT_EQ(shown.back(), shown.front());
+}
+
+TEST_F(SettingsWindow, ClicksAndKeysGivenDuringARunAreDroppedAndStartNoSecondRun) {
+  Click("SelAll");
+  // The run's error report comes while the run still holds the thread.
+  whileShown = [&] {
+    HWND run = view->Control("Run");
+    PostMessageA(run, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageA(run, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    PostMessageA(run, WM_KEYDOWN, VK_SPACE, 0);
+    PostMessageA(run, WM_KEYUP, VK_SPACE, 0);
+  };
+  Click("Run");
+  whileShown = nullptr;
+  ASSERT_EQ(shown.size(), 1u);
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  EXPECT_EQ(shown.size(), 1u);
+  EXPECT_TRUE(IsWindowEnabled(view->Window()));
 }
 
 }  // namespace
