@@ -22,6 +22,7 @@ std::string FormatNow(const char* format) {
 
 std::string DateText() { return FormatNow("%x"); }
 std::string TimeText() { return FormatNow("%X"); }
+std::string StampText() { return FormatNow("%Y-%m-%d_%H-%M-%S"); }
 
 bool StderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }
 
