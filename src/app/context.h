@@ -38,6 +38,9 @@ struct Context : RunState {
   LogLibrary* Lumo = nullptr;
   // Shows a message box and waits until it is closed (interactive mode).
   std::function<void(const std::string& text, MessageIcon icon)> ShowMessageBox;
+  // Whether an interactive run's end message carries the run's summary:
+  // below the error report, or in a message of its own without errors.
+  bool SummaryInEndMessage = false;
 
   // Installation paths.
   CArg Arg;

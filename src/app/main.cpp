@@ -44,7 +44,7 @@ std::string VersionText() {
          "\n";
 }
 
-[[maybe_unused]] std::string Indented(const std::string& lines) {
+std::string Indented(const std::string& lines) {
   std::string text;
   std::size_t start = 0;
   while (start < lines.size()) {
@@ -53,16 +53,6 @@ std::string VersionText() {
     text += "  " + lines.substr(start, end + 1 - start);
     start = end + 1;
   }
-  return text;
-}
-
-// What the summary says of the backup.
-[[maybe_unused]] std::string BackupText(const RunRecord& record) {
-  std::string text = record.backupFolder.empty() ? std::string("none")
-                                                 : platform::HostPath(record.backupFolder);
-  if (!record.backupProblem.empty()) text += " (" + record.backupProblem + ")";
-  if (record.backupFailures > 0)
-    text += " (" + std::to_string(record.backupFailures) + " files could not be kept)";
   return text;
 }
 
@@ -153,8 +143,10 @@ int main(int argc, char** argv) {
   }
   context.Lumo = &lumo;
 #ifdef _WIN32
-  // The settings dialog and the progress window are real windows here.
-  return RunWithWindows(context);
+  // The settings dialog and the progress window are real windows here; an
+  // interactive run shows its summary in its end message.
+  int exitCode = RunWithWindows(context);
+  if (interactive) return exitCode;
 #else
   AttachTerminalProgress(context.StdForm);
 
@@ -165,13 +157,9 @@ int main(int argc, char** argv) {
   }
   int exitCode = RunBatch(context);
   context.StdForm.Hide();
-  if (context.Record.logOpened) {
-    std::string logPath = platform::FileExists(context.LogFilePath)
-                              ? platform::HostPath(context.LogFilePath)
-                              : std::string("none");
-    platform::WriteStderr("vantrel: summary of the run\n" +
-                          Indented(SummaryText(context.Record, logPath, BackupText(context.Record))));
-  }
-  return exitCode;
 #endif
+  if (context.Record.logOpened)
+    platform::WriteStderr("vantrel: summary of the run\n" +
+                          Indented(RunSummary(context.Record, context.LogFilePath)));
+  return exitCode;
 }

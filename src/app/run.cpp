@@ -8,6 +8,7 @@
 #include "app/guard.h"
 #include "app/run_lock.h"
 #include "app/stages.h"
+#include "app/summary.h"
 #include "log/log.h"
 #include "platform/platform.h"
 #include "trees/path_ops.h"
@@ -15,6 +16,14 @@
 #include "version.h"
 
 namespace {
+
+// A message box breaks its lines at CR LF; the last line needs no end.
+std::string MessageLines(const std::string& text) {
+  std::string lines;
+  for (char c : text) lines += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  while (lines.size() >= 2 && lines.compare(lines.size() - 2, 2, "\r\n") == 0) lines.resize(lines.size() - 2);
+  return lines;
+}
 
 const std::string kSeparator(50, '.');
 const std::string kHeaderRule = "." + std::string(77, '-');
@@ -282,10 +291,16 @@ void FinishRun(Context& context) {
     context.StdForm.Unload();
     return;
   }
+  std::string summary =
+      context.SummaryInEndMessage ? MessageLines(RunSummary(context.Record, context.LogFilePath))
+                                  : std::string();
   if (context.ErrorCount > 0) {
-    context.ShowMessage(std::to_string(context.ErrorCount) + " Error(s) occurred !\r\n\r\n" +
-                            "For details see logfile: " + context.LogFilePath,
-                        MessageIcon::kCritical);
+    std::string report = std::to_string(context.ErrorCount) + " Error(s) occurred !\r\n\r\n" +
+                         "For details see logfile: " + context.LogFilePath;
+    if (!summary.empty()) report += "\r\n\r\n" + summary;
+    context.ShowMessage(report, MessageIcon::kCritical);
+  } else if (!summary.empty()) {
+    context.ShowMessage(summary, MessageIcon::kInformation);
   }
   context.StdForm.Unload();
 }

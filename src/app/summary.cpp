@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/run_state.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -39,6 +40,16 @@ std::string UnchangedLines(const std::vector<std::string>& files) {
   return text;
 }
 
+// What the summary says of the backup.
+std::string BackupText(const RunRecord& record) {
+  std::string text = record.backupFolder.empty() ? std::string("none")
+                                                 : platform::HostPath(record.backupFolder);
+  if (!record.backupProblem.empty()) text += " (" + record.backupProblem + ")";
+  if (record.backupFailures > 0)
+    text += " (" + std::to_string(record.backupFailures) + " files could not be kept)";
+  return text;
+}
+
 }  // namespace
 
 std::string SummaryText(const RunRecord& record, const std::string& logPath,
@@ -52,4 +63,10 @@ std::string SummaryText(const RunRecord& record, const std::string& logPath,
          ", warnings: " + std::to_string(record.warnings) + "\n" +
          "Log: " + logPath + "\n" +
          "Backup: " + (backupPath.empty() ? "none" : backupPath) + "\n";
+}
+
+std::string RunSummary(const RunRecord& record, const std::string& logFilePath) {
+  std::string logPath =
+      platform::FileExists(logFilePath) ? platform::HostPath(logFilePath) : std::string("none");
+  return SummaryText(record, logPath, BackupText(record));
 }

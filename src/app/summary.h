@@ -10,3 +10,7 @@ struct RunRecord;
 // as "none".
 std::string SummaryText(const RunRecord& record, const std::string& logPath,
                         const std::string& backupPath);
+
+// The summary of the run just ended: the log's host path ("none" where no
+// log was written) and what became of the backup.
+std::string RunSummary(const RunRecord& record, const std::string& logFilePath);

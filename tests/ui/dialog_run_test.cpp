@@ -108,6 +108,41 @@ TEST_F(Interactive, RunWithErrorsShowsTheirCount) {
   EXPECT_EQ(std::to_string(run.context.ErrorCount), messages[0].text.substr(0, messages[0].text.find(' ')));
 }
 
+// Where the front end asks for it, the end message carries the summary: in
+// a box of its own after a clean run, below the error report otherwise.
+TEST_F(Interactive, TheSummaryGoesIntoTheEndMessageWhereAskedFor) {
+  run.context.SummaryInEndMessage = true;
+  run.context.UI.Userfiles = 1;
+  run.context.UI.Run_Click(run.context);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].icon, MessageIcon::kInformation);
+  const std::string& summary = messages[0].text;
+  EXPECT_EQ(summary.rfind("System files upgraded: 0\r\nSystem files not upgraded: 0\r\n"
+                          "Migration 5.x to 6.x: not run\r\n", 0),
+            0u);
+  EXPECT_NE(summary.find("\r\nErrors: 0, warnings: "), std::string::npos) << summary;
+  EXPECT_NE(summary.find("\r\nLog: " + drive.Host("C:\\QVD\\ROBOTER\\LOG\\Vantrel_Man.log") +
+                         "\r\nBackup: "),
+            std::string::npos);
+  EXPECT_EQ(summary.find("\r\n\r\n"), std::string::npos);
+  EXPECT_NE(summary.substr(summary.size() - 2), "\r\n");
+  for (std::size_t at = summary.find('\n'); at != std::string::npos; at = summary.find('\n', at + 1))
+    EXPECT_EQ(summary[at - 1], '\r');
+
+  messages.clear();
+  run.context.UI.SelAll_Click();
+  fs::remove_all(drive.Host(kNew + "\\System"));
+  drive.MakeFolder(kNew + "\\System");
+  run.context.UI.Run_Click(run.context);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].icon, MessageIcon::kCritical);
+  const std::string report = " Error(s) occurred !\r\n\r\nFor details see logfile: "
+                             "C:\\QVD\\ROBOTER\\LOG\\Vantrel_Man.log\r\n\r\nSystem files upgraded: 0\r\n";
+  EXPECT_NE(messages[0].text.find(report), std::string::npos) << messages[0].text;
+  EXPECT_NE(messages[0].text.find("\r\nErrors: " + std::to_string(run.context.ErrorCount) + ","),
+            std::string::npos);
+}
+
 TEST_F(Interactive, TheDialogIsDisabledDuringARunAndASecondRunCannotStart) {
   MainDialog& dialog = run.context.UI;
   dialog.Userfiles = 1;

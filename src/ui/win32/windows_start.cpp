@@ -15,6 +15,7 @@ int RunWithWindows(Context& context) {
     ProgressView progress(context.StdForm);
     if (context.CommandLine.empty()) {
       StartInteractive(context);
+      context.SummaryInEndMessage = true;
       SettingsView dialog(context, SystemMessageBox(), SystemShellBrowser());
       exitCode = dialog.RunMessageLoop();
     } else {
