@@ -9,7 +9,10 @@
 #
 # A whole-run case is SHAPE:N, SHAPE one of nested (ten files a folder),
 # flat (all in one folder) and deep (one file a folder, each folder in the
-# one before).
+# one before). backup:N times a run with its backup against one with
+# --no-backup on a new installation that holds none of the N user files;
+# rebackup:N the same on one that holds them all already (a second run,
+# which replaces every file and so keeps each one).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -25,7 +28,8 @@ bin="$build/bin"
 pairs=${PAIRS:-5}
 cases=("$@")
 [ "${#cases[@]}" -gt 0 ] ||
-  cases=(nested:1000 nested:10000 nested:50000 flat:10000 flat:20000 deep:250 deep:500 exchange foldcheck)
+  cases=(nested:1000 nested:10000 nested:50000 flat:10000 flat:20000 deep:250 deep:500 exchange foldcheck
+    backup:10000 rebackup:10000)
 
 now() { date +%s.%N; }
 # Seconds that "$@" takes; its peak memory (kB) goes to $work/rss.
@@ -43,12 +47,13 @@ load() { cut -d' ' -f1-3 /proc/loadavg; }
 old_tree() { echo "$work/c/QVD_OLDINST"; }
 new_root() { echo "$work/c/QVD/ROBOTER"; }
 
-# One batch run on a fresh copy of the new installation.
+# One batch run on a fresh copy of the new installation; arguments go
+# before the paths.
 whole_run() {
   rm -rf "$(new_root)"
   cp -a "$work/pristine" "$(new_root)"
   sync
-  timed "$bin/vantrel" 'C:\QVD_OLDINST\QVD\R1|C:\QVD\ROBOTER\QVD\R1'
+  timed "$bin/vantrel" "$@" 'C:\QVD_OLDINST\QVD\R1|C:\QVD\ROBOTER\QVD\R1'
 }
 
 # What the run cannot do without: a copy of the old tree and as many
@@ -88,6 +93,37 @@ whole_case() {
     "$(printf '%s\n' "${ratios[@]}" | median)" \
     "$(awk -v t="$(printf '%s\n' "${runs[@]}" | median)" -v n="$n" 'BEGIN { printf "%.2f", 1000 * t / n }')" \
     "$peak" "$(load)"
+}
+
+# Runs with and without the backup, in pairs; with "rebackup" the new
+# installation is the result of a first run.
+backup_case() {
+  local kind=${1%%:*} n=${1#*:}
+  rm -rf "$work"
+  mkdir -p "$work"
+  "$tools/make_installation" "$work/c" "$n" nested
+  export VANTREL_DRIVE_C="$work/c"
+  cp -a "$(new_root)" "$work/pristine"
+  if [ "$kind" = rebackup ]; then
+    whole_run --no-backup >/dev/null
+    rm -rf "$work/pristine" "$(new_root)/LOG"/*
+    cp -a "$(new_root)" "$work/pristine"
+  fi
+  whole_run >/dev/null
+  local kept
+  kept=$(ls "$(new_root)"/LOG/Vantrel-backup-*/files | wc -l)
+  local withs=() withouts=() ratios=() i with without
+  for ((i = 0; i < pairs; i++)); do
+    if ((i % 2 == 0)); then
+      with=$(whole_run); without=$(whole_run --no-backup)
+    else
+      without=$(whole_run --no-backup); with=$(whole_run)
+    fi
+    withs+=("$with"); withouts+=("$without"); ratios+=("$(ratio "$with" "$without")")
+  done
+  printf '%s: %d user files, %d kept: with backup %s s, without %s s; ratio %s; load %s\n' \
+    "$1" "$n" "$kept" "$(printf '%s\n' "${withs[@]}" | median)" \
+    "$(printf '%s\n' "${withouts[@]}" | median)" "$(printf '%s\n' "${ratios[@]}" | median)" "$(load)"
 }
 
 # The template exchange on a 100 MB program, against cp of that program.
@@ -161,6 +197,7 @@ for c in "${cases[@]}"; do
   case "$c" in
     exchange) exchange_case ;;
     foldcheck) foldcheck_case ;;
+    backup:* | rebackup:*) backup_case "$c" ;;
     *) whole_case "$c" ;;
   esac
 done

@@ -10,12 +10,6 @@ namespace foldex {
 
 namespace {
 
-bool MatchesAny(const std::string& key, const std::vector<std::string>& patterns) {
-  for (const std::string& pattern : patterns)
-    if (Like(key, pattern)) return true;
-  return false;
-}
-
 // A fold without a name cannot be told from the others of its kind, so it
 // is never taken for one of them.
 bool IsSelected(const Fold& fold, const FoldControl& control) {

@@ -71,4 +71,10 @@ bool HasWildcard(std::string_view pattern) {
   return pattern.find_first_of("*?") != std::string_view::npos;
 }
 
+bool MatchesAny(std::string_view key, const std::vector<std::string>& patterns) {
+  for (const std::string& pattern : patterns)
+    if (Like(key, pattern)) return true;
+  return false;
+}
+
 }  // namespace foldex

@@ -64,5 +64,7 @@ using util::Upper;
 // Removes blanks and tabs at both ends.
 std::string_view Trim(std::string_view text);
 bool HasWildcard(std::string_view pattern);
+// Whether key is like one of the patterns.
+bool MatchesAny(std::string_view key, const std::vector<std::string>& patterns);
 
 }  // namespace foldex

@@ -10,12 +10,6 @@ namespace foldex {
 
 namespace {
 
-bool MatchesAny(const std::string& key, const std::vector<std::string>& patterns) {
-  for (const std::string& pattern : patterns)
-    if (Like(key, pattern)) return true;
-  return false;
-}
-
 // A name without wildcards means one variable: its absence is a problem. A
 // pattern may rightly match nothing.
 void CheckNamedVariables(const std::string& source, const DefinitionIndex& index,

@@ -7,6 +7,7 @@ void Context::Log(const std::string& line) {
   if (!line.empty() && line.front() == '#') {
     ++Record.errors;
     Record.lastError = line;
+    if (Record.firstError.empty()) Record.firstError = line;
   }
   if (!line.empty() && line.front() == '!') ++Record.warnings;
   if (Lumo) Lumo->LogWrite(util::Printable(line));

@@ -30,6 +30,8 @@ struct Context : RunState {
   // How long a run waits for another one using its program folder or its
   // log folder.
   int LockWaitSeconds = 600;
+  // Whether a run keeps what it changes, so that it can be rolled back.
+  bool KeepBackup = true;
   std::string CommandLine;    // the argument text, as the platform gives it
   std::string ProgramFolder;  // system form, no trailing backslash
   std::string ProgramName;    // the program file's name without extension

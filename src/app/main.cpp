@@ -6,6 +6,7 @@
 
 #include "app/context.h"
 #include "app/dry_run.h"
+#include "app/rollback.h"
 #include "app/startup.h"
 #include "app/summary.h"
 #include "log/log_library.h"
@@ -21,13 +22,17 @@
 namespace {
 
 const char* kUsage =
-    "usage: vantrel [--dry-run [--format=json]] SOURCE|DESTINATION\n"
+    "usage: vantrel [--no-backup | --dry-run [--format=json]] SOURCE|DESTINATION\n"
+    "       vantrel --rollback BACKUP-FOLDER [--force]\n"
     "\n"
     "Carries the customer's work from the old installation SOURCE into the\n"
     "new installation DESTINATION, for example\n"
     "  vantrel 'C:\\QVD_OLDINST\\QVD\\R1|C:\\QVD\\ROBOTER\\QVD\\R1'\n"
     "With --dry-run nothing is changed and no log is written: the plan of the\n"
     "run goes to standard output, as text or as one JSON document.\n"
+    "A run keeps what it changes in a backup folder beside its log (not with\n"
+    "--no-backup); --rollback puts the destination back as it was before that\n"
+    "run, leaving what was changed since unless --force is given.\n"
     "Exit code 0: done without errors; 1: errors (see the log); 2: usage.\n"
     "Without arguments on a terminal it shows the settings dialog there.\n"
     "Drive X: is the folder named by VANTREL_DRIVE_X (C: defaults to\n"
@@ -49,6 +54,38 @@ std::string VersionText() {
     start = end + 1;
   }
   return text;
+}
+
+// What the summary says of the backup.
+[[maybe_unused]] std::string BackupText(const RunRecord& record) {
+  std::string text = record.backupFolder.empty() ? std::string("none")
+                                                 : platform::HostPath(record.backupFolder);
+  if (!record.backupProblem.empty()) text += " (" + record.backupProblem + ")";
+  if (record.backupFailures > 0)
+    text += " (" + std::to_string(record.backupFailures) + " files could not be kept)";
+  return text;
+}
+
+// Takes a trailing option off the argument text.
+bool TakeLastOption(std::string& text, const std::string& option) {
+  if (text.size() < option.size() + 1 ||
+      text.compare(text.size() - option.size() - 1, std::string::npos, " " + option) != 0)
+    return false;
+  text.erase(text.size() - option.size() - 1);
+  return true;
+}
+
+int RollBackCommand(std::string folder, bool force) {
+  force = TakeLastOption(folder, "--force") || force;
+  while (!folder.empty() && folder.back() == ' ') folder.pop_back();
+  if (folder.empty()) {
+    platform::WriteStderr(kUsage);
+    return 2;
+  }
+  std::string report;
+  const int exitCode = RollBack(folder, force, report);
+  platform::WriteStdout(report);
+  return exitCode;
 }
 
 // Takes a leading option off the argument text.
@@ -75,6 +112,12 @@ int main(int argc, char** argv) {
     platform::WriteStdout(VersionText());
     return 0;
   }
+  if (TakeOption(commandLine, "--rollback")) {
+    // --force may stand before the folder or after it.
+    const bool forceFirst = TakeOption(commandLine, "--force");
+    return RollBackCommand(commandLine, forceFirst);
+  }
+  const bool keepBackup = !TakeOption(commandLine, "--no-backup");
   const bool dryRun = TakeOption(commandLine, "--dry-run");
   const bool json = dryRun && TakeOption(commandLine, "--format=json");
   [[maybe_unused]] bool interactive = commandLine.empty() && !dryRun;
@@ -93,6 +136,7 @@ int main(int argc, char** argv) {
   context.ProgramFolder = platform::ProgramFolder();
   context.ProgramName = platform::ProgramName();
   context.CommandLine = commandLine;
+  context.KeepBackup = keepBackup;
   if (dryRun) {
     std::string plan;
     int exitCode = RunDry(context, json ? PlanFormat::kJson : PlanFormat::kText, plan);
@@ -126,7 +170,7 @@ int main(int argc, char** argv) {
                               ? platform::HostPath(context.LogFilePath)
                               : std::string("none");
     platform::WriteStderr("vantrel: summary of the run\n" +
-                          Indented(SummaryText(context.Record, logPath, "")));
+                          Indented(SummaryText(context.Record, logPath, BackupText(context.Record))));
   }
   return exitCode;
 #endif

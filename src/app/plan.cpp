@@ -61,12 +61,35 @@ std::string JsonVerdicts(const std::vector<RunRecord::Verdict>& verdicts, const 
   return text + "]";
 }
 
+// The fault as the log line tells it, without the mark of its kind.
+std::string FaultText(const std::string& line) {
+  if (line.empty()) return "its folds do not pair up";
+  std::size_t start = line.find_first_not_of("# ");
+  return start == std::string::npos ? line : line.substr(start);
+}
+
 std::vector<RunRecord::Verdict> UserFileVerdicts(const RunRecord& record) {
   std::vector<RunRecord::Verdict> verdicts;
   for (const std::string& file : record.userFilesUpgraded) verdicts.push_back({file, true, ""});
-  for (const std::string& file : record.userFilesUnchanged)
-    verdicts.push_back({file, false, "copied unchanged: its folds do not pair up"});
+  for (std::size_t i = 0; i < record.userFilesUnchanged.size(); ++i) {
+    const std::string fault =
+        i < record.userFileFaults.size() ? record.userFileFaults[i] : std::string();
+    verdicts.push_back({record.userFilesUnchanged[i], false, "copied unchanged: " + FaultText(fault)});
+  }
   return verdicts;
+}
+
+std::string AxisList(const std::vector<int>& axes) {
+  std::string text;
+  for (int axis : axes) text += (text.empty() ? "" : ", ") + std::to_string(axis);
+  return text;
+}
+
+std::string MigrationText(const RunRecord& record) {
+  if (!record.migrationRun) return "would not run";
+  if (record.migrationAxes.empty()) return "would run, for no external axis";
+  return std::string("would run, for external ") +
+         (record.migrationAxes.size() == 1 ? "axis " : "axes ") + AxisList(record.migrationAxes);
 }
 
 }  // namespace
@@ -74,7 +97,7 @@ std::vector<RunRecord::Verdict> UserFileVerdicts(const RunRecord& record) {
 std::string PlanText(const RunRecord& record, const platform::WouldDo& wouldDo) {
   return "Start and path checks: " + Checks(record) + "\n" +
          "System files:\n" + Verdicts(record.systemFiles, "would be upgraded") +
-         "Migration 5.x to 6.x: " + (record.migrationRun ? "would run" : "would not run") + "\n" +
+         "Migration 5.x to 6.x: " + MigrationText(record) + "\n" +
          "User files:\n" + Verdicts(UserFileVerdicts(record), "would be upgraded") +
          "Files to copy:\n" + Verdicts(record.listedFiles, "would be copied") +
          "Folders to create:\n" + Lines(wouldDo.foldersCreated) +
@@ -90,6 +113,7 @@ std::string PlanJson(const RunRecord& record, const platform::WouldDo& wouldDo) 
          "  \"checks\": " + Quoted(Checks(record)) + ",\n" +
          "  \"systemFiles\": " + JsonVerdicts(record.systemFiles, "would be upgraded") + ",\n" +
          "  \"migration\": " + (record.migrationRun ? "true" : "false") + ",\n" +
+         "  \"migrationAxes\": [" + AxisList(record.migrationAxes) + "],\n" +
          "  \"userFiles\": " + JsonVerdicts(UserFileVerdicts(record), "would be upgraded") + ",\n" +
          "  \"filesToCopy\": " + JsonVerdicts(record.listedFiles, "would be copied") + ",\n" +
          "  \"foldersToCreate\": " + JsonList(wouldDo.foldersCreated) + ",\n" +

@@ -1,7 +1,9 @@
 #include "app/run.h"
 
+#include <optional>
 #include <string>
 
+#include "app/backup.h"
 #include "app/context.h"
 #include "app/guard.h"
 #include "app/run_lock.h"
@@ -154,6 +156,43 @@ bool TakeRunLocks(Context& context, platform::FileLock& control, platform::FileL
          AcquireRunLock(context, log, logFolder + "\\Vantrel.lock");
 }
 
+// Keeps what the run changes from the moment its paths are checked, and
+// writes the manifest however the run ends.
+class BackupOfRun {
+ public:
+  explicit BackupOfRun(Context& context) : context_(context) {}
+  ~BackupOfRun() { End(); }
+  BackupOfRun(const BackupOfRun&) = delete;
+  BackupOfRun& operator=(const BackupOfRun&) = delete;
+
+  void Begin() {
+    if (!context_.KeepBackup || platform::ReadOnly()) return;
+    backup_.emplace(ParentFolder(context_.Arg.Dest), BackupFolderFor(context_.LogFilePath));
+    if (platform::Status status = backup_->Start(); !status) {
+      context_.Record.backupProblem =
+          "the folder " + platform::HostPath(backup_->folder()) + " cannot be made: " +
+          status.reason;
+      backup_.reset();
+      return;
+    }
+    watching_.emplace(*backup_);
+    context_.Record.backupFolder = backup_->folder();
+  }
+
+ private:
+  void End() {
+    watching_.reset();
+    if (!backup_) return;
+    context_.Record.backupFailures = backup_->failures();
+    if (platform::Status status = backup_->Finish(); !status)
+      context_.Record.backupProblem = "its manifest cannot be written: " + status.reason;
+  }
+
+  Context& context_;
+  std::optional<RunBackup> backup_;
+  std::optional<platform::ChangeWatchScope> watching_;
+};
+
 void EndAfterFailedStart(Context& context) {
   context.Log("! End Vantrel.exe");
   AbortRun(context);
@@ -166,6 +205,7 @@ void RunUpgrade(Context& context) {
   // what the platform layer learns of a folder's names stays true.
   platform::NameCacheScope names;
   FlushLogAtEnd flush(context);
+  BackupOfRun backup(context);
   PrepareProgressWindow(context);
   context.BeginRunState();
   platform::FileLock controlLock;
@@ -217,6 +257,7 @@ void RunUpgrade(Context& context) {
     return AbortRun(context);
   }
   if (!CheckInstallationPaths(context)) return AbortRun(context);
+  backup.Begin();
 
   if (!NegativeListStage(context)) return EndAfterFailedStart(context);
   SystemFileStage(context);

@@ -3,6 +3,7 @@
 // replaces it as a whole at its start, so that no value of an earlier run
 // (an interactive user may start several) leaks into the next one.
 
+#include <cstddef>
 #include <cstdint>
 #include <set>
 #include <string>
@@ -33,12 +34,21 @@ struct RunRecord {
   std::string lastError;  // the last "#" line, which an abort follows
   std::vector<Verdict> systemFiles;
   bool migrationRun = false;
+  std::vector<int> migrationAxes;  // the external axes whose data is migrated
   std::vector<std::string> userFilesUpgraded;
   std::vector<std::string> userFilesUnchanged;  // their folds do not pair up
+  std::vector<std::string> userFileFaults;      // the first fault line of each
+  // The first "#" line since it was last cleared: the fault a check found.
+  std::string firstError;
   int filesCopied = 0;
   std::vector<Verdict> listedFiles;  // the files vantrel.ini lists for copying
   int errors = 0;    // "#" lines
   int warnings = 0;  // "!" lines
+  // The backup of the run: its folder (empty when none was made), why
+  // there is none, and how many files it could not keep.
+  std::string backupFolder;
+  std::string backupProblem;
+  std::size_t backupFailures = 0;
 };
 
 struct RunState {

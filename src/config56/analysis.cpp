@@ -49,6 +49,8 @@ void AnalyseConfigDat(Context& context, const std::string& sourceConfig, ExAxDat
     if (IsZeroFrame(fields.root)) {
       context.Log(". The Root in -EX_AX_DATA[" + number + "]- is 0 --> No Upgrade");
       fields = {kZeroMarker, kZeroMarker, kZeroMarker, kZeroMarker, kZeroMarker};
+    } else {
+      context.Record.migrationAxes.push_back(n);
     }
     StoreAxis(data, n, fields);
   }

@@ -115,6 +115,8 @@ Status CreateFolder(const std::string& path);
 // link is refused. A read-only target folder still takes the file.
 Status CopyFileAtomic(const std::string& source, const std::string& target);
 Status RemoveFile(const std::string& path);
+// Removes a folder that holds nothing.
+Status RemoveFolder(const std::string& path);
 // Removes the temporary files that a writer no longer running left in
 // folder: a program killed in the instant between writing a file and
 // putting it in place.
@@ -227,6 +229,9 @@ std::string ProgramName();
 // Date and time as the regional settings give them (short date, long time).
 std::string DateText();
 std::string TimeText();
+// The local date and time as "yyyy-mm-dd_hh-mm-ss", the same everywhere:
+// for names that sort by time.
+std::string StampText();
 
 // The two paths are the same folder or one lies inside the other, after
 // mapping and with symbolic links resolved. False when either is missing.
@@ -279,6 +284,43 @@ class ReadOnlyScope {
   ReadOnlyOverlay* overlay_;
 };
 bool ReadOnly();
+
+// What is about to change, as a change watcher is told it.
+enum class Change {
+  kReplace,     // a file written or copied anew, put in place by a rename
+  kInPlace,     // a file another program is about to change
+  kNewFolder,   // a folder about to be created
+  kRemoval,     // a file about to be removed
+  kAttributes,  // attributes about to be set
+};
+// Told of every change the layer is about to make, before it is made, while
+// a ChangeWatchScope lives: so that what was there can be kept first. Its
+// own changes are not told to it again.
+class ChangeWatcher {
+ public:
+  virtual ~ChangeWatcher() = default;
+  // attributes: the ones about to be set (kAttributes), else 0.
+  virtual void BeforeChange(const std::string& path, Change change, int attributes) = 0;
+};
+// One scope at a time; none takes effect inside a read-only scope.
+class ChangeWatchScope {
+ public:
+  explicit ChangeWatchScope(ChangeWatcher& watcher);
+  ~ChangeWatchScope();
+  ChangeWatchScope(const ChangeWatchScope&) = delete;
+  ChangeWatchScope& operator=(const ChangeWatchScope&) = delete;
+
+ private:
+  ChangeWatcher* outer_;
+};
+// Tells the watcher, if any, that another program started from here is
+// about to change path (Change::kInPlace).
+void AnnounceChange(const std::string& path);
+
+// A second name for the file existing, on the same volume: link then stays
+// the file as it is now while existing is replaced by a rename. Fails where
+// the file system has no hard links or the two lie on different volumes.
+Status CreateHardLink(const std::string& existing, const std::string& link);
 
 // An exclusive lock on a file that is created when missing and never
 // deleted, held until the object ends (or the process does).

@@ -22,6 +22,7 @@ int32_t RunAndWait(Context& context, const std::string& arguments) {
   RemoveStaleTempFilesOnce(context, ParentFolder(target));
   RemoveStaleTempFilesOnce(context, context.UpgFolder);
   context.FlushLog();
+  platform::AnnounceChange(target);
   platform::RunResult result = platform::RunAndWait(context.FoldexPath, arguments);
   if (!result.started) {
     context.Log("# Can not start: " + commandLine + " (" + result.reason + ")");

@@ -118,6 +118,8 @@ class TerminalDialog {
     if (!dialog_.Run_Click(context_)) return;
     console_.Write("\nRun ended with " + std::to_string(context_.ErrorCount) +
                    " error(s). Log: " + platform::HostPath(context_.LogFilePath) + "\n");
+    if (!context_.Record.backupFolder.empty())
+      console_.Write("Backup: " + platform::HostPath(context_.Record.backupFolder) + "\n");
   }
 
   Context& context_;

@@ -68,6 +68,7 @@ void ConvertAllKinds(Context& context) {
 // so a failed copy leaves the old destination file intact.
 void CopyUnchanged(Context& context, const std::string& file) {
   context.Record.userFilesUnchanged.push_back(file);
+  context.Record.userFileFaults.push_back(context.Record.firstError);
   const std::string target = context.Arg.Dest + "\\" + file;
   MakePath(context, ParentFolder(target));
   RemoveStaleTempFilesOnce(context, ParentFolder(target));
@@ -77,6 +78,7 @@ void CopyUnchanged(Context& context, const std::string& file) {
 }
 
 void ConvertOneFile(Context& context, const std::string& file, const std::string& kind) {
+  context.Record.firstError.clear();
   switch (CheckUserFile(context, file)) {
     case FoldCheck::kBalanced: return UpgradeUserFile(context, file, kind);
     case FoldCheck::kFaulty: return CopyUnchanged(context, file);

@@ -38,3 +38,28 @@ TEST(Plan, AFailedStartNamesItsErrorAndJsonEscapesNames) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Plan, NamesTheMigratedAxesAndTheFirstFaultOfEachUnchangedFile) {
+  RunRecord record;
+  record.migrationRun = true;
+  record.migrationAxes = {2};
+  record.userFilesUnchanged = {"a.src", "b.src"};
+  record.userFileFaults = {"# ERROR: there is no ';FOLD' statement for the ';ENDFOLD' in line 4", ""};
+  platform::WouldDo wouldDo;
+  const std::string text = PlanText(record, wouldDo);
+  EXPECT_NE(text.find("Migration 5.x to 6.x: would run, for external axis 2\n"), std::string::npos)
+      << text;
+  EXPECT_NE(text.find("  a.src: copied unchanged: ERROR: there is no ';FOLD' statement for the "
+                      "';ENDFOLD' in line 4\n"
+                      "  b.src: copied unchanged: its folds do not pair up\n"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(PlanJson(record, wouldDo).find("\"migrationAxes\": [2],\n"), std::string::npos);
+  record.migrationAxes.clear();
+  EXPECT_NE(PlanText(record, wouldDo).find("Migration 5.x to 6.x: would run, for no external axis\n"),
+            std::string::npos);
+}
+
+}  // namespace

@@ -152,7 +152,8 @@ TEST_F(TerminalDialogTest, RunShowsTheEndReportAndOffersTheDialogAgain) {
   drive.Write("C:\\QVD\\ROBOTER\\Template\\Vorgabe.src", "");
   drive.Write("C:\\QVD\\ROBOTER\\Template\\Vorgabe.dat", "");
   EXPECT_EQ(Dialog({"6", "r", "r", "x"}), 0);
-  std::string report = "Choice: \nRun ended with 0 error(s). Log: " + drive.Host(kLog) + "\n" + "\nSettings\n";
+  std::string report = "Choice: \nRun ended with 0 error(s). Log: " + drive.Host(kLog) + "\n" +
+                       "Backup: " + drive.Host("C:\\QVD\\ROBOTER\\LOG\\Vantrel-backup-");
   std::size_t first = script.output.find(report);
   ASSERT_NE(first, std::string::npos);
   EXPECT_NE(script.output.find(report, first + 1), std::string::npos);  // a second run

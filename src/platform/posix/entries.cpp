@@ -13,6 +13,7 @@
 
 #include "platform/paths.h"
 #include "platform/posix/internal.h"
+#include "platform/change_watch.h"
 #include "platform/read_only.h"
 #include "platform/posix/name_cache.h"
 
@@ -130,6 +131,7 @@ Status SetAttributes(const std::string& path, int attributes) {
   std::string host;
   if (Status status = posix::MapForWrite(path, host); !status) return status;
   if (read_only::Active()) return read_only::NoteAttributes(path, attributes);
+  watch::Before(path, Change::kAttributes, attributes);
   return SetHostAttributes(host, attributes);
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/posix/internal.h"
+#include "platform/change_watch.h"
 #include "platform/read_only.h"
 
 namespace platform {
@@ -219,6 +220,7 @@ Status CreateFolder(const std::string& path) {
   std::string host;
   if (Status status = posix::MapForWrite(path, host); !status) return status;
   if (read_only::Active()) return read_only::NoteFolder(path);
+  watch::Before(path, Change::kNewFolder);
   FolderAccess access(FolderOf(host));
   if (mkdir(host.c_str(), 0777) != 0) return Errno();
   posix::NoteAdded(host, true);
@@ -237,6 +239,7 @@ Status CopyFileAtomic(const std::string& source, const std::string& target) {
     if (Status status = GetAttributes(source, attributes); !status) return status;
     return read_only::NoteFile(target, attributes);
   }
+  watch::Before(target, Change::kReplace);
   int in = -1;
   if (Status status = OpenRegular(from, true, in); !status) return status;
   struct stat info;
@@ -275,9 +278,32 @@ Status RemoveFile(const std::string& path) {
   std::string host;
   if (Status status = posix::MapForWrite(path, host); !status) return status;
   if (read_only::Active()) return read_only::NoteRemoved(path);
+  watch::Before(path, Change::kRemoval);
   FolderAccess access(FolderOf(host));
   if (unlink(host.c_str()) != 0) return Errno();
   posix::NoteRemoved(host);
+  return Status::Ok();
+}
+
+Status RemoveFolder(const std::string& path) {
+  std::string host;
+  if (Status status = posix::MapForWrite(path, host); !status) return status;
+  if (read_only::Active()) return read_only::NoteRemoved(path);
+  watch::Before(path, Change::kRemoval);
+  FolderAccess access(FolderOf(host));
+  if (rmdir(host.c_str()) != 0) return Errno();
+  posix::NoteRemoved(host);
+  return Status::Ok();
+}
+
+Status CreateHardLink(const std::string& existing, const std::string& link) {
+  std::string from = MapPath(existing);
+  std::string to;
+  if (from.empty()) return Status::Fail(std::strerror(ENOENT));
+  if (Status status = posix::MapForWrite(link, to); !status) return status;
+  if (read_only::Active()) return read_only::NoteFile(link, 0);
+  if (::link(from.c_str(), to.c_str()) != 0) return Errno();
+  posix::NoteAdded(to, false);
   return Status::Ok();
 }
 
@@ -344,6 +370,7 @@ Status AtomicOutput::Open(const std::string& path) {
   State& state = *state_;
   if (Status status = posix::MapForWrite(path, state.host); !status) return state.status = status;
   if (Status status = CheckTargetIsNoFolder(state.host); !status) return state.status = status;
+  watch::Before(path, Change::kReplace);
   struct stat info;
   if (stat(state.host.c_str(), &info) == 0) {
     state.mode = info.st_mode & 07777;

@@ -138,13 +138,22 @@ std::string MapPathFrom(const std::string& path, std::size_t& fixed, bool* found
   return host;
 }
 
+// During a run every write would otherwise look at each folder above its
+// target again; the run's cache remembers the folders found to be no link.
+// The target itself is looked at every time.
 Status CheckNoLink(const std::string& host, std::size_t fixed) {
+  NameCache* cache = ActiveNameCache();
   struct stat info;
   for (std::size_t slash = host.find('/', fixed); slash != std::string::npos;) {
     std::size_t next = host.find('/', slash + 1);
     std::string prefix = host.substr(0, next);
-    if (next != slash + 1 && lstat(prefix.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
-      return Status::Fail(kThroughLink);
+    const bool folder = next != std::string::npos;
+    if (next != slash + 1 && !(folder && cache && cache->KnownNoLink(prefix))) {
+      if (lstat(prefix.c_str(), &info) == 0) {
+        if (S_ISLNK(info.st_mode)) return Status::Fail(kThroughLink);
+        if (folder && cache && S_ISDIR(info.st_mode)) cache->NotALink(prefix);
+      }
+    }
     slash = next;
   }
   return Status::Ok();

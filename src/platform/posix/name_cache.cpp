@@ -92,12 +92,19 @@ void NameCache::Added(const std::string& host, Kind kind) {
     if (!present) twins.push_back({name, kind});
   }
   // A folder just made is empty: nothing to list.
-  if (kind == Kind::kFolder) folders_[host] = Folder();
+  if (kind == Kind::kFolder) {
+    folders_[host] = Folder();
+    noLinks_.insert(host);
+  }
 }
 
 void NameCache::Removed(const std::string& host) {
   auto [folder, name] = SplitHost(host);
   folders_.erase(host);
+  std::erase_if(noLinks_, [&](const std::string& known) {
+    return known.compare(0, host.size(), host) == 0 &&
+           (known.size() == host.size() || known[host.size()] == '/');
+  });
   Folder* known = FindFolder(folder);
   if (!known) return;
   auto found = known->names.find(UpperAscii(name));

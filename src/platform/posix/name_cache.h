@@ -20,6 +20,7 @@
 
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace platform {
@@ -44,6 +45,11 @@ class NameCache {
   void Added(const std::string& host, Kind kind);
   void Removed(const std::string& host);
 
+  // Folders known not to be symbolic links: looked at once, or made by the
+  // layer. A removal forgets the entry and what lies below it.
+  bool KnownNoLink(const std::string& folder) const { return noLinks_.count(folder) != 0; }
+  void NotALink(const std::string& folder) { noLinks_.insert(folder); }
+
   // How often a folder was read, for tests of the cache's cost.
   std::size_t listings() const { return listings_; }
 
@@ -65,6 +71,7 @@ class NameCache {
   Folder* FindFolder(const std::string& folder);
 
   std::unordered_map<std::string, Folder> folders_;
+  std::unordered_set<std::string> noLinks_;
   std::size_t listings_ = 0;
 };
 

@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <ctime>
-#include <iostream>
 
 #include "platform/platform.h"
 
@@ -23,13 +22,19 @@ std::string FormatNow(const char* format) {
 
 std::string DateText() { return FormatNow("%x"); }
 std::string TimeText() { return FormatNow("%X"); }
+std::string StampText() { return FormatNow("%Y-%m-%d_%H-%M-%S"); }
 
 bool StderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }
 
 bool ConsoleIsTerminal() { return isatty(STDIN_FILENO) == 1 && isatty(STDOUT_FILENO) == 1; }
 
+// Read through stdio, not the C++ streams: their start-up work would be
+// paid by every start of the exchange program, which links this file too.
 bool ReadStdinLine(std::string& line) {
-  if (!std::getline(std::cin, line)) return false;
+  line.clear();
+  int c = std::getc(stdin);
+  if (c == EOF) return false;
+  for (; c != EOF && c != '\n'; c = std::getc(stdin)) line.push_back(static_cast<char>(c));
   // A terminal in raw mode or a pasted text may end the line with CR LF.
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return true;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/paths.h"
+#include "platform/change_watch.h"
 #include "platform/read_only.h"
 #include "platform/win32/internal.h"
 
@@ -92,6 +93,7 @@ Status SetAttributes(const std::string& path, int attributes) {
   std::string host;
   if (Status status = win32::MapForWrite(path, host); !status) return status;
   if (read_only::Active()) return read_only::NoteAttributes(path, attributes), Status::Ok();
+  watch::Before(path, Change::kAttributes, attributes);
   DWORD bits = static_cast<DWORD>(attributes) & (kReadOnly | kHidden | kSystem | kArchive);
   if (!SetFileAttributesA(host.c_str(), bits ? bits : FILE_ATTRIBUTE_NORMAL))
     return LastError();

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/change_watch.h"
 #include "platform/read_only.h"
 #include "platform/win32/internal.h"
 
@@ -178,6 +179,7 @@ Status CreateFolder(const std::string& path) {
   std::string host;
   if (Status status = win32::MapForWrite(path, host); !status) return status;
   if (read_only::Active()) return read_only::NoteFolder(path), Status::Ok();
+  watch::Before(path, Change::kNewFolder);
   if (!CreateDirectoryA(host.c_str(), nullptr)) return LastError();
   return Status::Ok();
 }
@@ -194,6 +196,7 @@ Status CopyFileAtomic(const std::string& source, const std::string& target) {
     if (Status status = GetAttributes(source, attributes); !status) return status;
     return read_only::NoteFile(target, attributes), Status::Ok();
   }
+  watch::Before(target, Change::kReplace);
   HANDLE in = INVALID_HANDLE_VALUE;
   if (Status status = OpenRegular(from, in); !status) return status;
   BY_HANDLE_FILE_INFORMATION info;
@@ -228,7 +231,26 @@ Status RemoveFile(const std::string& path) {
   std::string host;
   if (Status status = win32::MapForWrite(path, host); !status) return status;
   if (read_only::Active()) return read_only::NoteRemoved(path), Status::Ok();
+  watch::Before(path, Change::kRemoval);
   if (!DeleteFileA(host.c_str())) return LastError();
+  return Status::Ok();
+}
+
+Status RemoveFolder(const std::string& path) {
+  std::string host;
+  if (Status status = win32::MapForWrite(path, host); !status) return status;
+  if (read_only::Active()) return read_only::NoteRemoved(path), Status::Ok();
+  watch::Before(path, Change::kRemoval);
+  if (!RemoveDirectoryA(host.c_str())) return LastError();
+  return Status::Ok();
+}
+
+Status CreateHardLink(const std::string& existing, const std::string& link) {
+  std::string from = MapPath(existing);
+  std::string to;
+  if (Status status = win32::MapForWrite(link, to); !status) return status;
+  if (read_only::Active()) return read_only::NoteFile(link, 0), Status::Ok();
+  if (!CreateHardLinkA(to.c_str(), from.c_str(), nullptr)) return LastError();
   return Status::Ok();
 }
 
@@ -267,6 +289,7 @@ Status AtomicOutput::Open(const std::string& path) {
   State& state = *state_;
   if (Status status = win32::MapForWrite(path, state.host); !status) return state.status = status;
   if (Status status = CheckTargetIsNoFolder(state.host); !status) return state.status = status;
+  watch::Before(path, Change::kReplace);
   DWORD old = GetFileAttributesA(state.host.c_str());
   state.attributes = old == INVALID_FILE_ATTRIBUTES ? 0 : old & kSettableBits;
   state.temp = std::make_unique<TempFile>(state.host);

@@ -33,6 +33,16 @@ std::string TimeText() {
   });
 }
 
+std::string StampText() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04u-%02u-%02u_%02u-%02u-%02u", unsigned{now.wYear},
+                unsigned{now.wMonth}, unsigned{now.wDay}, unsigned{now.wHour},
+                unsigned{now.wMinute}, unsigned{now.wSecond});
+  return text;
+}
+
 bool StderrIsTerminal() {
   DWORD mode = 0;
   return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;

@@ -41,6 +41,25 @@ TEST(PlatformLinks, WritesThroughALinkedFolderAreRefused) {
   EXPECT_EQ(attributes, 0);
 }
 
+// During a run the folders above a target are looked at once: what was
+// learnt of one folder must not let a link beside it through.
+TEST(PlatformLinks, ARunRemembersFoldersButStillFindsLinks) {
+  ScratchDrive drive;
+  drive.Write("C:\\OUT\\victim.txt", "outside");
+  drive.MakeFolder("C:\\DEST\\REAL");
+  fs::create_directory_symlink(drive.Host("C:\\OUT"), drive.Host("C:\\DEST\\LINKED"));
+  platform::NameCacheScope run;
+  EXPECT_TRUE(platform::WriteFileAtomic("C:\\DEST\\REAL\\a.txt", "a").ok);
+  EXPECT_TRUE(platform::WriteFileAtomic("C:\\DEST\\REAL\\b.txt", "b").ok);
+  EXPECT_EQ(platform::WriteFileAtomic("C:\\DEST\\LINKED\\victim.txt", "x").reason, kLinkReason);
+  EXPECT_EQ(platform::CreateFolder("C:\\DEST\\LINKED\\NEW").reason, kLinkReason);
+  EXPECT_EQ(drive.Read("C:\\OUT\\victim.txt"), "outside");
+  // A file of a remembered folder that is a link is still refused.
+  fs::create_symlink(drive.Host("C:\\OUT\\victim.txt"), drive.Host("C:\\DEST\\REAL\\c.txt"));
+  EXPECT_EQ(platform::WriteFileAtomic("C:\\DEST\\REAL\\c.txt", "x").reason, kLinkReason);
+  EXPECT_EQ(drive.Read("C:\\OUT\\victim.txt"), "outside");
+}
+
 TEST(PlatformLinks, AFileThatIsALinkIsNeitherReplacedNorChanged) {
   ScratchDrive drive;
   drive.Write("C:\\OUT\\victim.txt", "outside");

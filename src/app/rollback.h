@@ -1,0 +1,17 @@
+#pragma once
+// Puts the destination back as it was before the run whose backup folder
+// is given: kept files are restored with their attributes, the attributes
+// of changed entries are set back, and what the run created is removed
+// (files, then the folders left empty). An entry that has changed since
+// the run (its size or SHA-256 differs from the manifest) is left as it is
+// and listed, unless force is set. Each file is put back in one step, and
+// a rollback that was interrupted can be run again: what is already back
+// as it was is recognised and left.
+
+#include <string>
+
+// Returns the exit code: 0 when everything was put back, 1 when an entry
+// was left (changed since the run, not kept, or failed) or the backup
+// folder holds no manifest. report gets one line per entry acted on or
+// left, and a last line of counts.
+int RollBack(const std::string& backupFolder, bool force, std::string& report);

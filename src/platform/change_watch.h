@@ -1,0 +1,14 @@
+#pragma once
+// The change watcher in force, shared by the implementations of platform.h:
+// each call that changes something tells it first. Private to the platform
+// layer.
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace platform::watch {
+
+void Before(const std::string& path, Change change, int attributes = 0);
+
+}  // namespace platform::watch
