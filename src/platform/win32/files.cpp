@@ -250,7 +250,7 @@ Status CreateHardLink(const std::string& existing, const std::string& link) {
   std::string to;
   if (Status status = win32::MapForWrite(link, to); !status) return status;
   if (read_only::Active()) return read_only::NoteFile(link, 0), Status::Ok();
-  if (!CreateHardLinkA(to.c_str(), from.c_str(), nullptr)) return LastError();
+  if (!::CreateHardLinkA(to.c_str(), from.c_str(), nullptr)) return LastError();
   return Status::Ok();
 }
 

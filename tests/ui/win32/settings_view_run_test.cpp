@@ -114,6 +114,8 @@ TEST_F(SampleRunFromTheDialog, WritesTheBatchRunsLinesAndEndsWithTheErrorReportA
   EXPECT_EQ(shown[0].barPosition, 1000);
   // The run holds the one thread: no second Run while it works.
   EXPECT_FALSE(shown[0].dialogEnabled);
+  // The user-file stage hid the window at its end.
+  EXPECT_FALSE(shown[0].progressShown);
 }
 
 TEST_F(SampleRunFromTheDialog, LeavesTheDialogOpenAndReadyForASecondRun) {

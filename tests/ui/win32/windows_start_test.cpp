@@ -48,7 +48,7 @@ class StartedProgram : public ::testing::Test {
   }
   // A visible top-level window of the program, once it has made it.
   HWND WaitForWindow(const char* windowClass, const char* title) {
-    for (int attempt = 0; attempt < 300; ++attempt) {
+    for (int attempt = 0; attempt < 1200; ++attempt) {
       for (HWND found = nullptr; (found = FindWindowExA(nullptr, found, windowClass, title));) {
         DWORD owner = 0;
         GetWindowThreadProcessId(found, &owner);
@@ -118,6 +118,41 @@ TEST_F(ProgramWithoutCommandLine, RunWithNothingTickedShowsTheSystemsMessageBoxO
   EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), "Nothing selected !");
   EXPECT_NE(FindWindowExA(box, nullptr, "Button", "OK"), nullptr);
   SendMessageA(box, WM_COMMAND, IDOK, 0);
+  SendMessageA(Button("Exit"), BM_CLICK, 0, 0);
+  EXPECT_EQ(ExitCode(), 0);
+}
+
+// The whole interactive path: the dialog of the program, pressed from here,
+// makes a run over the samples and reports it in the system's message box.
+class ProgramWithSamplesWithoutCommandLine : public ProgramWithoutCommandLine {
+ protected:
+  void SetUp() override {
+    testenv::LaySamples(drive, "C:\\PROG");
+    Start("", drive.Host("C:\\PROG"));
+    dialog = WaitForWindow("VantrelSettings", "Settings");
+    ASSERT_NE(dialog, nullptr);
+  }
+  testenv::ScratchDrive drive;
+};
+
+TEST_F(ProgramWithSamplesWithoutCommandLine, RunsFromRunAndReportsTheErrorsOfTheInteractiveLog) {
+  SendMessageA(Button("Select All"), BM_CLICK, 0, 0);
+  PostMessageA(Button("Run"), BM_CLICK, 0, 0);
+  HWND box = WaitForWindow("#32770", "vantrel");
+  ASSERT_NE(box, nullptr);
+  std::vector<std::string> log =
+      testenv::ReadLogLines(drive.Host("C:\\QVD\\ROBOTER\\LOG\\Vantrel_Man.log"));
+  auto errors = std::count_if(log.begin(), log.end(),
+                              [](const std::string& line) { return line.rfind('#', 0) == 0; });
+  EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)),
+            std::to_string(errors) +
+                " Error(s) occurred !\r\n\r\nFor details see logfile: "
+                "C:\\QVD\\ROBOTER\\LOG\\Vantrel_Man.log");
+  EXPECT_FALSE(IsWindowEnabled(dialog));
+  SendMessageA(box, WM_COMMAND, IDOK, 0);
+  for (int i = 0; i < 100 && !IsWindowEnabled(dialog); ++i) Sleep(100);
+  EXPECT_TRUE(IsWindowEnabled(dialog));
+  EXPECT_TRUE(IsWindowVisible(dialog));
   SendMessageA(Button("Exit"), BM_CLICK, 0, 0);
   EXPECT_EQ(ExitCode(), 0);
 }
