@@ -119,7 +119,9 @@ LUMO_EXPORT void LUMO_CALL LogCreate(const char* path, int32_t /*mode*/) {
     (void)std::rename(g_name.c_str(), backup.c_str());
   }
   g_file = OpenNew(g_name);
-  if (g_file) std::setvbuf(g_file, nullptr, _IOFBF, kBufferSize);
+  // Without the larger buffer (setvbuf fails only for a bad mode or size)
+  // the stream keeps its own.
+  if (g_file) (void)std::setvbuf(g_file, nullptr, _IOFBF, kBufferSize);
 }
 
 LUMO_EXPORT void LUMO_CALL SetErrorCounter(int32_t value) { g_errors = value; }

@@ -1,6 +1,5 @@
 #include "app/plan.h"
 
-#include <cstdio>
 #include <vector>
 
 #include "app/run_state.h"
@@ -37,9 +36,10 @@ std::string Quoted(const std::string& text) {
       out += '\\';
       out += c;
     } else if (byte < 0x20) {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\u%04x", byte);
-      out += escape;
+      const char* hex = "0123456789abcdef";
+      out += "\\u00";
+      out += hex[byte >> 4];
+      out += hex[byte & 0xf];
     } else {
       out += c;
     }

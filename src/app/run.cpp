@@ -76,13 +76,13 @@ struct StageFrame {
 
 template <typename Work>
 void RunStage(Context& context, const StageFrame& frame, Work&& work) {
-  if (frame.barBeforeLabel) SetBar(context, frame.barBeforeLabel);
+  if (frame.barBeforeLabel != 0.0) SetBar(context, frame.barBeforeLabel);
   SetLabel(context, frame.label);
-  if (frame.barAtStart) SetBar(context, frame.barAtStart);
+  if (frame.barAtStart != 0.0) SetBar(context, frame.barAtStart);
   context.Log(kSeparator);
   context.Log(std::string(". - - - START ") + frame.name + " - - -");
   work();
-  if (frame.barAtEnd) SetBar(context, frame.barAtEnd);
+  if (frame.barAtEnd != 0.0) SetBar(context, frame.barAtEnd);
   context.Log(std::string(". - - - END ") + frame.name + " - - -");
   context.Log(kSeparator);
   context.FlushLog();

@@ -4,6 +4,7 @@
 
 #include "app/context.h"
 #include "platform/platform.h"
+#include "trees/entry_faults.h"
 #include "util/strings.h"
 
 namespace {
@@ -73,10 +74,10 @@ void WalkTree(Context& context, const std::string& start, const WalkRules& rules
         queue.push_back(std::move(path));
       } else if (entry.link) {
         // Its target may lie anywhere on the host.
-        context.LogOnce("# " + path + " : symbolic link, left out");
+        ReportEntryOnce(context, path, "# " + path + " : symbolic link, left out");
       } else if (entry.special) {
         // A FIFO or a device would never end or never answer.
-        context.LogOnce("# " + path + " : not an ordinary file, left out");
+        ReportEntryOnce(context, path, "# " + path + " : not an ordinary file, left out");
       } else if (PassesFilter(entry.name, rules.filter)) {
         found.push_back(path.substr(cut));
       }

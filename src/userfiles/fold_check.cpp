@@ -6,6 +6,7 @@
 
 #include "app/context.h"
 #include "platform/platform.h"
+#include "trees/entry_faults.h"
 #include "userfiles/fold_lines.h"
 
 namespace {
@@ -85,7 +86,8 @@ FoldCheck CheckUserFile(Context& context, const std::string& file) {
   std::string path = context.Arg.Source + "\\" + file;
   FoldBalance balance(context);
   if (platform::Status status = ReadFoldLines(path, balance); !status) {
-    context.Log("# ERROR: can not read the file " + path + ": " + status.reason);
+    ReportEntryOnce(context, path,
+                    "# ERROR: can not read the file " + path + ": " + status.reason);
     return FoldCheck::kUnreadable;
   }
   balance.ReportUnclosedFolds();

@@ -6,9 +6,19 @@
 //   exchange      do the real exchange program's work
 //   die-within N  with exchange: end at once, as if killed, after
 //                 (number of this call mod N) milliseconds
+//   die-after-us N  with exchange: end at once, as if killed, after N
+//                 microseconds
+//   die-at-call K with die-after-us: only the K-th call (from 1) ends so;
+//                 the others do the whole exchange
+//   wait-for NAME before anything else, wait until the file NAME exists
+//                 in its folder, as a program that hangs until released
+//   garbage       write bytes that are no text (NULs, control characters,
+//                 line ends of every kind, lines that look like log lines)
+//                 to standard output and standard error
 // The calls are counted in the file named after it with ".count".
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <string>
@@ -23,6 +33,10 @@ struct Behaviour {
   int exitCode = 0;
   bool exchange = false;
   int dieWithin = 0;
+  long dieAfterMicroseconds = -1;
+  int dieAtCall = 0;
+  std::string waitFor;
+  bool garbage = false;
 };
 
 Behaviour ReadBehaviour(const std::string& path) {
@@ -34,6 +48,10 @@ Behaviour ReadBehaviour(const std::string& path) {
     if (word == "exit") lines >> behaviour.exitCode;
     if (word == "exchange") behaviour.exchange = true;
     if (word == "die-within") lines >> behaviour.dieWithin;
+    if (word == "die-after-us") lines >> behaviour.dieAfterMicroseconds;
+    if (word == "die-at-call") lines >> behaviour.dieAtCall;
+    if (word == "wait-for") lines >> behaviour.waitFor;
+    if (word == "garbage") behaviour.garbage = true;
   }
   return behaviour;
 }
@@ -54,10 +72,25 @@ int NextCallNumber(const std::string& path) {
 
 // The exchange runs while this thread waits; ending the process from here
 // cuts the exchange off wherever it is, files open, as a kill would.
-[[noreturn]] void ExchangeCutOffAfter(const std::string& argument, int milliseconds) {
+[[noreturn]] void ExchangeCutOffAfter(const std::string& argument,
+                                      std::chrono::microseconds wait) {
   std::thread([argument] { std::_Exit(foldex::Run(argument)); }).detach();
-  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  std::this_thread::sleep_for(wait);
   std::_Exit(137);
+}
+
+void WaitUntilExists(const std::string& path) {
+  while (!platform::Exists(path)) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+void WriteGarbage() {
+  std::string bytes = "# not a log line\r\n! nor this\n\r";
+  for (int code = 0; code < 256; ++code) bytes += static_cast<char>(code);
+  bytes += std::string(5000, '\0') + "\r\n";
+  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+  std::fwrite(bytes.data(), 1, bytes.size(), stderr);
+  std::fflush(stdout);
+  std::fflush(stderr);
 }
 
 }  // namespace
@@ -67,8 +100,15 @@ int main(int argc, char** argv) {
   const std::string self = platform::ProgramFolder() + "\\" + platform::ProgramName();
   AppendLine(platform::ProgramFolder() + "\\foldex-calls.txt", argument);
   Behaviour behaviour = ReadBehaviour(self + ".fake");
+  if (!behaviour.waitFor.empty())
+    WaitUntilExists(platform::ProgramFolder() + "\\" + behaviour.waitFor);
+  if (behaviour.garbage) WriteGarbage();
   if (behaviour.exchange && behaviour.dieWithin > 0)
-    ExchangeCutOffAfter(argument, NextCallNumber(self + ".count") % behaviour.dieWithin);
+    ExchangeCutOffAfter(argument, std::chrono::milliseconds(NextCallNumber(self + ".count") %
+                                                            behaviour.dieWithin));
+  if (behaviour.exchange && behaviour.dieAfterMicroseconds >= 0 &&
+      (behaviour.dieAtCall == 0 || NextCallNumber(self + ".count") == behaviour.dieAtCall))
+    ExchangeCutOffAfter(argument, std::chrono::microseconds(behaviour.dieAfterMicroseconds));
   if (behaviour.exchange) return foldex::Run(argument);
   return behaviour.exitCode;
 }

@@ -89,6 +89,17 @@ Status SyncFolder(const std::string& folder) {
   return status;
 }
 
+// Why the open file fd cannot be read as an ordinary file, if it cannot;
+// an ordinary one reads blocking again.
+Status CheckOrdinary(int fd) {
+  struct stat info;
+  if (fstat(fd, &info) != 0) return Errno();
+  if (S_ISDIR(info.st_mode)) return Status::Fail(std::strerror(EISDIR));
+  if (!S_ISREG(info.st_mode)) return Status::Fail(posix::kNoRegularFile);
+  if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) return Errno();
+  return Status::Ok();
+}
+
 // Opens an ordinary file for reading. FIFOs and devices are refused
 // without waiting for a writer (O_NONBLOCK), and with noFollow a symbolic
 // link is refused as well.
@@ -99,16 +110,7 @@ Status OpenRegular(const std::string& host, bool noFollow, int& fd) {
                                                : Errno();
     return status;
   }
-  struct stat info;
-  Status status;
-  if (fstat(fd, &info) != 0)
-    status = Errno();
-  else if (S_ISDIR(info.st_mode))
-    status = Status::Fail(std::strerror(EISDIR));
-  else if (!S_ISREG(info.st_mode))
-    status = Status::Fail(posix::kNoRegularFile);
-  else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
-    status = Errno();
+  Status status = CheckOrdinary(fd);
   if (!status) {
     close(fd);
     fd = -1;

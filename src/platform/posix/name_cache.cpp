@@ -73,9 +73,9 @@ void NameCache::Listed(const std::string& folder,
                        std::vector<std::pair<std::string, Kind>> names) {
   Folder& known = folders_[folder];
   known.names.clear();
-  for (auto& [name, kind] : names) {
-    std::string key = UpperAscii(name);
-    known.names[key].push_back({std::move(name), kind});
+  for (auto& listed : names) {
+    std::string key = UpperAscii(listed.first);
+    known.names[key].push_back({std::move(listed.first), listed.second});
   }
 }
 
@@ -109,7 +109,8 @@ void NameCache::Removed(const std::string& host) {
   if (!known) return;
   auto found = known->names.find(UpperAscii(name));
   if (found != known->names.end()) {
-    std::erase_if(found->second, [&](const Entry& entry) { return entry.name == name; });
+    const std::string& leaf = name;
+    std::erase_if(found->second, [&leaf](const Entry& entry) { return entry.name == leaf; });
     if (found->second.empty()) known->names.erase(found);
   }
 }

@@ -1,0 +1,164 @@
+// Whole runs over the samples with an exchange program that misbehaves in
+// ways a run cannot prevent: it hangs, or it writes bytes that are no text
+// to its standard streams. The run waits for it without a time limit and
+// does not read what it writes.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <future>
+#include <thread>
+
+#include "support/test_env.h"
+#include "support/tree_snapshot.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using testenv::BatchRun;
+using testenv::ScratchDrive;
+using testenv::TreeSnapshot;
+using Lines = std::vector<std::string>;
+
+const std::string kOld = "C:\\QVD_OLDINST\\QVD\\R1";
+const std::string kNew = "C:\\QVD\\ROBOTER\\QVD\\R1";
+const std::string kCommand = kOld + "|" + kNew;
+const std::string kProgram = "C:\\PROG";
+const std::string kLog = "C:\\QVD\\ROBOTER\\LOG\\Vantrel.log";
+
+// The samples without their two programs whose folds do not pair up, so
+// that a run without faults ends with exit code 0; the stand-in exchange
+// program does the real program's work besides what a test tells it.
+class FaultyExchangeProgram : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testenv::LaySamples(drive, kProgram);
+    fs::remove(drive.Host(kOld + "\\Program\\Broken_Open.src"));
+    fs::remove(drive.Host(kOld + "\\Program\\Broken_Close.src"));
+    sourceBefore = testenv::Snapshot(drive.Host("C:\\QVD_OLDINST"));
+  }
+
+  // What a run with a well-behaved exchange program leaves: its log
+  // (masked) and the destination tree.
+  void RunWellBehavedTwin() {
+    ScratchDrive twin;
+    testenv::LaySamples(twin, kProgram);
+    fs::remove(twin.Host(kOld + "\\Program\\Broken_Open.src"));
+    fs::remove(twin.Host(kOld + "\\Program\\Broken_Close.src"));
+    testenv::InstallFakeFoldex(twin, kProgram);
+    testenv::SetFoldexBehaviour(twin, kProgram, "exchange\n");
+    BatchRun run(kProgram);
+    ASSERT_EQ(run.Run(kCommand), 0);
+    expectedLog = Masked(twin);
+    expectedDestination = Destination(twin);
+  }
+
+  static Lines Masked(const ScratchDrive& on) {
+    return testenv::MaskedLog(testenv::ReadLogLines(on.Host(kLog)), kProgram);
+  }
+  static TreeSnapshot Destination(const ScratchDrive& on) {
+    TreeSnapshot tree = testenv::Snapshot(on.Host("C:\\QVD\\ROBOTER"));
+    for (auto it = tree.begin(); it != tree.end();)
+      it = it->first.rfind("LOG", 0) == 0 ? tree.erase(it) : std::next(it);
+    return tree;
+  }
+  std::size_t Calls() const { return testenv::RecordedFoldexCalls(drive, kProgram).size(); }
+  void ExpectSourceUnchanged() const {
+    EXPECT_EQ(testenv::FirstDifference(sourceBefore, testenv::Snapshot(drive.Host("C:\\QVD_OLDINST"))),
+              "");
+  }
+
+  ScratchDrive drive;
+  TreeSnapshot sourceBefore;
+  Lines expectedLog;
+  TreeSnapshot expectedDestination;
+};
+
+// The first start hangs until the test releases it. Meanwhile the run has
+// started nothing else and has not ended; released, it finishes as if the
+// program had never hung.
+TEST_F(FaultyExchangeProgram, HangingProgramIsWaitedForWithoutTimeLimit) {
+  RunWellBehavedTwin();
+  testenv::InstallFakeFoldex(drive, kProgram);
+  testenv::SetFoldexBehaviour(drive, kProgram, "wait-for released\nexchange\n");
+
+  BatchRun run(kProgram);
+  std::future<int> code = std::async(std::launch::async, [&] { return run.Run(kCommand); });
+  while (Calls() == 0 && code.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
+  }
+  ASSERT_EQ(Calls(), 1u);
+  EXPECT_EQ(code.wait_for(std::chrono::seconds(2)), std::future_status::timeout);
+  EXPECT_EQ(Calls(), 1u);
+  // The log was flushed before the start: its last line announces the step
+  // the program hangs in.
+  Lines waiting = Masked(drive);
+  ASSERT_FALSE(waiting.empty());
+  EXPECT_EQ(waiting.back(),
+            ". +++ Start: Save the UserFolds in Sourcefile: " + kOld +
+                "\\System\\$CONFIG.DAT (Controlfile: Config_of.upg)");
+
+  drive.Write(kProgram + "\\released", "");
+  EXPECT_EQ(code.get(), 0);
+  EXPECT_EQ(Masked(drive), expectedLog);
+  EXPECT_EQ(testenv::FirstDifference(expectedDestination, Destination(drive)), "");
+  ExpectSourceUnchanged();
+}
+
+// Every start writes bytes that are no text to standard output and
+// standard error; the run's log, result and exit code are those of a run
+// whose exchange program writes nothing.
+TEST_F(FaultyExchangeProgram, GarbageOnTheStandardStreamsChangesNothing) {
+  RunWellBehavedTwin();
+  testenv::InstallFakeFoldex(drive, kProgram);
+  testenv::SetFoldexBehaviour(drive, kProgram, "garbage\nexchange\n");
+
+  BatchRun run(kProgram);
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  int code = run.Run(kCommand);
+  std::string output = testing::internal::GetCapturedStdout();
+  std::string errors = testing::internal::GetCapturedStderr();
+
+  EXPECT_EQ(code, 0);
+  EXPECT_NE(output.find("# not a log line"), std::string::npos);
+  EXPECT_NE(errors.find("# not a log line"), std::string::npos);
+  EXPECT_EQ(Masked(drive), expectedLog);
+  EXPECT_EQ(testenv::FirstDifference(expectedDestination, Destination(drive)), "");
+  ExpectSourceUnchanged();
+}
+
+// Garbage and a failing exit code together: the run goes on through every
+// step, each start giving the controller's warning and our error line.
+TEST_F(FaultyExchangeProgram, GarbageAndAnErrorCodeGoOnWithEveryStep) {
+  RunWellBehavedTwin();
+  testenv::InstallFakeFoldex(drive, kProgram);
+  testenv::SetFoldexBehaviour(drive, kProgram, "garbage\nexit 5\n");
+
+  BatchRun run(kProgram);
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  int code = run.Run(kCommand);
+  testing::internal::GetCapturedStdout();
+  testing::internal::GetCapturedStderr();
+
+  EXPECT_EQ(code, 1);
+  Lines calls = testenv::RecordedFoldexCalls(drive, kProgram);
+  Lines log = Masked(drive);
+  std::size_t warnings = 0;
+  std::size_t errors = 0;
+  for (const std::string& line : log) {
+    if (line.rfind("! Foldex.exe ended with exit code 5: ", 0) == 0) ++warnings;
+    if (line.rfind("# Foldex.exe failed on ", 0) == 0) ++errors;
+  }
+  EXPECT_FALSE(calls.empty());
+  EXPECT_EQ(warnings, calls.size());
+  EXPECT_EQ(errors, calls.size());
+  // The stages after the system files ran to their ends.
+  EXPECT_NE(std::find(log.begin(), log.end(), ". - - - END CONVERTING USER FILES - - -"), log.end());
+  ExpectSourceUnchanged();
+}
+
+}  // namespace
