@@ -245,12 +245,12 @@ Status RemoveFolder(const std::string& path) {
   return Status::Ok();
 }
 
-Status CreateHardLink(const std::string& existing, const std::string& link) {
+Status AddHardLink(const std::string& existing, const std::string& link) {
   std::string from = MapPath(existing);
   std::string to;
   if (Status status = win32::MapForWrite(link, to); !status) return status;
   if (read_only::Active()) return read_only::NoteFile(link, 0), Status::Ok();
-  if (!CreateHardLinkA(to.c_str(), from.c_str(), nullptr)) return LastError();
+  if (!::CreateHardLinkA(to.c_str(), from.c_str(), nullptr)) return LastError();
   return Status::Ok();
 }
 
