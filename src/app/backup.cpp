@@ -99,7 +99,7 @@ void RunBackup::Keep(ManifestEntry& entry, platform::Change change) {
   // A second name keeps the bytes for free while the file is replaced by
   // a rename or removed; another program may write the file in place.
   const bool linkable = change != platform::Change::kInPlace;
-  if ((linkable && platform::CreateHardLink(entry.path, kept)) ||
+  if ((linkable && platform::AddHardLink(entry.path, kept)) ||
       platform::CopyFileAtomic(entry.path, kept)) {
     entry.kept = name;
   } else {

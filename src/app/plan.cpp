@@ -95,7 +95,7 @@ std::string MigrationText(const RunRecord& record) {
 }  // namespace
 
 std::string PlanText(const RunRecord& record, const platform::WouldDo& wouldDo) {
-  return "Start and path checks: " + Checks(record) + "\n" +
+  return "Start and path checks: " + Checks(record) + "\n" + Verdicts(record.checks, "passed") +
          "System files:\n" + Verdicts(record.systemFiles, "would be upgraded") +
          "Migration 5.x to 6.x: " + MigrationText(record) + "\n" +
          "User files:\n" + Verdicts(UserFileVerdicts(record), "would be upgraded") +
@@ -111,6 +111,7 @@ std::string PlanText(const RunRecord& record, const platform::WouldDo& wouldDo) 
 std::string PlanJson(const RunRecord& record, const platform::WouldDo& wouldDo) {
   return std::string("{\n") +
          "  \"checks\": " + Quoted(Checks(record)) + ",\n" +
+         "  \"checkVerdicts\": " + JsonVerdicts(record.checks, "passed") + ",\n" +
          "  \"systemFiles\": " + JsonVerdicts(record.systemFiles, "would be upgraded") + ",\n" +
          "  \"migration\": " + (record.migrationRun ? "true" : "false") + ",\n" +
          "  \"migrationAxes\": [" + AxisList(record.migrationAxes) + "],\n" +

@@ -202,6 +202,15 @@ class BackupOfRun {
   std::optional<platform::ChangeWatchScope> watching_;
 };
 
+// One start or path check: on failure its error line is logged (unless
+// the check logged its own), and the verdict is kept for the plan.
+bool Check(Context& context, const char* name, bool passed, const std::string& errorLine = "") {
+  if (!passed && !errorLine.empty()) context.Log(errorLine);
+  context.Record.checks.push_back(
+      {name, passed, passed ? "" : "failed: " + context.Record.lastError});
+  return passed;
+}
+
 void EndAfterFailedStart(Context& context) {
   context.Log("! End Vantrel.exe");
   AbortRun(context);
@@ -237,35 +246,31 @@ void RunUpgrade(Context& context) {
   context.Record.logOpened = true;
 
   context.FoldexPath = context.ProgramFolder + "\\Foldex.exe";
-  if (!platform::FileExists(context.FoldexPath)) {
-    context.Log("# Foldex.exe not found in: " + context.FoldexPath);
+  if (!Check(context, "Exchange program", platform::FileExists(context.FoldexPath),
+             "# Foldex.exe not found in: " + context.FoldexPath))
     return EndAfterFailedStart(context);
-  }
   context.UpgFolder = context.ProgramFolder + "\\Vantrel\\";
-  if (!platform::FolderExists(context.UpgFolder)) {
-    context.Log("# Can not find path: " + context.UpgFolder);
+  if (!Check(context, "Control folder", platform::FolderExists(context.UpgFolder),
+             "# Can not find path: " + context.UpgFolder))
     return EndAfterFailedStart(context);
-  }
   std::string iniPath = context.ProgramFolder + "\\" + "vantrel.ini";
-  if (!platform::FileExists(iniPath)) {
-    context.Log("# Can not find ini-File: " + iniPath);
+  if (!Check(context, "Control file vantrel.ini", platform::FileExists(iniPath),
+             "# Can not find ini-File: " + iniPath))
     return EndAfterFailedStart(context);
-  }
 
   WriteHeader(context);
   if (context.BatchMode)
     context.Arg.init(context.CommandLine, *context.Lumo);
   else
     context.Arg.init(context.UI.SourcePath + "|" + context.UI.DestPath, *context.Lumo);
-  if (context.Arg.Source.empty()) {
-    context.Log("# ERROR: command line not found");
+  if (!Check(context, "Installation paths given", !context.Arg.Source.empty(),
+             "# ERROR: command line not found"))
     return AbortRun(context);
-  }
-  if (PathsOverlap(context)) {
-    context.Log("# ERROR: source path = destination path");
+  if (!Check(context, "Source and destination apart", !PathsOverlap(context),
+             "# ERROR: source path = destination path"))
     return AbortRun(context);
-  }
-  if (!CheckInstallationPaths(context)) return AbortRun(context);
+  if (!Check(context, "Installation folders", CheckInstallationPaths(context)))
+    return AbortRun(context);
   backup.Begin();
 
   if (!NegativeListStage(context)) return EndAfterFailedStart(context);

@@ -32,6 +32,7 @@ struct RunRecord {
   bool logOpened = false;
   bool aborted = false;
   std::string lastError;  // the last "#" line, which an abort follows
+  std::vector<Verdict> checks;  // the start and path checks, as far as the run got
   std::vector<Verdict> systemFiles;
   bool migrationRun = false;
   std::vector<int> migrationAxes;  // the external axes whose data is migrated

@@ -320,7 +320,7 @@ void AnnounceChange(const std::string& path);
 // A second name for the file existing, on the same volume: link then stays
 // the file as it is now while existing is replaced by a rename. Fails where
 // the file system has no hard links or the two lie on different volumes.
-Status CreateHardLink(const std::string& existing, const std::string& link);
+Status AddHardLink(const std::string& existing, const std::string& link);
 
 // An exclusive lock on a file that is created when missing and never
 // deleted, held until the object ends (or the process does).

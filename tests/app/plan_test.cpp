@@ -63,3 +63,24 @@ TEST(Plan, NamesTheMigratedAxesAndTheFirstFaultOfEachUnchangedFile) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Plan, ListsEachStartAndPathCheckWithItsVerdict) {
+  RunRecord record;
+  record.aborted = true;
+  record.lastError = "# Can not find path: C:\\PROG\\Vantrel\\";
+  record.checks = {{"Exchange program", true, ""},
+                   {"Control folder", false, "failed: # Can not find path: C:\\PROG\\Vantrel\\"}};
+  platform::WouldDo wouldDo;
+  const std::string text = PlanText(record, wouldDo);
+  EXPECT_EQ(text.rfind("Start and path checks: failed: # Can not find path: C:\\PROG\\Vantrel\\\n"
+                       "  Exchange program: passed\n"
+                       "  Control folder: failed: # Can not find path: C:\\PROG\\Vantrel\\\n"
+                       "System files:\n",
+                       0),
+            0u)
+      << text;
+}
+
+}  // namespace

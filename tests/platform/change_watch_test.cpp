@@ -86,7 +86,7 @@ TEST(HardLink, KeepsTheBytesWhileTheFileIsReplaced) {
   ScratchDrive drive;
   drive.Write("C:\\A\\file.txt", "before");
   drive.MakeFolder("C:\\Keep");
-  ASSERT_TRUE(platform::CreateHardLink("C:\\A\\file.txt", "C:\\Keep\\kept"));
+  ASSERT_TRUE(platform::AddHardLink("C:\\A\\file.txt", "C:\\Keep\\kept"));
   ASSERT_TRUE(platform::WriteFileAtomic("C:\\A\\file.txt", "after"));
   EXPECT_EQ(drive.Read("C:\\Keep\\kept"), "before");
   EXPECT_EQ(drive.Read("C:\\A\\file.txt"), "after");
@@ -96,8 +96,8 @@ TEST(HardLink, FailsForAMissingFileOrAnExistingName) {
   ScratchDrive drive;
   drive.Write("C:\\A\\file.txt", "x");
   drive.Write("C:\\A\\taken.txt", "y");
-  EXPECT_FALSE(platform::CreateHardLink("C:\\A\\missing.txt", "C:\\A\\link"));
-  EXPECT_FALSE(platform::CreateHardLink("C:\\A\\file.txt", "C:\\A\\taken.txt"));
+  EXPECT_FALSE(platform::AddHardLink("C:\\A\\missing.txt", "C:\\A\\link"));
+  EXPECT_FALSE(platform::AddHardLink("C:\\A\\file.txt", "C:\\A\\taken.txt"));
   EXPECT_EQ(drive.Read("C:\\A\\taken.txt"), "y");
 }
 

@@ -298,7 +298,7 @@ Status RemoveFolder(const std::string& path) {
   return Status::Ok();
 }
 
-Status CreateHardLink(const std::string& existing, const std::string& link) {
+Status AddHardLink(const std::string& existing, const std::string& link) {
   std::string from = MapPath(existing);
   std::string to;
   if (from.empty()) return Status::Fail(std::strerror(ENOENT));
