@@ -4,8 +4,6 @@
 // bits the rest of the system knows.
 
 #include <windows.h>
-// The API names a function of its own by a macro with the name of ours.
-#undef CreateHardLink
 
 #include <string>
 
