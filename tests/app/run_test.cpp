@@ -175,12 +175,20 @@ std::string RunProgram(const std::string& arguments, int& exitCode,
   std::string output;
   platform::RunResult result = platform::RunAndCapture(program, arguments, output);
   exitCode = result.started ? result.exitCode : -1;
+  // Windows ends the lines of a program's standard streams with CR LF.
+  for (std::size_t at; (at = output.find("\r\n")) != std::string::npos;) output.erase(at, 1);
   return output;
 }
 
 TEST(Program, EmptyCommandLineGivesUsageAndExitCode2) {
   int code = 0;
+#ifdef _WIN32
+  // Without a command line the program shows its settings dialog (tested
+  // with the windows); a dry run without one has nobody to ask.
+  std::string output = RunProgram("--dry-run", code);
+#else
   std::string output = RunProgram("", code);
+#endif
   EXPECT_EQ(code, 2);
   EXPECT_EQ(output.rfind("usage: vantrel", 0), 0u);
   EXPECT_EQ(RunProgram("--version", code), "Vantrel 1.0.0\n");
@@ -199,6 +207,10 @@ TEST(Program, BatchRunPrintsItsSummaryWithTheLogPath) {
   std::string output = RunProgram("C:\\A B\\R1|C:\\A B\\R1", code, program);
   EXPECT_EQ(code, 1);
   // The run aborts at its path checks: nothing done, one error.
+#ifdef _WIN32
+  // A Windows program without a console: its windows and the log tell.
+  EXPECT_EQ(output, "");
+#else
   EXPECT_EQ(output,
             "vantrel: summary of the run\n"
             "  System files upgraded: 0\n"
@@ -210,6 +222,7 @@ TEST(Program, BatchRunPrintsItsSummaryWithTheLogPath) {
             "  Errors: 1, warnings: 0\n"
             "  Log: " + platform::HostPath("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log") + "\n"
             "  Backup: none\n");
+#endif
   Lines log = ReadLogLines(drive.Host("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log"));
   EXPECT_NE(std::find(log.begin(), log.end(), ".Source-Path: C:\\A B\\R1"), log.end());
   EXPECT_NE(std::find(log.begin(), log.end(), ".Dest.-Path: C:\\A B\\R1"), log.end());
