@@ -5,6 +5,7 @@
 add_test(NAME LumoExports
   COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DLIBRARY=$<TARGET_FILE:lumo>
           -P ${CMAKE_SOURCE_DIR}/cmake/check_exports.cmake)
+set_tests_properties(LumoExports PROPERTIES TIMEOUT 60)
 
 # The two windows, made for real and pressed through their buttons. They
 # need a display: the test starts its own virtual X server.

@@ -175,12 +175,20 @@ std::string RunProgram(const std::string& arguments, int& exitCode,
   std::string output;
   platform::RunResult result = platform::RunAndCapture(program, arguments, output);
   exitCode = result.started ? result.exitCode : -1;
+  // Windows ends the lines of a program's standard streams with CR LF.
+  for (std::size_t at; (at = output.find("\r\n")) != std::string::npos;) output.erase(at, 1);
   return output;
 }
 
 TEST(Program, EmptyCommandLineGivesUsageAndExitCode2) {
   int code = 0;
+#ifdef _WIN32
+  // Without a command line the program shows its settings dialog (tested
+  // with the windows); a dry run without one has nobody to ask.
+  std::string output = RunProgram("--dry-run", code);
+#else
   std::string output = RunProgram("", code);
+#endif
   EXPECT_EQ(code, 2);
   EXPECT_EQ(output.rfind("usage: vantrel", 0), 0u);
   EXPECT_EQ(RunProgram("--version", code), "Vantrel 1.0.0\n");
@@ -199,6 +207,7 @@ TEST(Program, BatchRunPrintsItsSummaryWithTheLogPath) {
   std::string output = RunProgram("C:\\A B\\R1|C:\\A B\\R1", code, program);
   EXPECT_EQ(code, 1);
   // The run aborts at its path checks: nothing done, one error.
+  // On Windows too: a script that starts the program captures it.
   EXPECT_EQ(output,
             "vantrel: summary of the run\n"
             "  System files upgraded: 0\n"

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "support/test_env.h"
+#include "support/tree_snapshot.h"
 
 namespace fs = std::filesystem;
 
@@ -119,8 +120,7 @@ std::string LineOf(const std::string& text, const std::string& key) {
 // gone from the control folder.
 TEST(SystemStage, RealExchangeProgramCarriesTheCustomerData) {
   testenv::ScratchDrive drive;
-  fs::copy(fs::path(VANTREL_SOURCE_DIR) / "examples" / "drive_c", drive.root(),
-           fs::copy_options::recursive);
+  testenv::CopyTree(std::string(VANTREL_SOURCE_DIR) + "/examples/drive_c", drive.root());
   testenv::MakeProgramFolder(drive, "C:\\PROG", false);
   const std::string oldSps = drive.Read(kOld + "\\System\\SPS.SUB");
   const std::string oldConfig = drive.Read(kOld + "\\System\\$CONFIG.DAT");

@@ -107,6 +107,9 @@ ProgramResult RunProgram(const std::string& argument) {
   platform::RunResult run =
       platform::RunAndCapture(std::string(VANTREL_BIN_DIR) + "/Foldex.exe", argument, result.errors);
   if (run.started) result.exitCode = run.exitCode;
+  // Windows ends the lines of a program's standard streams with CR LF.
+  for (std::size_t at; (at = result.errors.find("\r\n")) != std::string::npos;)
+    result.errors.erase(at, 1);
   return result;
 }
 

@@ -24,6 +24,10 @@
 #include <string>
 #include <thread>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "foldex.h"
 #include "platform/platform.h"
 
@@ -70,13 +74,23 @@ int NextCallNumber(const std::string& path) {
   return number;
 }
 
+// Ends the process at once, as a kill from outside does. On Windows the
+// runtime's own exit would first wait for locks the cut-off thread may
+// hold, and could wait for ever.
+[[noreturn]] void EndAtOnce(int code) {
+#ifdef _WIN32
+  TerminateProcess(GetCurrentProcess(), static_cast<UINT>(code));
+#endif
+  std::_Exit(code);
+}
+
 // The exchange runs while this thread waits; ending the process from here
 // cuts the exchange off wherever it is, files open, as a kill would.
 [[noreturn]] void ExchangeCutOffAfter(const std::string& argument,
                                       std::chrono::microseconds wait) {
-  std::thread([argument] { std::_Exit(foldex::Run(argument)); }).detach();
+  std::thread([argument] { EndAtOnce(foldex::Run(argument)); }).detach();
   std::this_thread::sleep_for(wait);
-  std::_Exit(137);
+  EndAtOnce(137);
 }
 
 void WaitUntilExists(const std::string& path) {

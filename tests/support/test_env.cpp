@@ -9,6 +9,10 @@
 #include <sstream>
 #include <stdexcept>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "app/startup.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
@@ -20,6 +24,14 @@ namespace testenv {
 
 namespace {
 
+// A path that the build wrote down, in the form that the system running
+// the tests gives back for it: a cross build writes the builder's form
+// ("/work/x"), and the program learns its own folder in the runner's
+// ("Z:\work\x" where the builder's root is a drive).
+std::string RunnersForm(const std::string& builtPath) {
+  return fs::absolute(fs::path(builtPath)).string();
+}
+
 // A new folder in the build's scratch folder, its name not used before.
 // Not the temporary folder: on Windows that lies on drive C:, which the
 // tests map to the scratch folder itself, so that every path the program
@@ -29,7 +41,8 @@ namespace {
 std::string MakeScratchFolder() {
   std::random_device random;
   const char* chosen = std::getenv("VANTREL_TEST_SCRATCH");
-  const fs::path root = chosen && *chosen ? fs::path(chosen) : fs::path(VANTREL_SCRATCH_DIR);
+  const fs::path root =
+      chosen && *chosen ? fs::path(chosen) : fs::path(RunnersForm(VANTREL_SCRATCH_DIR));
   fs::create_directories(root);
   for (int attempt = 0; attempt < 100; ++attempt) {
     fs::path folder = root / ("vantrel-test-" + std::to_string(random()));
@@ -68,7 +81,11 @@ std::string ScratchDrive::Host(const std::string& systemPath) const {
   std::string path = systemPath;
   if (path.size() >= 2 && path[1] == ':') path = path.substr(2);
   std::string host = root_;
+#ifdef _WIN32
+  host += path;  // the form in which the program names host paths
+#else
   for (char c : path) host += c == '\\' ? '/' : c;
+#endif
   return host;
 }
 
@@ -124,7 +141,7 @@ std::vector<std::string> MaskedLog(std::vector<std::string> lines, const std::st
   return lines;
 }
 
-std::string BuiltProgramFolder() { return VANTREL_BIN_DIR; }
+std::string BuiltProgramFolder() { return RunnersForm(VANTREL_BIN_DIR); }
 
 std::string ProgramFileName() { return VANTREL_PROGRAM_FILE; }
 
@@ -155,7 +172,7 @@ void MakeProgramFolder(const ScratchDrive& drive, const std::string& systemPath,
 void InstallFakeFoldex(const ScratchDrive& drive, const std::string& folder) {
   fs::path target = drive.Host(folder);
   fs::create_directories(target);
-  CopyOver(VANTREL_FAKE_FOLDEX, target / "Foldex.exe");
+  CopyOver(RunnersForm(VANTREL_FAKE_FOLDEX), target / "Foldex.exe");
 }
 
 void SetFoldexBehaviour(const ScratchDrive& drive, const std::string& programFolder,
@@ -190,6 +207,27 @@ std::vector<std::string> RecordedFoldexCalls(const ScratchDrive& drive,
 void SetAttributes(const std::string& path, int attributes) {
   platform::Status status = platform::SetAttributes(path, attributes);
   if (!status) ADD_FAILURE() << "cannot set the attributes of " << path << ": " << status.reason;
+}
+
+namespace {
+
+bool UnderEmulator() {
+#ifdef _WIN32
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  return ntdll && GetProcAddress(ntdll, "wine_get_version");
+#else
+  return false;
+#endif
+}
+
+}  // namespace
+
+int Comparable(int attributes) {
+  static const bool emulated = UnderEmulator();
+  if (!emulated) return attributes;
+  if (attributes & platform::kFolder)
+    return attributes & ~(platform::kReadOnly | platform::kArchive);
+  return attributes & ~platform::kArchive;
 }
 
 int GetAttributes(const std::string& path) {

@@ -8,6 +8,7 @@
 
 #include "app/context.h"
 #include "log/log_library.h"
+#include "platform/platform.h"
 
 namespace testenv {
 
@@ -80,6 +81,22 @@ std::vector<std::string> RecordedFoldexCalls(const ScratchDrive& drive,
 // Attributes of a system path; a failure fails the test (Get gives -1).
 void SetAttributes(const std::string& path, int attributes);
 int GetAttributes(const std::string& path);
+
+// The bits a file has that was just written and never given attributes:
+// Windows marks every file it creates or changes for backup (archive).
+inline constexpr int kWrittenFile =
+#ifdef _WIN32
+    platform::kArchive;
+#else
+    0;
+#endif
+
+// Attribute bits (with kFolder for a folder) as a test may compare them.
+// The emulator that runs the Windows suite on the build machines reports
+// the archive bit on every file, cleared or not, and keeps neither
+// read-only nor archive on a folder; there those bits are left out of
+// both sides. On Windows and POSIX themselves every bit counts.
+int Comparable(int attributes);
 
 // A context for a batch run in-process, with the real log library loaded
 // from the build. Keep the object alive while the context is used.

@@ -304,8 +304,14 @@ TEST(TreeCopy, FileAsStartRaisesTheEventAndLeavesTheRunToItsCaller) {
 
 TEST(TreeTool, WalksALargeAndDeepTree) {
   ScratchDrive drive;
-  // 40 folders of 500 files each, plus a chain 200 folders deep. Its speed
-  // is measured by the benchmark.
+  // 40 folders of 500 files each, plus a chain of folders as deep as the
+  // platform's paths go (the ANSI functions of Windows take at most 260
+  // characters). Its speed is measured by the benchmark.
+#ifdef _WIN32
+  const int depth = 40;
+#else
+  const int depth = 200;
+#endif
   fs::path root = drive.Host("C:\\Big");
   for (int folder = 0; folder < 40; ++folder) {
     fs::path dir = root / ("F" + std::to_string(folder));
@@ -314,7 +320,7 @@ TEST(TreeTool, WalksALargeAndDeepTree) {
       std::ofstream(dir / ("f" + std::to_string(file) + (file % 2 ? ".src" : ".dat")));
   }
   fs::path deep = root;
-  for (int level = 0; level < 200; ++level) deep /= "d";
+  for (int level = 0; level < depth; ++level) deep /= "d";
   fs::create_directories(deep);
   std::ofstream(deep / "bottom.src");
   MemoryRun run;
@@ -330,6 +336,8 @@ TEST(TreeTool, WalksALargeAndDeepTree) {
 
 namespace {
 
+// Windows keeps one name per folder whatever its case: twins cannot exist.
+#ifndef _WIN32
 TEST(TreeTool, CaseTwinsAreLeftOutAndReportedOncePerRun) {
   testenv::ScratchDrive drive;
   drive.Write("C:\\T\\P\\twin.src", "small");
@@ -346,5 +354,6 @@ TEST(TreeTool, CaseTwinsAreLeftOutAndReportedOncePerRun) {
   EXPECT_EQ(run.lines(), std::vector<std::string>{"# C:\\T\\P\\twin.src : name differs from "
                                                   "C:\\T\\P\\TWIN.SRC only in case, left out"});
 }
+#endif
 
 }  // namespace

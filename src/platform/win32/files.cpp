@@ -56,7 +56,7 @@ class TempFile {
       if (handle_ != INVALID_HANDLE_VALUE) return;
       if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
     }
-    status_ = LastError();
+    status_ = win32::LastErrorAt(path_);
     path_.clear();
   }
   ~TempFile() {
@@ -125,7 +125,7 @@ bool IsFolder(HANDLE file) {
 // refused, never waited for.
 Status OpenRegular(const std::string& host, HANDLE& file) {
   file = OpenForReading(host);
-  if (file == INVALID_HANDLE_VALUE) return LastError();
+  if (file == INVALID_HANDLE_VALUE) return win32::LastErrorAt(host);
   Status status;
   if (GetFileType(file) != FILE_TYPE_DISK)
     status = Status::Fail(win32::kNoRegularFile);
@@ -180,7 +180,7 @@ Status CreateFolder(const std::string& path) {
   if (Status status = win32::MapForWrite(path, host); !status) return status;
   if (read_only::Active()) return read_only::NoteFolder(path), Status::Ok();
   watch::Before(path, Change::kNewFolder);
-  if (!CreateDirectoryA(host.c_str(), nullptr)) return LastError();
+  if (!CreateDirectoryA(host.c_str(), nullptr)) return win32::LastErrorAt(host);
   return Status::Ok();
 }
 

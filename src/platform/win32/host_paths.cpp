@@ -103,6 +103,30 @@ std::string ReasonOf(DWORD error) {
   return reason.empty() ? "system error " + std::to_string(error) : reason;
 }
 
+namespace {
+bool IsFolderAt(const std::string& host) {
+  DWORD attributes = GetFileAttributesA(host.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FileOnTheWay(const std::string& host) {
+  for (std::size_t at = host.find_last_of("\\/"); at != std::string::npos && at > 0;
+       at = host.find_last_of("\\/", at - 1)) {
+    DWORD attributes = GetFileAttributesA(host.substr(0, at).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) return !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
+  return false;
+}
+}  // namespace
+
+Status LastErrorAt(const std::string& host) {
+  DWORD error = GetLastError();
+  if (error == ERROR_ACCESS_DENIED && IsFolderAt(host)) return Status::Fail(std::strerror(EISDIR));
+  if ((error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND) && FileOnTheWay(host))
+    return Status::Fail(std::strerror(ENOTDIR));
+  return Status::Fail(ReasonOf(error));
+}
+
 }  // namespace win32
 
 using win32::MapPath;

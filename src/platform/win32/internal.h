@@ -26,6 +26,10 @@ std::string MapPath(const std::string& path);
 // layer uses where the two mean the same.
 std::string ReasonOf(DWORD error);
 inline Status LastError() { return Status::Fail(ReasonOf(GetLastError())); }
+// The last error of an operation on host, told as the POSIX layer tells it
+// where Windows says less: a folder opened as a file is "denied", and a
+// file in place of a folder on the way makes the path "not found".
+Status LastErrorAt(const std::string& host);
 
 // The value of an environment variable of the process; empty when unset.
 std::string EnvironmentValue(const char* name);
