@@ -24,4 +24,8 @@ foreach(suite IN LISTS suites)
     COMMAND vantrel_tests "--gtest_filter=${suite}.*:*/${suite}.*:${suite}/*"
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
   set_tests_properties(${suite} PROPERTIES TIMEOUT 600)
+  # The repeated fault runs are the slow label's, as in the native build.
+  if(suite MATCHES "^Slow")
+    set_tests_properties(${suite} PROPERTIES LABELS slow)
+  endif()
 endforeach()
