@@ -112,7 +112,10 @@ TEST_F(VanishingEntries, UserFilesChangedAfterTheWalk) {
   bool unreadable = false;
   int code = RunChanging(".UserFiles (SRC) found to upgrade: ", [&] {
     fs::remove(Host("Program\\Weld.src"));
+    // The folder is read-only, which binds an ordinary user.
+    fs::permissions(Host("Program\\Locked"), fs::perms::owner_write, fs::perm_options::add);
     MakeFifo("Program\\Locked\\Fixed.src");
+    fs::permissions(Host("Program\\Locked"), fs::perms::owner_write, fs::perm_options::remove);
     MakeDevice("Program\\Cell.sub");
     // Permissions do not bind the superuser; the suite runs without
     // privileges in CI as well.
