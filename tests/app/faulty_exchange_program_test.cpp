@@ -123,8 +123,15 @@ TEST_F(FaultyExchangeProgram, GarbageOnTheStandardStreamsChangesNothing) {
   std::string errors = testing::internal::GetCapturedStderr();
 
   EXPECT_EQ(code, 0);
+#ifndef _WIN32
+  // The garbage really went out. On Windows the capture takes over only
+  // this process's C runtime streams, not the handles a child inherits.
   EXPECT_NE(output.find("# not a log line"), std::string::npos);
   EXPECT_NE(errors.find("# not a log line"), std::string::npos);
+#else
+  (void)output;
+  (void)errors;
+#endif
   EXPECT_EQ(Masked(drive), expectedLog);
   EXPECT_EQ(testenv::FirstDifference(expectedDestination, Destination(drive)), "");
   ExpectSourceUnchanged();

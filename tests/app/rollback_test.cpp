@@ -129,7 +129,9 @@ TEST_F(Rollback, TheManifestNamesWhatTheRunDid) {
   ASSERT_FALSE(config->kept.empty());
   std::string kept, now;
   ASSERT_TRUE(platform::ReadFileBytes(backup + "\\" + config->kept, kept));
-  EXPECT_EQ(kept, before.at("QVD/R1/System/$CONFIG.DAT").bytes);
+  const std::string relative = fs::path("QVD/R1/System/$CONFIG.DAT").make_preferred().string();
+  ASSERT_EQ(before.count(relative), 1u);
+  EXPECT_EQ(kept, before.at(relative).bytes);
   ASSERT_TRUE(platform::ReadFileBytes(config->path, now));
   EXPECT_TRUE(config->presentAfter);
   EXPECT_EQ(config->sizeAfter, now.size());

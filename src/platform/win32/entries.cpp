@@ -1,6 +1,8 @@
 // Attributes, existence and listings of entries.
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "platform/paths.h"
 #include "platform/change_watch.h"
@@ -134,6 +136,9 @@ Status ListFolder(const std::string& folder, std::vector<DirEntry>& entries, Lis
   if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
     return Status::Fail(win32::ReasonOf(ERROR_DIRECTORY));
   std::string pattern = host + (host.back() == '\\' || host.back() == '/' ? "*" : "\\*");
+  // The ANSI functions take fewer than MAX_PATH characters; a longer
+  // pattern would find nothing, which must not pass for an empty folder.
+  if (pattern.size() >= MAX_PATH) return Status::Fail(std::strerror(ENAMETOOLONG));
   WIN32_FIND_DATAA data;
   HANDLE find = FindFirstFileA(pattern.c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) {
