@@ -1,6 +1,5 @@
 #include "app/backup.h"
 
-#include <cstdio>
 
 #include "trees/path_ops.h"
 #include "util/sha256.h"
@@ -17,10 +16,11 @@ std::string FolderKey(const std::string& folder) {
   return key;
 }
 
+// "files\000001" and on: six digits at least, more where needed.
 std::string KeptName(std::size_t number) {
-  char name[32];
-  std::snprintf(name, sizeof name, "files\\%06zu", number);
-  return name;
+  std::string digits = std::to_string(number);
+  if (digits.size() < 6) digits.insert(0, 6 - digits.size(), '0');
+  return "files\\" + digits;
 }
 
 // The state of a file at the end of the run.
@@ -38,7 +38,7 @@ void NoteAfter(ManifestEntry& entry) {
 
 }  // namespace
 
-RunBackup::RunBackup(std::string scope, std::string folder)
+RunBackup::RunBackup(const std::string& scope, std::string folder)
     : scope_(FolderKey(scope)), folder_(std::move(folder)), folderKey_(FolderKey(folder_)) {}
 
 platform::Status RunBackup::Start() {

@@ -20,7 +20,7 @@ class RunBackup : public platform::ChangeWatcher {
  public:
   // scope: the folder below which changes are kept; folder: the backup
   // folder, which must not exist yet.
-  RunBackup(std::string scope, std::string folder);
+  RunBackup(const std::string& scope, std::string folder);
   // Creates the backup folder; nothing is kept when it fails.
   platform::Status Start();
   void BeforeChange(const std::string& path, platform::Change change, int attributes) override;

@@ -30,7 +30,7 @@ Sha256::Sha256()
 
 void Sha256::Block(const unsigned char* block) {
   std::array<uint32_t, 64> w;
-  for (int i = 0; i < 16; ++i)
+  for (std::size_t i = 0; i < 16; ++i)
     w[i] = uint32_t{block[4 * i]} << 24 | uint32_t{block[4 * i + 1]} << 16 |
            uint32_t{block[4 * i + 2]} << 8 | uint32_t{block[4 * i + 3]};
   for (int i = 16; i < 64; ++i) {
