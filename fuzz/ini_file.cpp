@@ -7,6 +7,7 @@
 
 #include "support/harness.h"
 #include "sysfiles/ini_file.h"
+#include "util/strings.h"
 
 namespace {
 
@@ -18,7 +19,8 @@ void CheckList(const fuzzing::MemoryContext& run, const KeyedList& list, const c
                     "a comment or marker became an entry: " + entry);
     fuzzing::Expect(!fileNames || entry == "\\" || entry.find('\\') == std::string::npos,
                     "a file-name entry keeps its folder: " + entry);
-    const std::string line = ".  " + entry + suffix;
+    // The log shows a control character by its code.
+    const std::string line = util::Printable(".  " + entry + suffix);
     fuzzing::Expect(std::find(run.log.lines.begin(), run.log.lines.end(), line) !=
                         run.log.lines.end(),
                     "an entry is not in the log: " + entry);
