@@ -3,8 +3,11 @@
 #include <cstddef>
 #include <vector>
 
+#include "app/context.h"
 #include "app/manifest.h"
+#include "app/run_lock.h"
 #include "platform/platform.h"
+#include "trees/path_ops.h"
 #include "util/sha256.h"
 
 namespace {
@@ -133,7 +136,8 @@ class Rollback {
 
 }  // namespace
 
-int RollBack(const std::string& backupFolder, bool force, std::string& report) {
+int RollBack(const std::string& backupFolder, bool force, std::string& report,
+             int lockWaitSeconds) {
   std::string folder = backupFolder;
   while (folder.size() > 1 && folder.back() == '\\') folder.pop_back();
   const std::string manifestPath = folder + "\\" + kManifestFileName;
@@ -146,6 +150,15 @@ int RollBack(const std::string& backupFolder, bool force, std::string& report) {
   std::size_t badLine = 0;
   if (!ParseManifest(text, entries, badLine)) {
     report = "Not a manifest: " + manifestPath + ", line " + std::to_string(badLine) + "\n";
+    return 1;
+  }
+  Context context;
+  context.BatchMode = true;
+  context.LockWaitSeconds = lockWaitSeconds;
+  platform::FileLock lock;
+  if (!AcquireRunLock(context, lock, ParentFolder(folder) + "\\Vantrel.lock",
+                      "nothing was rolled back")) {
+    report.clear();
     return 1;
   }
   Rollback rollback(folder, force);

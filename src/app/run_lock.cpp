@@ -23,7 +23,8 @@ std::string WaitText(int seconds) {
 
 }  // namespace
 
-bool AcquireRunLock(Context& context, platform::FileLock& lock, const std::string& path) {
+bool AcquireRunLock(Context& context, platform::FileLock& lock, const std::string& path,
+                    const std::string& nothingDone) {
   const std::string host = platform::HostPath(path);
   bool acquired = false;
   platform::Status status = lock.TryAcquire(path, acquired);
@@ -37,12 +38,12 @@ bool AcquireRunLock(Context& context, platform::FileLock& lock, const std::strin
     }
   }
   if (!status) {
-    Tell(context, "Cannot lock " + host + ": " + status.reason + "; nothing was upgraded.");
+    Tell(context, "Cannot lock " + host + ": " + status.reason + "; " + nothingDone + ".");
     return false;
   }
   if (!acquired) {
     Tell(context, "Another run is still using " + host + " after " +
-                      WaitText(context.LockWaitSeconds) + "; nothing was upgraded.");
+                      WaitText(context.LockWaitSeconds) + "; " + nothingDone + ".");
     return false;
   }
   return true;

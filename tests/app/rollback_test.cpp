@@ -257,6 +257,31 @@ TEST_F(Rollback, TheBackupOfARunWhoseExchangeProgramWasKilled) {
   ExpectAsBefore();
 }
 
+// The backup lies in the log folder of its run, whose lock a run into the
+// same destination holds.
+TEST_F(Rollback, WaitsForTheLockOfTheLogFolderAndWithoutItPutsNothingBack) {
+  const std::string backup = Run();
+  const TreeSnapshot upgraded = Destination();
+  const std::string lockPath = "C:\\QVD\\ROBOTER\\LOG\\Vantrel.lock";
+  std::string report = "stale";
+  {
+    platform::FileLock run;
+    bool acquired = false;
+    ASSERT_TRUE(run.TryAcquire(lockPath, acquired).ok && acquired);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(::RollBack(backup, false, report, 0), 1);
+    const std::string host = drive.Host(lockPath);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "vantrel: another run is using " + host + "; waiting up to 0 seconds\n"
+              "vantrel: Another run is still using " + host +
+                  " after 0 seconds; nothing was rolled back.\n");
+    EXPECT_EQ(report, "");
+    EXPECT_EQ(testenv::FirstDifference(upgraded, Destination()), "");
+  }
+  EXPECT_EQ(RollBack(backup, false, report), 0) << report;
+  ExpectAsBefore();
+}
+
 TEST_F(Rollback, AFolderWithoutManifestIsRefused) {
   drive.MakeFolder("C:\\Nothing");
   std::string report;
