@@ -10,12 +10,14 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <vector>
 
-#include "platform/posix/internal.h"
 #include "platform/change_watch.h"
+#include "platform/gathered_writes.h"
+#include "platform/posix/internal.h"
 #include "platform/read_only.h"
 
 namespace platform {
@@ -256,17 +258,22 @@ Status CopyFileAtomic(const std::string& source, const std::string& target) {
     close(in);
     return temp.status();
   }
-  std::vector<char> buffer(1 << 20);
+  // Sized to the file, up to a limit, and not cleared: most files are a few
+  // kilobytes, and a large cleared buffer for each would cost more than
+  // the copy.
+  const std::size_t size = std::clamp<std::size_t>(
+      static_cast<std::size_t>(std::max<off_t>(info.st_size, 0)) + 1, 4096, 1 << 20);
+  std::unique_ptr<char[]> buffer(new char[size]);
   Status status;
   for (;;) {
-    ssize_t got = read(in, buffer.data(), buffer.size());
+    ssize_t got = read(in, buffer.get(), size);
     if (got < 0) {
       if (errno == EINTR) continue;
       status = Errno();
       break;
     }
     if (got == 0) break;
-    status = WriteAll(temp.fd(), buffer.data(), static_cast<std::size_t>(got));
+    status = WriteAll(temp.fd(), buffer.get(), static_cast<std::size_t>(got));
     if (!status) break;
   }
   close(in);
@@ -356,13 +363,13 @@ struct AtomicOutput::State {
   mode_t mode = 0666;
   std::string dosBits;
   std::unique_ptr<TempFile> temp;
-  std::string pending;
+  GatheredWrites pending;
   Status status;
-};
 
-namespace {
-constexpr std::size_t kGatherSize = 1 << 18;
-}
+  auto WriteToTemp() {
+    return [this](const char* data, std::size_t size) { return WriteAll(temp->fd(), data, size); };
+  }
+};
 
 AtomicOutput::AtomicOutput() = default;
 AtomicOutput::~AtomicOutput() = default;
@@ -390,22 +397,14 @@ Status AtomicOutput::Write(const char* data, std::size_t size) {
   if (!state_) return Status::Fail(std::strerror(EBADF));
   State& state = *state_;
   if (!state.status) return state.status;
-  if (state.pending.size() + size <= kGatherSize) {
-    state.pending.append(data, size);
-    return Status::Ok();
-  }
-  state.status = WriteAll(state.temp->fd(), state.pending.data(), state.pending.size());
-  state.pending.clear();
-  if (state.status) state.status = WriteAll(state.temp->fd(), data, size);
-  return state.status;
+  return state.status = state.pending.Add(data, size, state.WriteToTemp());
 }
 
 Status AtomicOutput::Commit() {
   if (!state_) return Status::Fail(std::strerror(EBADF));
   State& state = *state_;
   if (!state.status) return state.status;
-  state.status = WriteAll(state.temp->fd(), state.pending.data(), state.pending.size());
-  state.pending.clear();
+  state.status = state.pending.Flush(state.WriteToTemp());
   if (state.status) state.status = state.temp->Commit(state.host, state.mode, state.dosBits);
   if (state.status) posix::NoteAdded(state.host, false);
   return state.status;

@@ -6,8 +6,13 @@
 //   the exact name does not exist, as on the controller's file system.
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#if defined(__linux__)
+#include <linux/openat2.h>
+#include <sys/syscall.h>
+#endif
 
 #include <climits>
 #include <cstdlib>
@@ -76,6 +81,18 @@ std::string MatchComponent(const std::string& host, const std::string& component
   return MatchInFolder(folder, component, !last);
 }
 
+// What a folder's mapping depends on: the drive's folder and the path's
+// folder parts as written.
+std::string FolderKey(const std::string& driveHost, const std::vector<std::string>& components,
+                      std::size_t folders) {
+  std::string key = driveHost;
+  for (std::size_t i = 0; i < folders; ++i) {
+    key += '\0';
+    key += components[i];
+  }
+  return key;
+}
+
 }  // namespace
 
 void NoteAdded(const std::string& host, bool folder) {
@@ -119,8 +136,17 @@ std::string MapPathFrom(const std::string& path, std::size_t& fixed, bool* found
       return exact;
     }
   }
+  // During a run the folder of the path may have been mapped before.
+  NameCache* cache = ActiveNameCache();
+  const std::size_t folders = parts.components.empty() ? 0 : parts.components.size() - 1;
+  std::string key;
+  std::size_t first = 0;
+  if (cache && folders > 1) {
+    key = FolderKey(host, parts.components, folders);
+    if (cache->MappedFolder(key, host)) first = folders;
+  }
   bool parentExists = true;
-  for (std::size_t i = 0; i < parts.components.size(); ++i) {
+  for (std::size_t i = first; i < parts.components.size(); ++i) {
     const std::string& component = parts.components[i];
     const bool last = i + 1 == parts.components.size();
     std::string candidate = host + "/" + component;
@@ -132,17 +158,67 @@ std::string MapPathFrom(const std::string& path, std::size_t& fixed, bool* found
         parentExists = false;
     }
     host = candidate;
+    if (i + 1 == folders && !key.empty() && parentExists) cache->RememberMapped(key, host);
   }
   if (host.empty()) host = "/";
   if (found) *found = parentExists;
   return host;
 }
 
+namespace {
+
+enum class LinkVerdict { kNoLink, kLink, kUnknown };
+
+// Whether the folders of host from offset fixed on hold a symbolic link,
+// asked in one call where the kernel walks a path refusing links: one look
+// at each folder would cost a deep tree the square of its depth for every
+// write. Unknown where the call is missing or a folder is not there.
+LinkVerdict FoldersWithoutLink(const std::string& host, std::size_t fixed) {
+#if defined(__linux__) && defined(SYS_openat2)
+  const std::size_t last = host.rfind('/');
+  std::size_t first = fixed;
+  while (first < host.size() && host[first] == '/') ++first;
+  if (last == std::string::npos || last <= first) return LinkVerdict::kNoLink;
+  const std::string base = fixed == 0 ? "/" : host.substr(0, fixed);
+  const std::string folders = host.substr(first, last - first);
+  int baseFd = open(base.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (baseFd < 0) return LinkVerdict::kUnknown;
+  struct open_how how {};
+  how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+  how.resolve = RESOLVE_NO_SYMLINKS;
+  const long fd = syscall(SYS_openat2, baseFd, folders.c_str(), &how, sizeof how);
+  const int error = errno;
+  close(baseFd);
+  if (fd >= 0) {
+    close(static_cast<int>(fd));
+    return LinkVerdict::kNoLink;
+  }
+  return error == ELOOP ? LinkVerdict::kLink : LinkVerdict::kUnknown;
+#else
+  (void)host;
+  (void)fixed;
+  return LinkVerdict::kUnknown;
+#endif
+}
+
+}  // namespace
+
 // During a run every write would otherwise look at each folder above its
 // target again; the run's cache remembers the folders found to be no link.
-// The target itself is looked at every time.
+// Outside a run the kernel is asked about all of them at once where it
+// can. The target itself is looked at every time.
 Status CheckNoLink(const std::string& host, std::size_t fixed) {
   NameCache* cache = ActiveNameCache();
+  if (!cache && host.find('/', fixed) != std::string::npos) {
+    const LinkVerdict folders = FoldersWithoutLink(host, fixed);
+    if (folders == LinkVerdict::kLink) return Status::Fail(kThroughLink);
+    if (folders == LinkVerdict::kNoLink) {
+      struct stat info;
+      if (lstat(host.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
+        return Status::Fail(kThroughLink);
+      return Status::Ok();
+    }
+  }
   struct stat info;
   for (std::size_t slash = host.find('/', fixed); slash != std::string::npos;) {
     std::size_t next = host.find('/', slash + 1);

@@ -71,12 +71,48 @@ bool NameCache::Match(const std::string& folder, const std::string& name, bool w
 
 void NameCache::Listed(const std::string& folder,
                        std::vector<std::pair<std::string, Kind>> names) {
-  Folder& known = folders_[folder];
-  known.names.clear();
+  Folder fresh;
   for (auto& listed : names) {
     std::string key = UpperAscii(listed.first);
-    known.names[key].push_back({std::move(listed.first), listed.second});
+    fresh.names[key].push_back({std::move(listed.first), listed.second});
   }
+  auto known = folders_.find(folder);
+  if (known == folders_.end()) {
+    folders_.emplace(folder, std::move(fresh));
+    return;
+  }
+  if (!SameNames(known->second, fresh)) ++generation_;
+  known->second = std::move(fresh);
+}
+
+// Whether two listings of a folder hold the same names, each of the same
+// kind where both know it.
+bool NameCache::SameNames(const Folder& a, const Folder& b) {
+  if (a.names.size() != b.names.size()) return false;
+  for (const auto& [key, twins] : a.names) {
+    auto other = b.names.find(key);
+    if (other == b.names.end() || other->second.size() != twins.size()) return false;
+    for (const Entry& entry : twins) {
+      bool same = false;
+      for (const Entry& twin : other->second)
+        same = same || (twin.name == entry.name &&
+                        (twin.kind == entry.kind || twin.kind == Kind::kUnknown ||
+                         entry.kind == Kind::kUnknown));
+      if (!same) return false;
+    }
+  }
+  return true;
+}
+
+bool NameCache::MappedFolder(const std::string& key, std::string& host) const {
+  auto found = mapped_.find(key);
+  if (found == mapped_.end() || found->second.generation != generation_) return false;
+  host = found->second.host;
+  return true;
+}
+
+void NameCache::RememberMapped(const std::string& key, const std::string& host) {
+  mapped_[key] = Mapped{host, generation_};
 }
 
 void NameCache::Added(const std::string& host, Kind kind) {
@@ -86,9 +122,12 @@ void NameCache::Added(const std::string& host, Kind kind) {
     bool present = false;
     for (Entry& entry : twins) {
       if (entry.name != name) continue;
+      if (entry.kind != kind && entry.kind != Kind::kUnknown) ++generation_;
       entry.kind = kind;
       present = true;
     }
+    // A case twin may take a match from the name beside it.
+    if (!present && !twins.empty()) ++generation_;
     if (!present) twins.push_back({name, kind});
   }
   // A folder just made is empty: nothing to list.
@@ -99,6 +138,7 @@ void NameCache::Added(const std::string& host, Kind kind) {
 }
 
 void NameCache::Removed(const std::string& host) {
+  ++generation_;
   auto [folder, name] = SplitHost(host);
   folders_.erase(host);
   std::erase_if(noLinks_, [&](const std::string& known) {

@@ -50,6 +50,13 @@ class NameCache {
   bool KnownNoLink(const std::string& folder) const { return noLinks_.count(folder) != 0; }
   void NotALink(const std::string& folder) { noLinks_.insert(folder); }
 
+  // The host folder that a whole system-form folder path (key) was mapped
+  // to, every part found: a path deep in a tree then costs one look-up
+  // instead of one for each of its parts. Forgotten when a removal, a case
+  // twin or a listing that differs from the one known may change a match.
+  bool MappedFolder(const std::string& key, std::string& host) const;
+  void RememberMapped(const std::string& key, const std::string& host);
+
   // How often a folder was read, for tests of the cache's cost.
   std::size_t listings() const { return listings_; }
 
@@ -70,8 +77,16 @@ class NameCache {
                      std::vector<Entry>& twins, std::string& match);
   Folder* FindFolder(const std::string& folder);
 
+  struct Mapped {
+    std::string host;
+    std::size_t generation = 0;
+  };
+  static bool SameNames(const Folder& a, const Folder& b);
+
   std::unordered_map<std::string, Folder> folders_;
   std::unordered_set<std::string> noLinks_;
+  std::unordered_map<std::string, Mapped> mapped_;
+  std::size_t generation_ = 0;  // moves on whenever a remembered mapping may be stale
   std::size_t listings_ = 0;
 };
 

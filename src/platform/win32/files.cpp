@@ -2,13 +2,16 @@
 // temporary file in the target's folder and moves it over the target with
 // MoveFileExA, so that the target is the old file or the whole new one.
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
 
 #include "platform/change_watch.h"
+#include "platform/gathered_writes.h"
 #include "platform/read_only.h"
 #include "platform/win32/internal.h"
 
@@ -209,15 +212,21 @@ Status CopyFileAtomic(const std::string& source, const std::string& target) {
   if (status) {
     TempFile temp(to);
     status = temp.status();
-    std::vector<char> buffer(1 << 20);
+    // Sized to the file, up to a limit, and not cleared: most files are a
+    // few kilobytes.
+    const std::uint64_t fileSize =
+        (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    const std::size_t size =
+        static_cast<std::size_t>(std::clamp<std::uint64_t>(fileSize + 1, 4096, 1 << 20));
+    std::unique_ptr<char[]> buffer(new char[size]);
     while (status) {
       DWORD got = 0;
-      if (!ReadFile(in, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
+      if (!ReadFile(in, buffer.get(), static_cast<DWORD>(size), &got, nullptr)) {
         status = LastError();
         break;
       }
       if (got == 0) break;
-      status = WriteAll(temp.handle(), buffer.data(), got);
+      status = WriteAll(temp.handle(), buffer.get(), got);
     }
     CloseHandle(in);
     in = INVALID_HANDLE_VALUE;
@@ -273,13 +282,14 @@ struct AtomicOutput::State {
   std::string host;
   DWORD attributes = 0;
   std::unique_ptr<TempFile> temp;
-  std::string pending;
+  GatheredWrites pending;
   Status status;
-};
 
-namespace {
-constexpr std::size_t kGatherSize = 1 << 18;
-}
+  auto WriteToTemp() {
+    return
+        [this](const char* data, std::size_t size) { return WriteAll(temp->handle(), data, size); };
+  }
+};
 
 AtomicOutput::AtomicOutput() = default;
 AtomicOutput::~AtomicOutput() = default;
@@ -300,22 +310,14 @@ Status AtomicOutput::Write(const char* data, std::size_t size) {
   if (!state_) return Status::Fail(ReasonOf(ERROR_INVALID_HANDLE));
   State& state = *state_;
   if (!state.status) return state.status;
-  if (state.pending.size() + size <= kGatherSize) {
-    state.pending.append(data, size);
-    return Status::Ok();
-  }
-  state.status = WriteAll(state.temp->handle(), state.pending.data(), state.pending.size());
-  state.pending.clear();
-  if (state.status) state.status = WriteAll(state.temp->handle(), data, size);
-  return state.status;
+  return state.status = state.pending.Add(data, size, state.WriteToTemp());
 }
 
 Status AtomicOutput::Commit() {
   if (!state_) return Status::Fail(ReasonOf(ERROR_INVALID_HANDLE));
   State& state = *state_;
   if (!state.status) return state.status;
-  state.status = WriteAll(state.temp->handle(), state.pending.data(), state.pending.size());
-  state.pending.clear();
+  state.status = state.pending.Flush(state.WriteToTemp());
   if (state.status) state.status = state.temp->Commit(state.host, state.attributes);
   return state.status;
 }

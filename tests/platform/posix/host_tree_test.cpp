@@ -41,6 +41,22 @@ TEST(PlatformLinks, WritesThroughALinkedFolderAreRefused) {
   EXPECT_EQ(attributes, 0);
 }
 
+// Outside a run the folders above a target are asked about at once: a link
+// deep in the path is found there, and below it where folders are missing.
+TEST(PlatformLinks, ALinkDeepInThePathIsFoundOutsideARun) {
+  ScratchDrive drive;
+  drive.Write("C:\\OUT\\SUB\\victim.txt", "outside");
+  drive.MakeFolder("C:\\DEST\\A\\B");
+  fs::create_directory_symlink(drive.Host("C:\\OUT"), drive.Host("C:\\DEST\\A\\B\\LINKED"));
+  EXPECT_EQ(platform::WriteFileAtomic("C:\\DEST\\A\\B\\LINKED\\SUB\\victim.txt", "x").reason,
+            kLinkReason);
+  EXPECT_EQ(platform::CreateFolder("C:\\DEST\\A\\B\\LINKED\\NEW\\DEEPER").reason, kLinkReason);
+  EXPECT_EQ(drive.Read("C:\\OUT\\SUB\\victim.txt"), "outside");
+  EXPECT_FALSE(drive.Exists("C:\\OUT\\NEW"));
+  EXPECT_TRUE(platform::WriteFileAtomic("C:\\DEST\\A\\B\\real.txt", "inside").ok);
+  EXPECT_EQ(drive.Read("C:\\DEST\\A\\B\\real.txt"), "inside");
+}
+
 // During a run the folders above a target are looked at once: what was
 // learnt of one folder must not let a link beside it through.
 TEST(PlatformLinks, ARunRemembersFoldersButStillFindsLinks) {

@@ -133,5 +133,26 @@ TEST(NameCache, NestedNewFoldersAreNotListed) {
   EXPECT_EQ(Listings(), before);
 }
 
+// A folder's whole path is mapped once in a run; a removal by the layer
+// and a listing that finds the folder changed are seen at once.
+TEST(NameCache, ARememberedFolderFollowsRemovalsAndListings) {
+  ScratchDrive drive;
+  drive.Write("C:\\X\\a\\b\\c.txt", "old");
+  platform::NameCacheScope scope;
+  EXPECT_EQ(platform::HostPath("C:\\X\\A\\B\\c.txt"), drive.root() + "/X/a/b/c.txt");
+  ASSERT_TRUE(platform::RemoveFile("C:\\X\\A\\B\\c.txt").ok);
+  ASSERT_TRUE(platform::RemoveFolder("C:\\X\\A\\B").ok);
+  ASSERT_TRUE(platform::CreateFolder("C:\\X\\A\\B").ok);
+  ASSERT_TRUE(platform::WriteFileAtomic("C:\\X\\A\\B\\c.txt", "new").ok);
+  EXPECT_EQ(drive.Read("C:\\X\\a\\B\\c.txt"), "new");
+  EXPECT_FALSE(fs::exists(drive.root() + "/X/a/b"));
+  // Renamed behind the layer's back, then listed afresh.
+  fs::rename(drive.root() + "/X/a/B", drive.root() + "/X/a/b");
+  std::vector<platform::DirEntry> entries;
+  ASSERT_TRUE(platform::ListFolder("C:\\X\\A", entries).ok);
+  EXPECT_EQ(platform::HostPath("C:\\X\\A\\B\\c.txt"), drive.root() + "/X/a/b/c.txt");
+  EXPECT_TRUE(platform::FileExists("C:\\X\\A\\B\\C.TXT"));
+}
+
 }  // namespace
 #endif
