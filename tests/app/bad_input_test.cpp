@@ -17,24 +17,21 @@ namespace fs = std::filesystem;
 namespace {
 
 using testenv::BatchRun;
+using testenv::kNewInstallation;
+using testenv::kOldInstallation;
+using testenv::kProgramFolder;
+using testenv::kRunCommand;
 using testenv::ScratchDrive;
 using testenv::TreeSnapshot;
 using Lines = std::vector<std::string>;
 
-const std::string kOld = "C:\\QVD_OLDINST\\QVD\\R1";
-const std::string kNew = "C:\\QVD\\ROBOTER\\QVD\\R1";
-const std::string kCommand = kOld + "|" + kNew;
-const std::string kProgram = "C:\\PROG";
-
 class BadInput : public ::testing::Test {
  protected:
-  void SetUp() override {
-    testenv::LaySamples(drive, kProgram);
-  }
+  void SetUp() override { testenv::LaySamples(drive, kProgramFolder); }
   // Runs once the test has laid its input; the source must stay as it was.
-  int Run(const std::string& command = kCommand) {
+  int Run(const std::string& command = kRunCommand) {
     TreeSnapshot before = testenv::Snapshot(drive.Host("C:\\QVD_OLDINST"));
-    BatchRun run(kProgram);
+    BatchRun run(kProgramFolder);
     int code = run.Run(command);
     EXPECT_EQ(testenv::FirstDifference(before, testenv::Snapshot(drive.Host("C:\\QVD_OLDINST"))),
               "");
@@ -56,13 +53,13 @@ class BadInput : public ::testing::Test {
 };
 
 TEST_F(BadInput, MissingIniFile) {
-  fs::remove(drive.Host(kProgram + "\\vantrel.ini"));
+  fs::remove(drive.Host(kProgramFolder + "\\vantrel.ini"));
   EXPECT_EQ(Run(), 1);
   EXPECT_TRUE(Logged("# Can not find ini-File: C:\\PROG\\vantrel.ini")) << Dump();
 }
 
 TEST_F(BadInput, IniCutOffInsideASection) {
-  drive.Write(kProgram + "\\vantrel.ini",
+  drive.Write(kProgramFolder + "\\vantrel.ini",
               "[START_SYSTEMFILES]\r\nSystem\\$CONFIG.DAT\r\nSystem\\SPS.SUB\r\nSystem\\IR_ST");
   EXPECT_EQ(Run(), 1);
   EXPECT_TRUE(Logged("# No line with END_SYSTEMFILES in C:\\PROG\\vantrel.ini: the section "
@@ -77,7 +74,7 @@ TEST_F(BadInput, IniCutOffInsideASection) {
 TEST_F(BadInput, IniOfBinaryBytes) {
   std::string junk;
   for (int i = 0; i < 4096; ++i) junk += static_cast<char>((i * 37) % 256);
-  drive.Write(kProgram + "\\vantrel.ini", junk);
+  drive.Write(kProgramFolder + "\\vantrel.ini", junk);
   EXPECT_EQ(Run(), 1);
   EXPECT_TRUE(Logged("# No section found in ini-File: C:\\PROG\\vantrel.ini")) << Dump();
   EXPECT_TRUE(Logged(". +++ End analysing INI-file: C:\\PROG\\vantrel.ini")) << Dump();
@@ -92,40 +89,40 @@ TEST_F(BadInput, BinaryEmptyAndLongUserFilesArriveWhole) {
   for (int i = 0; i < 70000; ++i) binary += static_cast<char>(i % 256);
   std::string longLine(10'000'000, 'x');
   longLine += ";FOLD never closed";
-  drive.Write(kOld + "\\Program\\Binary.src", binary);
-  drive.Write(kOld + "\\Program\\Empty.dat", "");
-  drive.Write(kOld + "\\Program\\Long.src", longLine);
+  drive.Write(kOldInstallation + "\\Program\\Binary.src", binary);
+  drive.Write(kOldInstallation + "\\Program\\Empty.dat", "");
+  drive.Write(kOldInstallation + "\\Program\\Long.src", longLine);
   Run();
-  EXPECT_EQ(drive.Read(kNew + "\\Program\\Empty.dat"), "");
-  EXPECT_EQ(drive.Read(kNew + "\\Program\\Long.src"), longLine);
+  EXPECT_EQ(drive.Read(kNewInstallation + "\\Program\\Empty.dat"), "");
+  EXPECT_EQ(drive.Read(kNewInstallation + "\\Program\\Long.src"), longLine);
   EXPECT_TRUE(Logged("#ParseUserFile: Program\\Long.src hat 2 Fehler")) << Dump();
-  EXPECT_TRUE(drive.Exists(kNew + "\\Program\\Binary.src"));
+  EXPECT_TRUE(drive.Exists(kNewInstallation + "\\Program\\Binary.src"));
 }
 
 TEST_F(BadInput, EightBitNamesAndContents) {
   std::string name = "Schwei\xdf" "en_\xe4\xf6\xfc.src";
   std::string text = "DEF X ( )\r\n;FOLD USER \xc4\xd6\xdc\r\n; \xff\xfe\r\n;ENDFOLD\r\nEND\r\n";
-  drive.Write(kOld + "\\Program\\" + name, text);
+  drive.Write(kOldInstallation + "\\Program\\" + name, text);
   EXPECT_EQ(Run(), 1);  // the samples' two faulty programs
   EXPECT_TRUE(Logged(".ParseUserFile: Program\\" + name + " no failure found !")) << Dump();
-  std::string upgraded = drive.Read(kNew + "\\Program\\" + name);
+  std::string upgraded = drive.Read(kNewInstallation + "\\Program\\" + name);
   EXPECT_NE(upgraded.find(";FOLD USER \xc4\xd6\xdc\r\n; \xff\xfe\r\n;ENDFOLD"), std::string::npos);
 }
 
 #ifndef _WIN32
 // Windows keeps one name per folder whatever its case: twins cannot exist.
 TEST_F(BadInput, NamesDifferingOnlyInCaseAreReportedAndTheFirstIsKept) {
-  drive.Write(kOld + "\\Program\\twin.src", "DEF TWIN ( )\r\nEND\r\n");
-  drive.Write(kOld + "\\Program\\TWIN.SRC", "DEF BIG_TWIN ( )\r\nEND\r\n");
+  drive.Write(kOldInstallation + "\\Program\\twin.src", "DEF TWIN ( )\r\nEND\r\n");
+  drive.Write(kOldInstallation + "\\Program\\TWIN.SRC", "DEF BIG_TWIN ( )\r\nEND\r\n");
   EXPECT_EQ(Run(), 1);
-  EXPECT_TRUE(Logged("# " + kOld + "\\Program\\twin.src : name differs from " + kOld +
-                     "\\Program\\TWIN.SRC only in case, left out"))
+  EXPECT_TRUE(Logged("# " + kOldInstallation + "\\Program\\twin.src : name differs from " +
+                     kOldInstallation + "\\Program\\TWIN.SRC only in case, left out"))
       << Dump();
   EXPECT_EQ(std::count_if(log.begin(), log.end(),
                           [](const std::string& line) { return line.find("only in case") != std::string::npos; }),
             1);
-  EXPECT_EQ(drive.Read(kNew + "\\Program\\TWIN.SRC").substr(0, 16), "DEF BIG_TWIN ( )");
-  EXPECT_FALSE(fs::exists(drive.Host(kNew + "\\Program\\twin.src")));
+  EXPECT_EQ(drive.Read(kNewInstallation + "\\Program\\TWIN.SRC").substr(0, 16), "DEF BIG_TWIN ( )");
+  EXPECT_FALSE(fs::exists(drive.Host(kNewInstallation + "\\Program\\twin.src")));
 }
 
 // The ANSI file functions of Windows, which the program uses, take paths of
@@ -134,19 +131,21 @@ TEST_F(BadInput, PathsLongerThan255Characters) {
   std::string deep = "\\Program";
   while (deep.size() < 300) deep += "\\Folder_with_a_long_name_" + std::to_string(deep.size());
   std::string text = "DEF DEEP ( )\r\nEND\r\n";
-  drive.Write(kOld + deep + "\\Deep.src", text);
+  drive.Write(kOldInstallation + deep + "\\Deep.src", text);
   Run();
-  EXPECT_TRUE(drive.Exists(kNew + deep + "\\Deep.src")) << Dump();
+  EXPECT_TRUE(drive.Exists(kNewInstallation + deep + "\\Deep.src")) << Dump();
 }
 #endif
 
 TEST_F(BadInput, ReadOnlyDestinationFilesAreReplaced) {
-  drive.Write(kNew + "\\Program\\Weld.src", "old and read-only");
-  platform::SetAttributes(kNew + "\\Program\\Weld.src", platform::kReadOnly);
-  platform::SetAttributes(kNew + "\\System\\SPS.SUB", platform::kReadOnly);
+  drive.Write(kNewInstallation + "\\Program\\Weld.src", "old and read-only");
+  platform::SetAttributes(kNewInstallation + "\\Program\\Weld.src", platform::kReadOnly);
+  platform::SetAttributes(kNewInstallation + "\\System\\SPS.SUB", platform::kReadOnly);
   Run();
-  EXPECT_NE(drive.Read(kNew + "\\Program\\Weld.src").find(";FOLD USER SEAM"), std::string::npos);
-  EXPECT_NE(drive.Read(kNew + "\\System\\SPS.SUB").find("DECL INT PALLET_COUNT"), std::string::npos);
+  EXPECT_NE(drive.Read(kNewInstallation + "\\Program\\Weld.src").find(";FOLD USER SEAM"),
+            std::string::npos);
+  EXPECT_NE(drive.Read(kNewInstallation + "\\System\\SPS.SUB").find("DECL INT PALLET_COUNT"),
+            std::string::npos);
 }
 
 #ifndef _WIN32
@@ -154,7 +153,8 @@ TEST_F(BadInput, ReadOnlyDestinationFilesAreReplaced) {
 TEST_F(BadInput, UnreadableSourceFileIsOneErrorAndTheRunGoesOn) {
   // A link to nothing stands for a file that cannot be read (as root every
   // file can be read whatever its permissions).
-  fs::create_symlink(drive.Host("C:\\nowhere.src"), drive.Host(kOld + "\\Program\\Gone.src"));
+  fs::create_symlink(drive.Host("C:\\nowhere.src"),
+                     drive.Host(kOldInstallation + "\\Program\\Gone.src"));
   EXPECT_EQ(Run(), 1);
   EXPECT_TRUE(Logged(".ParseUserFile: Program\\Weld.src no failure found !")) << Dump();
   bool reported = std::any_of(log.begin(), log.end(), [](const std::string& line) {
@@ -166,15 +166,15 @@ TEST_F(BadInput, UnreadableSourceFileIsOneErrorAndTheRunGoesOn) {
 
 TEST_F(BadInput, SourceOrDestinationThatIsAFile) {
   drive.Write("C:\\OLDFILE", "x");
-  EXPECT_EQ(Run("C:\\OLDFILE|" + kNew), 1);
+  EXPECT_EQ(Run("C:\\OLDFILE|" + kNewInstallation), 1);
   EXPECT_EQ(LastLine(), "# Can not find path: C:\\OLDFILE\\System");
-  EXPECT_EQ(Run(kOld + "|C:\\OLDFILE"), 1);
+  EXPECT_EQ(Run(kOldInstallation + "|C:\\OLDFILE"), 1);
   EXPECT_EQ(LastLine(), "# Can not find path: C:\\OLDFILE\\System");
   EXPECT_EQ(drive.Read("C:\\OLDFILE"), "x");
 }
 
 TEST_F(BadInput, DestinationInsideTheSource) {
-  EXPECT_EQ(Run(kOld + "|" + kOld + "\\Program"), 1);
+  EXPECT_EQ(Run(kOldInstallation + "|" + kOldInstallation + "\\Program"), 1);
   EXPECT_EQ(LastLine(), "# ERROR: source path = destination path");
 }
 

@@ -19,14 +19,13 @@ namespace fs = std::filesystem;
 namespace {
 
 using testenv::BatchRun;
+using testenv::kOldInstallation;
+using testenv::kProgramFolder;
+using testenv::kRunCommand;
 using testenv::ScratchDrive;
 using testenv::TreeSnapshot;
 using Lines = std::vector<std::string>;
 
-const std::string kOld = "C:\\QVD_OLDINST\\QVD\\R1";
-const std::string kNew = "C:\\QVD\\ROBOTER\\QVD\\R1";
-const std::string kCommand = kOld + "|" + kNew;
-const std::string kProgram = "C:\\PROG";
 const std::string kLog = "C:\\QVD\\ROBOTER\\LOG\\Vantrel.log";
 
 // The samples without their two programs whose folds do not pair up, so
@@ -35,9 +34,9 @@ const std::string kLog = "C:\\QVD\\ROBOTER\\LOG\\Vantrel.log";
 class FaultyExchangeProgram : public ::testing::Test {
  protected:
   void SetUp() override {
-    testenv::LaySamples(drive, kProgram);
-    fs::remove(drive.Host(kOld + "\\Program\\Broken_Open.src"));
-    fs::remove(drive.Host(kOld + "\\Program\\Broken_Close.src"));
+    testenv::LaySamples(drive, kProgramFolder);
+    fs::remove(drive.Host(kOldInstallation + "\\Program\\Broken_Open.src"));
+    fs::remove(drive.Host(kOldInstallation + "\\Program\\Broken_Close.src"));
     sourceBefore = testenv::Snapshot(drive.Host("C:\\QVD_OLDINST"));
   }
 
@@ -45,19 +44,19 @@ class FaultyExchangeProgram : public ::testing::Test {
   // (masked) and the destination tree.
   void RunWellBehavedTwin() {
     ScratchDrive twin;
-    testenv::LaySamples(twin, kProgram);
-    fs::remove(twin.Host(kOld + "\\Program\\Broken_Open.src"));
-    fs::remove(twin.Host(kOld + "\\Program\\Broken_Close.src"));
-    testenv::InstallFakeFoldex(twin, kProgram);
-    testenv::SetFoldexBehaviour(twin, kProgram, "exchange\n");
-    BatchRun run(kProgram);
-    ASSERT_EQ(run.Run(kCommand), 0);
+    testenv::LaySamples(twin, kProgramFolder);
+    fs::remove(twin.Host(kOldInstallation + "\\Program\\Broken_Open.src"));
+    fs::remove(twin.Host(kOldInstallation + "\\Program\\Broken_Close.src"));
+    testenv::InstallFakeFoldex(twin, kProgramFolder);
+    testenv::SetFoldexBehaviour(twin, kProgramFolder, "exchange\n");
+    BatchRun run(kProgramFolder);
+    ASSERT_EQ(run.Run(kRunCommand), 0);
     expectedLog = Masked(twin);
     expectedDestination = Destination(twin);
   }
 
   static Lines Masked(const ScratchDrive& on) {
-    return testenv::MaskedLog(testenv::ReadLogLines(on.Host(kLog)), kProgram);
+    return testenv::MaskedLog(testenv::ReadLogLines(on.Host(kLog)), kProgramFolder);
   }
   static TreeSnapshot Destination(const ScratchDrive& on) {
     TreeSnapshot tree = testenv::Snapshot(on.Host("C:\\QVD\\ROBOTER"));
@@ -65,7 +64,7 @@ class FaultyExchangeProgram : public ::testing::Test {
       it = it->first.rfind("LOG", 0) == 0 ? tree.erase(it) : std::next(it);
     return tree;
   }
-  std::size_t Calls() const { return testenv::RecordedFoldexCalls(drive, kProgram).size(); }
+  std::size_t Calls() const { return testenv::RecordedFoldexCalls(drive, kProgramFolder).size(); }
   void ExpectSourceUnchanged() const {
     EXPECT_EQ(testenv::FirstDifference(sourceBefore, testenv::Snapshot(drive.Host("C:\\QVD_OLDINST"))),
               "");
@@ -82,11 +81,11 @@ class FaultyExchangeProgram : public ::testing::Test {
 // program had never hung.
 TEST_F(FaultyExchangeProgram, HangingProgramIsWaitedForWithoutTimeLimit) {
   RunWellBehavedTwin();
-  testenv::InstallFakeFoldex(drive, kProgram);
-  testenv::SetFoldexBehaviour(drive, kProgram, "wait-for released\nexchange\n");
+  testenv::InstallFakeFoldex(drive, kProgramFolder);
+  testenv::SetFoldexBehaviour(drive, kProgramFolder, "wait-for released\nexchange\n");
 
-  BatchRun run(kProgram);
-  std::future<int> code = std::async(std::launch::async, [&] { return run.Run(kCommand); });
+  BatchRun run(kProgramFolder);
+  std::future<int> code = std::async(std::launch::async, [&] { return run.Run(kRunCommand); });
   while (Calls() == 0 && code.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
   }
   ASSERT_EQ(Calls(), 1u);
@@ -96,11 +95,10 @@ TEST_F(FaultyExchangeProgram, HangingProgramIsWaitedForWithoutTimeLimit) {
   // the program hangs in.
   Lines waiting = Masked(drive);
   ASSERT_FALSE(waiting.empty());
-  EXPECT_EQ(waiting.back(),
-            ". +++ Start: Save the UserFolds in Sourcefile: " + kOld +
-                "\\System\\$CONFIG.DAT (Controlfile: Config_of.upg)");
+  EXPECT_EQ(waiting.back(), ". +++ Start: Save the UserFolds in Sourcefile: " + kOldInstallation +
+                                "\\System\\$CONFIG.DAT (Controlfile: Config_of.upg)");
 
-  drive.Write(kProgram + "\\released", "");
+  drive.Write(kProgramFolder + "\\released", "");
   EXPECT_EQ(code.get(), 0);
   EXPECT_EQ(Masked(drive), expectedLog);
   EXPECT_EQ(testenv::FirstDifference(expectedDestination, Destination(drive)), "");
@@ -112,13 +110,13 @@ TEST_F(FaultyExchangeProgram, HangingProgramIsWaitedForWithoutTimeLimit) {
 // whose exchange program writes nothing.
 TEST_F(FaultyExchangeProgram, GarbageOnTheStandardStreamsChangesNothing) {
   RunWellBehavedTwin();
-  testenv::InstallFakeFoldex(drive, kProgram);
-  testenv::SetFoldexBehaviour(drive, kProgram, "garbage\nexchange\n");
+  testenv::InstallFakeFoldex(drive, kProgramFolder);
+  testenv::SetFoldexBehaviour(drive, kProgramFolder, "garbage\nexchange\n");
 
-  BatchRun run(kProgram);
+  BatchRun run(kProgramFolder);
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
-  int code = run.Run(kCommand);
+  int code = run.Run(kRunCommand);
   std::string output = testing::internal::GetCapturedStdout();
   std::string errors = testing::internal::GetCapturedStderr();
 
@@ -141,18 +139,18 @@ TEST_F(FaultyExchangeProgram, GarbageOnTheStandardStreamsChangesNothing) {
 // step, each start giving the controller's warning and our error line.
 TEST_F(FaultyExchangeProgram, GarbageAndAnErrorCodeGoOnWithEveryStep) {
   RunWellBehavedTwin();
-  testenv::InstallFakeFoldex(drive, kProgram);
-  testenv::SetFoldexBehaviour(drive, kProgram, "garbage\nexit 5\n");
+  testenv::InstallFakeFoldex(drive, kProgramFolder);
+  testenv::SetFoldexBehaviour(drive, kProgramFolder, "garbage\nexit 5\n");
 
-  BatchRun run(kProgram);
+  BatchRun run(kProgramFolder);
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
-  int code = run.Run(kCommand);
+  int code = run.Run(kRunCommand);
   testing::internal::GetCapturedStdout();
   testing::internal::GetCapturedStderr();
 
   EXPECT_EQ(code, 1);
-  Lines calls = testenv::RecordedFoldexCalls(drive, kProgram);
+  Lines calls = testenv::RecordedFoldexCalls(drive, kProgramFolder);
   Lines log = Masked(drive);
   std::size_t warnings = 0;
   std::size_t errors = 0;

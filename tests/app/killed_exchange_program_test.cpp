@@ -23,14 +23,13 @@ namespace fs = std::filesystem;
 namespace {
 
 using testenv::BatchRun;
+using testenv::kOldInstallation;
+using testenv::kProgramFolder;
+using testenv::kRunCommand;
 using testenv::ScratchDrive;
 using testenv::TreeSnapshot;
 using Lines = std::vector<std::string>;
 
-const std::string kOld = "C:\\QVD_OLDINST\\QVD\\R1";
-const std::string kNew = "C:\\QVD\\ROBOTER\\QVD\\R1";
-const std::string kCommand = kOld + "|" + kNew;
-const std::string kProgram = "C:\\PROG";
 constexpr int kRounds = 200;
 // Cuts fall from the program's start to past the end of its work on
 // a sample file, syncs included.
@@ -40,10 +39,10 @@ constexpr long kLatestCutMicroseconds = 8'000;
 // that only a cut-off step makes the run fail; the stand-in exchange
 // program does the real program's work.
 void LayRound(const ScratchDrive& drive) {
-  testenv::LaySamples(drive, kProgram);
-  fs::remove(drive.Host(kOld + "\\Program\\Broken_Open.src"));
-  fs::remove(drive.Host(kOld + "\\Program\\Broken_Close.src"));
-  testenv::InstallFakeFoldex(drive, kProgram);
+  testenv::LaySamples(drive, kProgramFolder);
+  fs::remove(drive.Host(kOldInstallation + "\\Program\\Broken_Open.src"));
+  fs::remove(drive.Host(kOldInstallation + "\\Program\\Broken_Close.src"));
+  testenv::InstallFakeFoldex(drive, kProgramFolder);
 }
 
 TreeSnapshot WithoutLog(TreeSnapshot tree) {
@@ -89,12 +88,12 @@ TEST(SlowFaults, ExchangeProgramKilledAtRandomMomentsLeavesWholeFilesOnly) {
     ScratchDrive clean;
     LayRound(clean);
     states.before = WithoutLog(testenv::Snapshot(clean.Host("C:\\QVD\\ROBOTER")));
-    states.source = testenv::Snapshot(clean.Host(kOld));
-    testenv::SetFoldexBehaviour(clean, kProgram, "exchange\n");
-    BatchRun full(kProgram);
-    ASSERT_EQ(full.Run(kCommand), 0);
+    states.source = testenv::Snapshot(clean.Host(kOldInstallation));
+    testenv::SetFoldexBehaviour(clean, kProgramFolder, "exchange\n");
+    BatchRun full(kProgramFolder);
+    ASSERT_EQ(full.Run(kRunCommand), 0);
     states.after = WithoutLog(testenv::Snapshot(clean.Host("C:\\QVD\\ROBOTER")));
-    calls = testenv::RecordedFoldexCalls(clean, kProgram).size();
+    calls = testenv::RecordedFoldexCalls(clean, kProgramFolder).size();
   }
   ASSERT_GT(calls, 0u);
 
@@ -111,13 +110,13 @@ TEST(SlowFaults, ExchangeProgramKilledAtRandomMomentsLeavesWholeFilesOnly) {
                  std::to_string(call) + " cut after " + std::to_string(moment) + " us");
     ScratchDrive drive;
     LayRound(drive);
-    testenv::SetFoldexBehaviour(drive, kProgram,
+    testenv::SetFoldexBehaviour(drive, kProgramFolder,
                                 "exchange\ndie-at-call " + std::to_string(call) +
                                     "\ndie-after-us " + std::to_string(moment) + "\n");
     TreeSnapshot sourceBefore = testenv::Snapshot(drive.Host("C:\\QVD_OLDINST"));
 
-    BatchRun run(kProgram);
-    const int code = run.Run(kCommand);
+    BatchRun run(kProgramFolder);
+    const int code = run.Run(kRunCommand);
 
     const Lines log = testenv::ReadLogLines(drive.Host("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log"));
     bool cut = false;
@@ -127,7 +126,7 @@ TEST(SlowFaults, ExchangeProgramKilledAtRandomMomentsLeavesWholeFilesOnly) {
     failedRuns += cut ? 1 : 0;
     const TreeSnapshot destination = WithoutLog(testenv::Snapshot(drive.Host("C:\\QVD\\ROBOTER")));
     EXPECT_FALSE(HoldsTemporaryFile(destination));
-    EXPECT_FALSE(HoldsTemporaryFile(testenv::Snapshot(drive.Host(kProgram + "\\Vantrel"))));
+    EXPECT_FALSE(HoldsTemporaryFile(testenv::Snapshot(drive.Host(kProgramFolder + "\\Vantrel"))));
     for (const auto& [path, state] : destination) {
       if (!state.folder) {
         EXPECT_TRUE(states.Holds(path, state.bytes)) << path;

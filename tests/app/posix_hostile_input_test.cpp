@@ -23,24 +23,24 @@ namespace fs = std::filesystem;
 namespace {
 
 using testenv::BatchRun;
+using testenv::kNewInstallation;
+using testenv::kOldInstallation;
+using testenv::kProgramFolder;
+using testenv::kRunCommand;
 using testenv::ScratchDrive;
 using testenv::TreeSnapshot;
 using Lines = std::vector<std::string>;
 
-const std::string kOld = "C:\\QVD_OLDINST\\QVD\\R1";
-const std::string kNew = "C:\\QVD\\ROBOTER\\QVD\\R1";
-const std::string kCommand = kOld + "|" + kNew;
-const std::string kProgram = "C:\\PROG";
-const std::string kIni = kProgram + "\\vantrel.ini";
+const std::string kIni = kProgramFolder + "\\vantrel.ini";
 
 class HostileInput : public ::testing::Test {
  protected:
   // Without the samples' two programs whose folds do not pair up, a run
   // without faults ends with exit code 0.
   void SetUp() override {
-    testenv::LaySamples(drive, kProgram);
-    fs::remove(drive.Host(kOld + "\\Program\\Broken_Open.src"));
-    fs::remove(drive.Host(kOld + "\\Program\\Broken_Close.src"));
+    testenv::LaySamples(drive, kProgramFolder);
+    fs::remove(drive.Host(kOldInstallation + "\\Program\\Broken_Open.src"));
+    fs::remove(drive.Host(kOldInstallation + "\\Program\\Broken_Close.src"));
   }
 
   // Runs once the test has laid its input; the old installation and
@@ -48,9 +48,9 @@ class HostileInput : public ::testing::Test {
   int Run(int lockWaitSeconds = 600) {
     TreeSnapshot before = testenv::Snapshot(drive.Host("C:\\QVD_OLDINST"));
     TreeSnapshot outside = Outside();
-    BatchRun run(kProgram);
+    BatchRun run(kProgramFolder);
     run.context.LockWaitSeconds = lockWaitSeconds;
-    int code = run.Run(kCommand);
+    int code = run.Run(kRunCommand);
     EXPECT_EQ(testenv::FirstDifference(before, testenv::Snapshot(drive.Host("C:\\QVD_OLDINST"))),
               "");
     EXPECT_EQ(testenv::FirstDifference(outside, Outside()), "");
@@ -94,19 +94,22 @@ class HostileInput : public ::testing::Test {
 
 TEST_F(HostileInput, DestinationFolderLinkedIntoTheSourceIsLeftAlone) {
   fs::create_directory_symlink("../../../../../QVD_OLDINST/QVD/R1/Program/Pallet",
-                               drive.Host(kNew + "\\Program\\Pallet"));
+                               drive.Host(kNewInstallation + "\\Program\\Pallet"));
   EXPECT_EQ(Run(), 1);
-  EXPECT_TRUE(Logged("# Can not copy " + kOld + "\\Program\\Pallet\\Pick.src to " + kNew +
+  EXPECT_TRUE(Logged("# Can not copy " + kOldInstallation + "\\Program\\Pallet\\Pick.src to " +
+                     kNewInstallation +
                      "\\Program\\Pallet\\Pick.src : symbolic link on the path, left alone"))
       << Dump();
-  EXPECT_TRUE(fs::is_symlink(drive.Host(kNew + "\\Program\\Pallet")));
+  EXPECT_TRUE(fs::is_symlink(drive.Host(kNewInstallation + "\\Program\\Pallet")));
 }
 
 TEST_F(HostileInput, DestinationFolderLinkedOutOfTheTreeIsLeftAlone) {
   drive.Write("C:\\OUT\\Keep.txt", "outside");
-  fs::create_directory_symlink(drive.Host("C:\\OUT"), drive.Host(kNew + "\\Program\\Tools"));
+  fs::create_directory_symlink(drive.Host("C:\\OUT"),
+                               drive.Host(kNewInstallation + "\\Program\\Tools"));
   EXPECT_EQ(Run(), 1);
-  EXPECT_TRUE(Logged("# Can not copy " + kOld + "\\Program\\Tools\\Clamp.dat to " + kNew +
+  EXPECT_TRUE(Logged("# Can not copy " + kOldInstallation + "\\Program\\Tools\\Clamp.dat to " +
+                     kNewInstallation +
                      "\\Program\\Tools\\Clamp.dat : symbolic link on the path, left alone"))
       << Dump();
   EXPECT_FALSE(fs::exists(drive.Host("C:\\OUT\\Clamp.dat")));
@@ -115,17 +118,19 @@ TEST_F(HostileInput, DestinationFolderLinkedOutOfTheTreeIsLeftAlone) {
 TEST_F(HostileInput, DestinationFileLinkKeepsItsTargetAsItWas) {
   drive.Write("C:\\OUT\\victim.src", "outside");
   fs::permissions(drive.Host("C:\\OUT\\victim.src"), fs::perms::owner_read);
-  fs::create_symlink(drive.Host("C:\\OUT\\victim.src"), drive.Host(kNew + "\\Program\\Weld.src"));
+  fs::create_symlink(drive.Host("C:\\OUT\\victim.src"),
+                     drive.Host(kNewInstallation + "\\Program\\Weld.src"));
   EXPECT_EQ(Run(), 1);
-  EXPECT_TRUE(Logged("# Can not copy " + kOld + "\\Program\\Weld.src to " + kNew +
+  EXPECT_TRUE(Logged("# Can not copy " + kOldInstallation + "\\Program\\Weld.src to " +
+                     kNewInstallation +
                      "\\Program\\Weld.src : symbolic link on the path, left alone"))
       << Dump();
-  EXPECT_TRUE(fs::is_symlink(drive.Host(kNew + "\\Program\\Weld.src")));
+  EXPECT_TRUE(fs::is_symlink(drive.Host(kNewInstallation + "\\Program\\Weld.src")));
 }
 
 TEST_F(HostileInput, LogFileLinkedIntoTheSourceIsNotCreated) {
-  fs::permissions(drive.Host(kOld + "\\Program\\Weld.src"), fs::perms::owner_read);
-  fs::create_symlink(drive.Host(kOld + "\\Program\\Weld.src"),
+  fs::permissions(drive.Host(kOldInstallation + "\\Program\\Weld.src"), fs::perms::owner_read);
+  fs::create_symlink(drive.Host(kOldInstallation + "\\Program\\Weld.src"),
                      drive.Host("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log"));
   TreeSnapshot destination = Destination();
   EXPECT_EQ(Run(), 1);
@@ -146,17 +151,19 @@ TEST_F(HostileInput, DanglingLogFileLinkWritesNothingOutside) {
 // A destination made of hard links to the source: every file shares its
 // inode with the old installation's.
 TEST_F(HostileInput, HardLinkedDestinationLeavesTheSourceAsItWas) {
-  fs::remove_all(drive.Host(kNew));
-  fs::create_directories(drive.Host(kNew));
-  for (const auto& entry : fs::recursive_directory_iterator(drive.Host(kOld))) {
-    fs::path target = drive.Host(kNew) / fs::relative(entry.path(), drive.Host(kOld));
+  fs::remove_all(drive.Host(kNewInstallation));
+  fs::create_directories(drive.Host(kNewInstallation));
+  for (const auto& entry : fs::recursive_directory_iterator(drive.Host(kOldInstallation))) {
+    fs::path target =
+        drive.Host(kNewInstallation) / fs::relative(entry.path(), drive.Host(kOldInstallation));
     if (entry.is_directory())
       fs::create_directories(target);
     else
       fs::create_hard_link(entry.path(), target);
   }
   Run();
-  EXPECT_NE(drive.Read(kNew + "\\Program\\Weld.src").find(";FOLD USER SEAM"), std::string::npos);
+  EXPECT_NE(drive.Read(kNewInstallation + "\\Program\\Weld.src").find(";FOLD USER SEAM"),
+            std::string::npos);
 }
 
 // --- names and lines ------------------------------------------------------
@@ -164,18 +171,22 @@ TEST_F(HostileInput, HardLinkedDestinationLeavesTheSourceAsItWas) {
 TEST_F(HostileInput, NameThatClimbsOutOfTheTreeIsReportedOnceAndNeverUsed) {
   std::string victim = "DEF VICTIM ( )\r\n;FOLD USER\r\n;ENDFOLD\r\nEND\r\n";
   drive.Write("C:\\OUT\\victim.src", victim);
-  std::ofstream(drive.Host(kOld + "\\Program") + "/..\\..\\..\\..\\OUT\\victim.src") << victim;
+  std::ofstream(drive.Host(kOldInstallation + "\\Program") + "/..\\..\\..\\..\\OUT\\victim.src")
+      << victim;
   EXPECT_EQ(Run(), 1);
-  EXPECT_TRUE(Logged("# " + kOld + "\\Program\\..\\..\\..\\..\\OUT\\victim.src : name not allowed "
+  EXPECT_TRUE(Logged("# " + kOldInstallation +
+                     "\\Program\\..\\..\\..\\..\\OUT\\victim.src : name not allowed "
                      "on the controller, left out"))
       << Dump();
   EXPECT_EQ(LinesWith("victim.src"), 1u) << Dump();
 }
 
 TEST_F(HostileInput, NameHoldingALineEndWritesNoLineOfItsOwn) {
-  std::ofstream(drive.Host(kOld + "\\Program") + "/x\n# INJECTED.src") << "DEF X ( )\r\nEND\r\n";
+  std::ofstream(drive.Host(kOldInstallation + "\\Program") + "/x\n# INJECTED.src")
+      << "DEF X ( )\r\nEND\r\n";
   EXPECT_EQ(Run(), 1);
-  EXPECT_TRUE(Logged("# " + kOld + "\\Program\\x<0A># INJECTED.src : name not allowed on the "
+  EXPECT_TRUE(Logged("# " + kOldInstallation +
+                     "\\Program\\x<0A># INJECTED.src : name not allowed on the "
                      "controller, left out"))
       << Dump();
   EXPECT_EQ(LinesWith("INJECTED"), 1u) << Dump();
@@ -232,38 +243,42 @@ TEST_F(HostileInput, IniThatIsADeviceStopsTheRun) {
 // --- FIFOs, devices and links in the source -------------------------------
 
 TEST_F(HostileInput, FifoInTheSourceIsReportedAndNeverOpened) {
-  ASSERT_EQ(mkfifo(drive.Host(kOld + "\\Program\\Pipe.src").c_str(), 0644), 0);
+  ASSERT_EQ(mkfifo(drive.Host(kOldInstallation + "\\Program\\Pipe.src").c_str(), 0644), 0);
   EXPECT_EQ(Run(), 1);
-  EXPECT_TRUE(Logged("# " + kOld + "\\Program\\Pipe.src : not an ordinary file, left out"))
+  EXPECT_TRUE(
+      Logged("# " + kOldInstallation + "\\Program\\Pipe.src : not an ordinary file, left out"))
       << Dump();
   EXPECT_EQ(LinesWith("Pipe.src"), 1u) << Dump();
 }
 
 TEST_F(HostileInput, SystemFileThatIsADeviceFailsItsStep) {
-  fs::remove(drive.Host(kOld + "\\System\\SPS.SUB"));
-  fs::create_symlink("/dev/zero", drive.Host(kOld + "\\System\\SPS.SUB"));
+  fs::remove(drive.Host(kOldInstallation + "\\System\\SPS.SUB"));
+  fs::create_symlink("/dev/zero", drive.Host(kOldInstallation + "\\System\\SPS.SUB"));
   EXPECT_EQ(Run(), 1);
-  EXPECT_TRUE(Logged("# Foldex.exe failed on " + kOld + "\\System\\SPS.SUB: this step is not done"))
+  EXPECT_TRUE(Logged("# Foldex.exe failed on " + kOldInstallation +
+                     "\\System\\SPS.SUB: this step is not done"))
       << Dump();
 }
 
 TEST_F(HostileInput, SourceFileLinkedOutOfTheTreeIsNotFollowed) {
   drive.Write("C:\\OUT\\secret.src", "DEF SECRET ( )\r\nEND\r\n");
-  fs::create_symlink(drive.Host("C:\\OUT\\secret.src"), drive.Host(kOld + "\\Program\\Shadow.src"));
+  fs::create_symlink(drive.Host("C:\\OUT\\secret.src"),
+                     drive.Host(kOldInstallation + "\\Program\\Shadow.src"));
   EXPECT_EQ(Run(), 1);
-  EXPECT_TRUE(Logged("# " + kOld + "\\Program\\Shadow.src : symbolic link, left out")) << Dump();
-  EXPECT_FALSE(fs::exists(drive.Host(kNew + "\\Program\\Shadow.src")));
+  EXPECT_TRUE(Logged("# " + kOldInstallation + "\\Program\\Shadow.src : symbolic link, left out"))
+      << Dump();
+  EXPECT_FALSE(fs::exists(drive.Host(kNewInstallation + "\\Program\\Shadow.src")));
 }
 
 // --- the exchange program fails -------------------------------------------
 
 TEST_F(HostileInput, ExchangeProgramEndingWithAnErrorCodeMakesTheRunFail) {
-  std::string foldex = drive.Host(kProgram + "\\Foldex.exe");
+  std::string foldex = drive.Host(kProgramFolder + "\\Foldex.exe");
   fs::remove(foldex);
   std::ofstream(foldex) << "#!/bin/sh\nexit 3\n";
   fs::permissions(foldex, fs::perms::owner_all);
   EXPECT_EQ(Run(), 1);
-  const std::string dest = kNew + "\\System\\SPS.SUB";
+  const std::string dest = kNewInstallation + "\\System\\SPS.SUB";
   EXPECT_TRUE(Logged("! Foldex.exe ended with exit code 3: C:\\PROG\\Foldex.exe " + dest +
                      " | C:\\PROG\\Vantrel\\sps_sub_nf.upg /TXT"))
       << Dump();
@@ -274,22 +289,22 @@ TEST_F(HostileInput, ExchangeProgramEndingWithAnErrorCodeMakesTheRunFail) {
 
 TEST_F(HostileInput, StaleTemporaryFilesOfTheFoldersWrittenAreRemoved) {
   // No process has this id: the writer is gone.
-  drive.Write(kNew + "\\System\\.vantrel-tmp-2147483646-1", "left by a killed writer");
-  drive.Write(kNew + "\\Program\\.vantrel-tmp-2147483646-2", "left by a killed writer");
+  drive.Write(kNewInstallation + "\\System\\.vantrel-tmp-2147483646-1", "left by a killed writer");
+  drive.Write(kNewInstallation + "\\Program\\.vantrel-tmp-2147483646-2", "left by a killed writer");
   Run();
-  EXPECT_FALSE(drive.Exists(kNew + "\\System\\.vantrel-tmp-2147483646-1"));
-  EXPECT_FALSE(drive.Exists(kNew + "\\Program\\.vantrel-tmp-2147483646-2"));
+  EXPECT_FALSE(drive.Exists(kNewInstallation + "\\System\\.vantrel-tmp-2147483646-1"));
+  EXPECT_FALSE(drive.Exists(kNewInstallation + "\\Program\\.vantrel-tmp-2147483646-2"));
 }
 
 TEST_F(HostileInput, SecondRunOnTheSameProgramFolderIsRefused) {
   platform::FileLock other;
   bool acquired = false;
-  ASSERT_TRUE(other.TryAcquire(kProgram + "\\Vantrel\\Vantrel.lock", acquired).ok);
+  ASSERT_TRUE(other.TryAcquire(kProgramFolder + "\\Vantrel\\Vantrel.lock", acquired).ok);
   ASSERT_TRUE(acquired);
   TreeSnapshot destination = Destination();
   testing::internal::CaptureStderr();
   EXPECT_EQ(Run(1), 1);
-  std::string host = drive.Host(kProgram + "\\Vantrel\\Vantrel.lock");
+  std::string host = drive.Host(kProgramFolder + "\\Vantrel\\Vantrel.lock");
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "vantrel: another run is using " + host + "; waiting up to 1 second\n" +
                 "vantrel: Another run is still using " + host +
@@ -317,7 +332,7 @@ TEST_F(HostileInput, LockIsFreeAgainAfterARun) {
   Run();
   platform::FileLock next;
   bool acquired = false;
-  EXPECT_TRUE(next.TryAcquire(kProgram + "\\Vantrel\\Vantrel.lock", acquired).ok);
+  EXPECT_TRUE(next.TryAcquire(kProgramFolder + "\\Vantrel\\Vantrel.lock", acquired).ok);
   EXPECT_TRUE(acquired);
 }
 

@@ -22,14 +22,13 @@ namespace fs = std::filesystem;
 namespace {
 
 using testenv::BatchRun;
+using testenv::kNewInstallation;
+using testenv::kOldInstallation;
+using testenv::kProgramFolder;
+using testenv::kRunCommand;
 using testenv::ScratchDrive;
 using testenv::TreeSnapshot;
 using Lines = std::vector<std::string>;
-
-const std::string kOld = "C:\\QVD_OLDINST\\QVD\\R1";
-const std::string kNew = "C:\\QVD\\ROBOTER\\QVD\\R1";
-const std::string kCommand = kOld + "|" + kNew;
-const std::string kProgram = "C:\\PROG";
 
 // Passes every call on to the real log library; when the line that starts
 // with trigger is written, runs the hook once.
@@ -60,17 +59,17 @@ class HookedLog : public LogLibrary {
 class VanishingEntries : public ::testing::Test {
  protected:
   void SetUp() override {
-    testenv::LaySamples(drive, kProgram);
-    fs::remove(drive.Host(kOld + "\\Program\\Broken_Open.src"));
-    fs::remove(drive.Host(kOld + "\\Program\\Broken_Close.src"));
+    testenv::LaySamples(drive, kProgramFolder);
+    fs::remove(drive.Host(kOldInstallation + "\\Program\\Broken_Open.src"));
+    fs::remove(drive.Host(kOldInstallation + "\\Program\\Broken_Close.src"));
   }
 
   // Runs with hook called once the line starting with trigger is logged.
   int RunChanging(const std::string& trigger, std::function<void()> hook) {
-    BatchRun run(kProgram);
+    BatchRun run(kProgramFolder);
     HookedLog hooked(run.lumo, trigger, std::move(hook));
     run.context.Lumo = &hooked;
-    int code = run.Run(kCommand);
+    int code = run.Run(kRunCommand);
     EXPECT_TRUE(hooked.hooked) << "no line starts with " << trigger;
     log = testenv::ReadLogLines(drive.Host("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log"));
     return code;
@@ -87,7 +86,9 @@ class VanishingEntries : public ::testing::Test {
     for (const std::string& line : log) text += line + "\n";
     return text;
   }
-  std::string Host(const std::string& relative) const { return drive.Host(kOld + "\\" + relative); }
+  std::string Host(const std::string& relative) const {
+    return drive.Host(kOldInstallation + "\\" + relative);
+  }
 
   // Replaces the file by a FIFO.
   void MakeFifo(const std::string& relative) const {
@@ -108,7 +109,7 @@ class VanishingEntries : public ::testing::Test {
 
 // Between the walk of the user files and their fold checks.
 TEST_F(VanishingEntries, UserFilesChangedAfterTheWalk) {
-  const std::string destinationBefore = drive.Read(kNew + "\\Program\\Weld.src");
+  const std::string destinationBefore = drive.Read(kNewInstallation + "\\Program\\Weld.src");
   bool unreadable = false;
   int code = RunChanging(".UserFiles (SRC) found to upgrade: ", [&] {
     fs::remove(Host("Program\\Weld.src"));
@@ -133,12 +134,12 @@ TEST_F(VanishingEntries, UserFilesChangedAfterTheWalk) {
   }
   // The run went on to its end.
   EXPECT_NE(std::find(log.begin(), log.end(), ". - - - END COPYING FILES - - -"), log.end()) << Dump();
-  EXPECT_EQ(drive.Read(kNew + "\\Program\\Weld.src"), destinationBefore);
-  EXPECT_FALSE(drive.Exists(kNew + "\\Program\\Locked\\Fixed.src"));
-  EXPECT_FALSE(drive.Exists(kNew + "\\Program\\Cell.sub"));
+  EXPECT_EQ(drive.Read(kNewInstallation + "\\Program\\Weld.src"), destinationBefore);
+  EXPECT_FALSE(drive.Exists(kNewInstallation + "\\Program\\Locked\\Fixed.src"));
+  EXPECT_FALSE(drive.Exists(kNewInstallation + "\\Program\\Cell.sub"));
   // The files that stayed as they were are upgraded.
-  EXPECT_TRUE(drive.Exists(kNew + "\\Program\\Weld.dat"));
-  EXPECT_TRUE(drive.Exists(kNew + "\\Program\\Pallet\\Deep\\Place.src"));
+  EXPECT_TRUE(drive.Exists(kNewInstallation + "\\Program\\Weld.dat"));
+  EXPECT_TRUE(drive.Exists(kNewInstallation + "\\Program\\Pallet\\Deep\\Place.src"));
 }
 
 }  // namespace

@@ -64,6 +64,10 @@ void SetFoldexBehaviour(const ScratchDrive& drive, const std::string& programFol
 // The installation pair that whole runs upgrade, as on the controller.
 inline const std::string kOldInstallation = "C:\\QVD_OLDINST\\QVD\\R1";
 inline const std::string kNewInstallation = "C:\\QVD\\ROBOTER\\QVD\\R1";
+// The argument text of a batch run over that pair.
+inline const std::string kRunCommand = kOldInstallation + "|" + kNewInstallation;
+// The program folder that whole-run tests lay out.
+inline const std::string kProgramFolder = "C:\\PROG";
 
 // Lays out the program folder C:\PROG with the recording stand-in, and an
 // old and a new installation without files: the folders a run checks
