@@ -42,6 +42,9 @@ timed() {
 }
 median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else printf "%.3f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a / b }'; }
+# The processor time (user and system, children included) of the last
+# timed command: what the disk's waits for fsync leave out.
+cpu_seconds() { tail -n 1 "$work/rss" | awk '{ printf "%.2f", $2 + $3 }'; }
 load() { cut -d' ' -f1-3 /proc/loadavg; }
 
 old_tree() { echo "$work/c/QVD_OLDINST"; }
@@ -76,21 +79,22 @@ whole_case() {
   whole_run >/dev/null
   local starts
   starts=$(grep -c '^\. +++ Start:' "$(new_root)/LOG/Vantrel.log")
-  local runs=() floors=() ratios=() peak=0 i run floor
+  local runs=() floors=() ratios=() cpus=() peak=0 i run floor runCpu floorCpu
   for ((i = 0; i < pairs; i++)); do
     if ((i % 2 == 0)); then
-      run=$(whole_run); rss=$(tail -n 1 "$work/rss" | cut -d' ' -f1)
-      floor=$(floor_run "$starts")
+      run=$(whole_run); rss=$(tail -n 1 "$work/rss" | cut -d' ' -f1); runCpu=$(cpu_seconds)
+      floor=$(floor_run "$starts"); floorCpu=$(cpu_seconds)
     else
-      floor=$(floor_run "$starts")
-      run=$(whole_run); rss=$(tail -n 1 "$work/rss" | cut -d' ' -f1)
+      floor=$(floor_run "$starts"); floorCpu=$(cpu_seconds)
+      run=$(whole_run); rss=$(tail -n 1 "$work/rss" | cut -d' ' -f1); runCpu=$(cpu_seconds)
     fi
     ((rss > peak)) && peak=$rss
     runs+=("$run"); floors+=("$floor"); ratios+=("$(ratio "$run" "$floor")")
+    cpus+=("$(ratio "$runCpu" "$floorCpu")")
   done
-  printf '%-14s %8s %7s %9s %9s %8s %9s %10s  %s\n' "$1" "$n" "$starts" \
+  printf '%-14s %8s %7s %9s %9s %8s %8s %9s %10s  %s\n' "$1" "$n" "$starts" \
     "$(printf '%s\n' "${runs[@]}" | median)" "$(printf '%s\n' "${floors[@]}" | median)" \
-    "$(printf '%s\n' "${ratios[@]}" | median)" \
+    "$(printf '%s\n' "${ratios[@]}" | median)" "$(printf '%s\n' "${cpus[@]}" | median)" \
     "$(awk -v t="$(printf '%s\n' "${runs[@]}" | median)" -v n="$n" 'BEGIN { printf "%.2f", 1000 * t / n }')" \
     "$peak" "$(load)"
 }
@@ -192,7 +196,7 @@ foldcheck_case() {
 }
 
 echo "pairs: $pairs; $(nproc) cores; $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
-printf '%-14s %8s %7s %9s %9s %8s %9s %10s  %s\n' case files starts run_s floor_s ratio ms/file peak_kB load
+printf '%-14s %8s %7s %9s %9s %8s %8s %9s %10s  %s\n' case files starts run_s floor_s ratio cpu_ratio ms/file peak_kB load
 for c in "${cases[@]}"; do
   case "$c" in
     exchange) exchange_case ;;
