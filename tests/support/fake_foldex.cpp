@@ -17,6 +17,7 @@
 //                 to standard output and standard error
 // The calls are counted in the file named after it with ".count".
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -74,10 +75,16 @@ int NextCallNumber(const std::string& path) {
   return number;
 }
 
+std::atomic_flag g_ending = ATOMIC_FLAG_INIT;
+
 // Ends the process at once, as a kill from outside does. On Windows the
 // runtime's own exit would first wait for locks the cut-off thread may
-// hold, and could wait for ever.
+// hold, and could wait for ever. Only the first of the two threads ends it:
+// under wine two threads ending their own process at the same moment can
+// leave one of them waiting for ever.
 [[noreturn]] void EndAtOnce(int code) {
+  if (g_ending.test_and_set())
+    for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
 #ifdef _WIN32
   TerminateProcess(GetCurrentProcess(), static_cast<UINT>(code));
 #endif
