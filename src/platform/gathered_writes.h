@@ -11,10 +11,10 @@
 namespace platform {
 
 class GatheredWrites {
-public:
+ public:
   // writeAll(data, size) writes to the file and returns its Status.
   template <typename WriteAll>
-  Status Add(const char *data, std::size_t size, WriteAll writeAll) {
+  Status Add(const char* data, std::size_t size, WriteAll writeAll) {
     if (pending_.size() + size <= kGatherSize) {
       pending_.append(data, size);
       return Status::Ok();
@@ -23,15 +23,16 @@ public:
     return status ? writeAll(data, size) : status;
   }
 
-  template <typename WriteAll> Status Flush(WriteAll writeAll) {
+  template <typename WriteAll>
+  Status Flush(WriteAll writeAll) {
     Status status = writeAll(pending_.data(), pending_.size());
     pending_.clear();
     return status;
   }
 
-private:
+ private:
   static constexpr std::size_t kGatherSize = 1 << 18;
   std::string pending_;
 };
 
-} // namespace platform
+}  // namespace platform
