@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "log/log_library.h"
 #include "platform/paths.h"
 #include "userfiles/fold_check.h"

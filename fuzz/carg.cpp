@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/carg.h"
+#include "core/carg.h"
 #include "support/harness.h"
 
 namespace {

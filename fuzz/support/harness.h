@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "log/log_library.h"
 
 namespace fuzzing {

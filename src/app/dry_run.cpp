@@ -1,6 +1,6 @@
 #include "app/dry_run.h"
 
-#include "app/context.h"
+#include "core/context.h"
 #include "app/plan.h"
 #include "app/startup.h"
 #include "log/log_library.h"

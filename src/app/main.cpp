@@ -4,9 +4,10 @@
 #include <clocale>
 #include <string>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "app/dry_run.h"
-#include "app/rollback.h"
+#include "app/run_lock.h"
+#include "undo/rollback.h"
 #include "app/startup.h"
 #include "app/summary.h"
 #include "log/log_library.h"
@@ -16,7 +17,7 @@
 #include "version.h"
 
 #ifdef _WIN32
-#include "ui/win32/windows_ui.h"
+#include "app/win32/windows_start.h"
 #endif
 
 namespace {
@@ -73,7 +74,10 @@ int RollBackCommand(std::string folder, bool force) {
     return 2;
   }
   std::string report;
-  const int exitCode = RollBack(folder, force, report);
+  const int exitCode =
+      RollBack(folder, force, report, [](platform::FileLock& lock, const std::string& path) {
+        return AcquireRunLock(LockWaitOnStderr(600), lock, path, "nothing was rolled back");
+      });
   platform::WriteStdout(report);
   return exitCode;
 }

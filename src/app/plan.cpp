@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/run_state.h"
+#include "core/run_state.h"
 #include "platform/platform.h"
 
 namespace {

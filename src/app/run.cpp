@@ -3,9 +3,9 @@
 #include <optional>
 #include <string>
 
-#include "app/backup.h"
-#include "app/context.h"
-#include "app/guard.h"
+#include "undo/backup.h"
+#include "core/context.h"
+#include "core/guard.h"
 #include "app/run_lock.h"
 #include "app/stages.h"
 #include "app/summary.h"

@@ -1,17 +1,10 @@
 #include "app/run_lock.h"
 
-#include "app/context.h"
+#include "core/context.h"
 
 namespace {
 
 constexpr int kPollMilliseconds = 200;
-
-void Tell(Context& context, const std::string& message) {
-  if (context.BatchMode)
-    platform::WriteStderr("vantrel: " + message + "\n");
-  else
-    context.ShowMessage(message, MessageIcon::kCritical);
-}
 
 std::string WaitText(int seconds) {
   if (seconds > 0 && seconds % 60 == 0) {
@@ -23,27 +16,45 @@ std::string WaitText(int seconds) {
 
 }  // namespace
 
+LockWait LockWaitOnStderr(int seconds) {
+  return {seconds, [](const std::string& message) {
+            platform::WriteStderr("vantrel: " + message + "\n");
+          }};
+}
+
+LockWait LockWaitOf(Context& context) {
+  if (context.BatchMode) return LockWaitOnStderr(context.LockWaitSeconds);
+  return {context.LockWaitSeconds, [&context](const std::string& message) {
+            context.ShowMessage(message, MessageIcon::kCritical);
+          }};
+}
+
 bool AcquireRunLock(Context& context, platform::FileLock& lock, const std::string& path,
+                    const std::string& nothingDone) {
+  return AcquireRunLock(LockWaitOf(context), lock, path, nothingDone);
+}
+
+bool AcquireRunLock(const LockWait& wait, platform::FileLock& lock, const std::string& path,
                     const std::string& nothingDone) {
   const std::string host = platform::HostPath(path);
   bool acquired = false;
   platform::Status status = lock.TryAcquire(path, acquired);
   if (status && !acquired) {
     platform::WriteStderr("vantrel: another run is using " + host + "; waiting up to " +
-                          WaitText(context.LockWaitSeconds) + "\n");
-    const long polls = context.LockWaitSeconds * 1000L / kPollMilliseconds;
+                          WaitText(wait.seconds) + "\n");
+    const long polls = wait.seconds * 1000L / kPollMilliseconds;
     for (long i = 0; status && !acquired && i < polls; ++i) {
       platform::SleepMilliseconds(kPollMilliseconds);
       status = lock.TryAcquire(path, acquired);
     }
   }
   if (!status) {
-    Tell(context, "Cannot lock " + host + ": " + status.reason + "; " + nothingDone + ".");
+    wait.tell("Cannot lock " + host + ": " + status.reason + "; " + nothingDone + ".");
     return false;
   }
   if (!acquired) {
-    Tell(context, "Another run is still using " + host + " after " +
-                      WaitText(context.LockWaitSeconds) + "; " + nothingDone + ".");
+    wait.tell("Another run is still using " + host + " after " +
+                      WaitText(wait.seconds) + "; " + nothingDone + ".");
     return false;
   }
   return true;

@@ -1,6 +1,6 @@
 #include "app/startup.h"
 
-#include "app/context.h"
+#include "core/context.h"
 #include "app/run.h"
 
 namespace {
@@ -26,4 +26,5 @@ void StartInteractive(Context& context) {
   LoadWindows(context);
   context.BatchMode = false;
   context.UI.DeselAll_Click();
+  context.UI.OnRun = [&context] { RunUpgrade(context); };
 }

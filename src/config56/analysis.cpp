@@ -1,6 +1,6 @@
 #include "config56/analysis.h"
 
-#include "app/context.h"
+#include "core/context.h"
 #include "config56/config_text.h"
 #include "config56/version_check.h"
 #include "config56/zero_frame.h"

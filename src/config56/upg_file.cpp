@@ -1,6 +1,6 @@
 #include "config56/upg_file.h"
 
-#include "app/context.h"
+#include "core/context.h"
 #include "config56/analysis.h"
 #include "config56/config_text.h"
 #include "platform/platform.h"

@@ -1,6 +1,6 @@
 #include "config56/version_check.h"
 
-#include "app/context.h"
+#include "core/context.h"
 #include "config56/migration.h"
 #include "platform/platform.h"
 #include "util/strings.h"

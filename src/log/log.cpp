@@ -1,10 +1,10 @@
 #include "log/log.h"
 
-#include "app/context.h"
+#include "core/context.h"
 #include "log/log_library.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
-#include "trees/path_ops.h"
+#include "util/path_text.h"
 #include "util/strings.h"
 
 namespace {

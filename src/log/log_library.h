@@ -1,28 +1,15 @@
 #pragma once
-// The five functions of the controller's log library that the system calls.
-// LumoLibrary loads the real library at run time; MemoryLog keeps the lines
-// in memory for tests of single operations.
+// The log library's two faces: LumoLibrary loads the real library at run
+// time; MemoryLog keeps the lines in memory, for a dry run and for tests of
+// single operations.
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "core/log_library.h"
 #include "lumo.h"
 #include "platform/platform.h"
-
-class LogLibrary {
- public:
-  virtual ~LogLibrary() = default;
-  // GetLumoLoadDir: the library's folder, padded with blanks to 255.
-  virtual std::string GetLumoLoadDir() = 0;
-  virtual void LogCreate(const std::string& path, int32_t mode) = 0;
-  virtual void SetErrorCounter(int32_t value) = 0;
-  virtual void LogWrite(const std::string& line) = 0;
-  virtual int32_t GetErrorCounter() = 0;
-  // Has the lines written so far reach the file; a library without the
-  // function writes each line at once.
-  virtual void LogFlush() {}
-};
 
 class LumoLibrary : public LogLibrary {
  public:

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "platform/platform.h"
 #include "sysfiles/exchange.h"
 #include "util/strings.h"

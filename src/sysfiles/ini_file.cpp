@@ -1,6 +1,6 @@
 #include "sysfiles/ini_file.h"
 
-#include "app/context.h"
+#include "core/context.h"
 #include "platform/platform.h"
 #include "util/strings.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "platform/platform.h"
 #include "trees/path_ops.h"
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/context.h"
-#include "app/guard.h"
+#include "core/context.h"
+#include "core/guard.h"
 #include "config56/version_check.h"
 #include "sysfiles/exchange_steps.h"
 #include "util/strings.h"

@@ -1,6 +1,6 @@
 #include "trees/attributes.h"
 
-#include "app/context.h"
+#include "core/context.h"
 #include "platform/platform.h"
 #include "trees/tree_scanner.h"
 

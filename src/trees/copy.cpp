@@ -1,6 +1,6 @@
 #include "trees/copy.h"
 
-#include "app/context.h"
+#include "core/context.h"
 #include "platform/platform.h"
 #include "trees/path_ops.h"
 #include "trees/stale_files.h"

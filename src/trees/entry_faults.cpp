@@ -1,6 +1,6 @@
 #include "trees/entry_faults.h"
 
-#include "app/context.h"
+#include "core/context.h"
 
 void ReportEntryOnce(Context& context, const std::string& path, const std::string& line) {
   // The run's set of reported faults holds log lines, which never start

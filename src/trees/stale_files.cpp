@@ -1,6 +1,6 @@
 #include "trees/stale_files.h"
 
-#include "app/context.h"
+#include "core/context.h"
 #include "platform/platform.h"
 #include "util/strings.h"
 

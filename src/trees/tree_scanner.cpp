@@ -2,7 +2,7 @@
 
 #include <deque>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "platform/platform.h"
 #include "trees/entry_faults.h"
 #include "util/strings.h"

@@ -1,6 +1,6 @@
 #include "ui/event_handler.h"
 
-#include "app/context.h"
+#include "core/process_end.h"
 
 std::optional<int> RunHandler(const std::function<void()>& handler) {
   try {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "ui/dialog.h"
+#include "core/dialog.h"
 #include "ui/layout.h"
 #include "util/strings.h"
 #include "version.h"

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "app/context.h"
+#include "core/context.h"
 
 // The terminal the dialog talks through.
 struct Console {

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "platform/platform.h"
-#include "ui/progress.h"
+#include "core/progress.h"
 
 namespace {
 constexpr int kBarWidth = 30;

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "trees/path_ops.h"
 #include "trees/tree_scanner.h"
 #include "util/strings.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "platform/platform.h"
 #include "trees/entry_faults.h"
 #include "userfiles/fold_lines.h"

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/context.h"
-#include "app/guard.h"
+#include "core/context.h"
+#include "core/guard.h"
 #include "platform/platform.h"
 #include "sysfiles/exchange_steps.h"
 #include "trees/copy.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "app/run.h"
 #include "platform/paths.h"
 #include "platform/platform.h"

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <regex>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "platform/platform.h"
 #include "support/test_env.h"
 #include "support/tree_snapshot.h"

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/run_state.h"
+#include "core/run_state.h"
 #include "platform/platform.h"
 
 namespace {

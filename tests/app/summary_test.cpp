@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/run_state.h"
+#include "core/run_state.h"
 
 namespace {
 

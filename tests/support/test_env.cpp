@@ -13,6 +13,7 @@
 #include <windows.h>
 #endif
 
+#include "app/run.h"
 #include "app/startup.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
@@ -243,6 +244,7 @@ BatchRun::BatchRun(const std::string& programFolder) {
   context.Lumo = &lumo;
   context.ProgramFolder = programFolder;
   context.ProgramName = "vantrel";
+  context.UI.OnRun = [this] { RunUpgrade(context); };
 }
 
 int BatchRun::Run(const std::string& commandLine) {

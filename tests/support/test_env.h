@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "log/log_library.h"
 #include "platform/platform.h"
 

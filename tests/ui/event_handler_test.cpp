@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "app/context.h"
+#include "core/context.h"
 
 namespace {
 

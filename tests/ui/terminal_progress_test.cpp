@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "ui/dialog.h"
-#include "ui/progress.h"
+#include "core/dialog.h"
+#include "core/progress.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "ui/layout.h"
 
 // MessageBoxA, replaceable so that tests can read what would be shown.
@@ -117,7 +117,16 @@ class SettingsView {
   std::optional<int> exitCode_;
 };
 
-// Start-up on Windows with the windows: an empty command line shows the
-// dialog, any other runs at once with the progress window. Returns the
-// exit code.
-int RunWithWindows(Context& context);
+// What the windows need of the window system while they live: the common
+// controls registered, and the single-threaded apartment the shell's
+// folder browser needs.
+class WindowSystemScope {
+ public:
+  WindowSystemScope();
+  ~WindowSystemScope();
+  WindowSystemScope(const WindowSystemScope&) = delete;
+  WindowSystemScope& operator=(const WindowSystemScope&) = delete;
+
+ private:
+  bool comInitialised_ = false;
+};

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "ui/win32/windows_ui.h"
 
 #include <commctrl.h>

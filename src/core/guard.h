@@ -7,7 +7,7 @@
 #include <new>
 #include <string>
 
-#include "app/context.h"
+#include "core/context.h"
 
 template <typename Operation>
 void Guarded(Context& context, const std::string& what, Operation&& operation) {

@@ -5,21 +5,16 @@
 #include <functional>
 #include <string>
 
-#include "app/carg.h"
-#include "app/run_state.h"
-#include "ui/dialog.h"
-#include "ui/progress.h"
+#include "core/carg.h"
+#include "core/process_end.h"
+#include "core/run_state.h"
+#include "core/dialog.h"
+#include "core/progress.h"
 
 class LogLibrary;
 
 // Icons of a message box.
 enum class MessageIcon { kNone = 0, kCritical = 16, kInformation = 64 };
-
-// Thrown to end the process at once with an exit code; caught only by the
-// entry, so that a run driven in-process returns its code to the caller.
-struct ProcessEnd {
-  int exitCode;
-};
 
 // The per-run values are the base, so that a run starts afresh by one
 // assignment (BeginRunState) while every operation still reads them

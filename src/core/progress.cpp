@@ -1,4 +1,4 @@
-#include "ui/progress.h"
+#include "core/progress.h"
 
 void ProgressWindow::Load() {
   Caption = "Upgrade User-Programms";

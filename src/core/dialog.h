@@ -35,6 +35,9 @@ class MainDialog {
   // stays open afterwards. True when a run was made; a disabled dialog
   // makes none.
   bool Run_Click(Context& context);
+  // What Run starts once the entries are valid: the upgrade, set by the
+  // start-up (the dialog knows nothing of the run itself).
+  std::function<void()> OnRun;
   // The Exit button: ends the program at once with exit code 0.
   [[noreturn]] void Leave_Click();
   // The close box does what Exit does.

@@ -1,4 +1,4 @@
-#include "app/carg.h"
+#include "core/carg.h"
 
 #include <gtest/gtest.h>
 

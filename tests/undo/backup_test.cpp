@@ -1,6 +1,6 @@
 // What a backup keeps of each change, and what it leaves alone.
 
-#include "app/backup.h"
+#include "undo/backup.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "app/backup.h"
+#include "undo/backup.h"
 
 
-#include "trees/path_ops.h"
+#include "util/path_text.h"
 #include "util/sha256.h"
 #include "util/strings.h"
 

@@ -13,7 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "app/manifest.h"
+#include "undo/manifest.h"
 #include "platform/platform.h"
 
 class RunBackup : public platform::ChangeWatcher {

@@ -1,13 +1,11 @@
-#include "app/rollback.h"
+#include "undo/rollback.h"
 
 #include <cstddef>
 #include <vector>
 
-#include "app/context.h"
-#include "app/manifest.h"
-#include "app/run_lock.h"
+#include "undo/manifest.h"
 #include "platform/platform.h"
-#include "trees/path_ops.h"
+#include "util/path_text.h"
 #include "util/sha256.h"
 
 namespace {
@@ -137,7 +135,7 @@ class Rollback {
 }  // namespace
 
 int RollBack(const std::string& backupFolder, bool force, std::string& report,
-             int lockWaitSeconds) {
+             const TakeLock& takeLock) {
   std::string folder = backupFolder;
   while (folder.size() > 1 && folder.back() == '\\') folder.pop_back();
   const std::string manifestPath = folder + "\\" + kManifestFileName;
@@ -152,12 +150,8 @@ int RollBack(const std::string& backupFolder, bool force, std::string& report,
     report = "Not a manifest: " + manifestPath + ", line " + std::to_string(badLine) + "\n";
     return 1;
   }
-  Context context;
-  context.BatchMode = true;
-  context.LockWaitSeconds = lockWaitSeconds;
   platform::FileLock lock;
-  if (!AcquireRunLock(context, lock, ParentFolder(folder) + "\\Vantrel.lock",
-                      "nothing was rolled back")) {
+  if (!takeLock(lock, ParentFolder(folder) + "\\Vantrel.lock")) {
     report.clear();
     return 1;
   }

@@ -1,6 +1,6 @@
 // The context's log lines and the run state it starts afresh.
 
-#include "app/context.h"
+#include "core/context.h"
 
 #include <gtest/gtest.h>
 

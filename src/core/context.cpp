@@ -1,6 +1,6 @@
-#include "app/context.h"
+#include "core/context.h"
 
-#include "log/log_library.h"
+#include "core/log_library.h"
 #include "util/strings.h"
 
 void Context::Log(const std::string& line) {

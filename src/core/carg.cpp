@@ -1,6 +1,6 @@
-#include "app/carg.h"
+#include "core/carg.h"
 
-#include "log/log_library.h"
+#include "core/log_library.h"
 #include "util/strings.h"
 
 std::size_t CArg::FindChar(const std::string& text, std::size_t start, char ch) {

@@ -2,14 +2,15 @@
 // destination is afterwards byte- and attribute-identical to what it was
 // before the run, however the run ended.
 
-#include "app/rollback.h"
+#include "undo/rollback.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 
-#include "app/manifest.h"
+#include "app/run_lock.h"
+#include "undo/manifest.h"
 #include "log/log_library.h"
 #include "platform/platform.h"
 #include "support/test_env.h"
@@ -74,8 +75,13 @@ class Rollback : public ::testing::Test {
     EXPECT_TRUE(ParseManifest(text, entries, badLine)) << badLine;
     return entries;
   }
-  int RollBack(const std::string& backup, bool force, std::string& report) {
-    return ::RollBack(backup, force, report);
+  static int RollBack(const std::string& backup, bool force, std::string& report,
+                      int lockWaitSeconds = 600) {
+    return ::RollBack(backup, force, report,
+                      [lockWaitSeconds](platform::FileLock& lock, const std::string& path) {
+                        return AcquireRunLock(LockWaitOnStderr(lockWaitSeconds), lock, path,
+                                              "nothing was rolled back");
+                      });
   }
   void ExpectAsBefore() const { EXPECT_EQ(testenv::FirstDifference(before, Destination()), ""); }
 
@@ -202,7 +208,7 @@ TEST_F(Rollback, AfterARunAbortedAtEachStage) {
     const std::string backup = run.context.Record.backupFolder;
     ASSERT_FALSE(backup.empty());
     std::string report;
-    EXPECT_EQ(::RollBack(backup, false, report), 0) << report;
+    EXPECT_EQ(RollBack(backup, false, report), 0) << report;
     TreeSnapshot tree = testenv::Snapshot(fresh.Host("C:\\QVD\\ROBOTER"));
     for (auto it = tree.begin(); it != tree.end();)
       it = it->first.rfind("LOG", 0) == 0 ? tree.erase(it) : std::next(it);
@@ -269,7 +275,7 @@ TEST_F(Rollback, WaitsForTheLockOfTheLogFolderAndWithoutItPutsNothingBack) {
     bool acquired = false;
     ASSERT_TRUE(run.TryAcquire(lockPath, acquired).ok && acquired);
     testing::internal::CaptureStderr();
-    EXPECT_EQ(::RollBack(backup, false, report, 0), 1);
+    EXPECT_EQ(RollBack(backup, false, report, 0), 1);
     const std::string host = drive.Host(lockPath);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "vantrel: another run is using " + host + "; waiting up to 0 seconds\n"

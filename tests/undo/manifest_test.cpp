@@ -1,4 +1,4 @@
-#include "app/manifest.h"
+#include "undo/manifest.h"
 
 #include <gtest/gtest.h>
 

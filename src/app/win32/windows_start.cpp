@@ -1,0 +1,19 @@
+#include "app/win32/windows_start.h"
+
+#include "app/startup.h"
+#include "core/context.h"
+#include "ui/win32/windows_ui.h"
+
+int RunWithWindows(Context& context) {
+  WindowSystemScope windowSystem;
+  ProgressView progress(context.StdForm);
+  if (!context.CommandLine.empty()) {
+    const int exitCode = RunBatch(context);
+    context.StdForm.Hide();
+    return exitCode;
+  }
+  StartInteractive(context);
+  context.SummaryInEndMessage = true;
+  SettingsView dialog(context, SystemMessageBox(), SystemShellBrowser());
+  return dialog.RunMessageLoop();
+}
