@@ -101,7 +101,8 @@ bool NegativeListStage(Context& context) {
 
 void SystemFileStage(Context& context) {
   RunStage(context, {"Upgrade SYSTEM FILES", "CONVERTING SYSTEMFILES", 1000, 1, 1000}, [&] {
-    Guarded(context, "Converting the system files", [&] { ConvertSystemFiles(context); });
+    Guarded(context, "Converting the system files",
+            [&] { ConvertSystemFiles(context, CheckConfigVersion); });
   });
 }
 

@@ -2,7 +2,6 @@
 
 #include "core/context.h"
 #include "config56/config_text.h"
-#include "config56/version_check.h"
 #include "config56/zero_frame.h"
 
 namespace {

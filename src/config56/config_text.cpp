@@ -1,5 +1,7 @@
 #include "config56/config_text.h"
 
+#include "core/context.h"
+#include "platform/platform.h"
 #include "util/strings.h"
 
 std::string GetLineFrom(std::string_view text, std::string_view key) {
@@ -32,4 +34,33 @@ std::string GetValue(std::string_view line) {
   const std::size_t equals = line.find('=');
   if (equals == std::string_view::npos) return {};
   return util::Trim(line.substr(equals + 1));
+}
+
+ReadResult ReadConfigFile(Context& context, const std::string& path, std::string& text) {
+  text.clear();
+  if (!platform::FileExists(path)) {
+    context.Log("#. File not found" + path);
+    return ReadResult::kMissing;
+  }
+  std::string bytes;
+  if (platform::Status status = platform::ReadFileBytes(path, bytes); !status) {
+    context.Log("# Can not read: " + path + " (" + status.reason + ")");
+    return ReadResult::kFailed;
+  }
+  text = CompactBlanks(bytes);
+  return ReadResult::kRead;
+}
+
+void ReadWholeFile(Context& context, const std::string& path, std::string& text) {
+  ReadConfigFile(context, path, text);
+}
+
+std::string CompactBlanks(const std::string& s) {
+  std::string result;
+  result.reserve(s.size());
+  for (char c : s) {
+    if (c == ' ' && !result.empty() && result.back() == ' ') continue;
+    result += c;
+  }
+  return util::Trim(result);
 }

@@ -1,9 +1,20 @@
 #pragma once
-// Reading single values out of a configuration text. The texts arrive with
-// their blanks compacted; lines end with CR LF.
+// Configuration texts: reading a configuration file with its blanks
+// compacted, and reading single values out of such a text (lines end with
+// CR LF).
 
 #include <string>
 #include <string_view>
+
+struct Context;
+
+enum class ReadResult { kRead, kMissing, kFailed };
+
+// text receives the file's bytes after CompactBlanks, or "" with an error
+// line when the file is missing or cannot be read.
+ReadResult ReadConfigFile(Context& context, const std::string& path, std::string& text);
+void ReadWholeFile(Context& context, const std::string& path, std::string& text);
+std::string CompactBlanks(const std::string& s);
 
 // The line that begins with the first occurrence of key (found exactly, case
 // included), up to its break (CR LF, LF or CR), trimmed; "" when the key is

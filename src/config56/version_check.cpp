@@ -1,28 +1,12 @@
 #include "config56/version_check.h"
 
 #include "core/context.h"
+#include "config56/config_text.h"
 #include "config56/migration.h"
 #include "platform/platform.h"
 #include "util/strings.h"
 
 namespace {
-
-enum class ReadResult { kRead, kMissing, kFailed };
-
-ReadResult ReadConfigFile(Context& context, const std::string& path, std::string& text) {
-  text.clear();
-  if (!platform::FileExists(path)) {
-    context.Log("#. File not found" + path);
-    return ReadResult::kMissing;
-  }
-  std::string bytes;
-  if (platform::Status status = platform::ReadFileBytes(path, bytes); !status) {
-    context.Log("# Can not read: " + path + " (" + status.reason + ")");
-    return ReadResult::kFailed;
-  }
-  text = CompactBlanks(bytes);
-  return ReadResult::kRead;
-}
 
 bool HasV5Keys(const std::string& upperText, bool both) {
   const bool data = util::Contains(upperText, "EX_AX_DATA[1]=");
@@ -72,18 +56,4 @@ void CheckConfigVersion(Context& context) {
     return;
   }
   DecideAndMigrate(context, source, dest, machine);
-}
-
-void ReadWholeFile(Context& context, const std::string& path, std::string& text) {
-  ReadConfigFile(context, path, text);
-}
-
-std::string CompactBlanks(const std::string& s) {
-  std::string result;
-  result.reserve(s.size());
-  for (char c : s) {
-    if (c == ' ' && !result.empty() && result.back() == ' ') continue;
-    result += c;
-  }
-  return util::Trim(result);
 }

@@ -20,3 +20,11 @@ void Context::FlushLog() {
 void Context::LogOnce(const std::string& line) {
   if (ReportedFaults.insert(line).second) Log(line);
 }
+
+void Context::LogOnceFor(const std::string& key, const std::string& line) {
+  // The set holds log lines too, which never start with a unit separator:
+  // a key cannot meet one of them.
+  if (ReportedFaults.insert("\x1f" + key).second) LogOnce(line);
+}
+
+TreeRun::TreeRun(Context& context) : TreeRun(context, context.Arg, context.CleanedFolders) {}

@@ -7,6 +7,7 @@
 
 #include "core/carg.h"
 #include "core/process_end.h"
+#include "core/run_log.h"
 #include "core/run_state.h"
 #include "core/dialog.h"
 #include "core/progress.h"
@@ -19,7 +20,7 @@ enum class MessageIcon { kNone = 0, kCritical = 16, kInformation = 64 };
 // The per-run values are the base, so that a run starts afresh by one
 // assignment (BeginRunState) while every operation still reads them
 // directly on the context.
-struct Context : RunState {
+struct Context : RunState, RunLog {
   // Start-up.
   bool BatchMode = false;
   // How long a run waits for another one using its program folder or its
@@ -47,14 +48,11 @@ struct Context : RunState {
   // Forgets everything an earlier run left behind.
   void BeginRunState() { static_cast<RunState&>(*this) = RunState(); }
 
-  // Writes one log line through the log library. A line is one line: a
-  // name holding a line end must not add lines of its own.
-  void Log(const std::string& line);
-  // Has the lines logged so far reach the log file: before a child process
-  // starts and after each step, so that a killed run loses none of them.
-  void FlushLog();
-  // Writes the error line unless the same line was written before in this run.
-  void LogOnce(const std::string& line);
+  // The log, through the log library.
+  void Log(const std::string& line) override;
+  void FlushLog() override;
+  void LogOnce(const std::string& line) override;
+  void LogOnceFor(const std::string& key, const std::string& line) override;
   void ShowMessage(const std::string& text, MessageIcon icon) {
     if (ShowMessageBox) ShowMessageBox(text, icon);
   }

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "sysfiles/keyed_list.h"
+#include "util/keyed_list.h"
 #include "userfiles/file_reg.h"
 
 // The system file in work: the relative paths being converted and the full

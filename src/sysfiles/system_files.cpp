@@ -4,7 +4,6 @@
 
 #include "core/context.h"
 #include "core/guard.h"
-#include "config56/version_check.h"
 #include "sysfiles/exchange_steps.h"
 #include "util/strings.h"
 
@@ -12,20 +11,16 @@ namespace {
 
 const std::string kSeparator(50, '.');
 
-void UpgradeConfigDatAndCheckVersion(Context& context) {
-  UpgradeConfigDat(context);
-  CheckConfigVersion(context);
-}
-
 struct SystemFile {
   int MainDialog::*box;
   const char* path;  // relative to both installation roots
   void (*steps)(Context&);
   double barAfter;
+  bool followedByVersionCheck = false;
 };
 
 const SystemFile kSystemFiles[] = {
-    {&MainDialog::CONFIG_DAT, "System\\$CONFIG.DAT", UpgradeConfigDatAndCheckVersion, 300},
+    {&MainDialog::CONFIG_DAT, "System\\$CONFIG.DAT", UpgradeConfigDat, 300, true},
     {&MainDialog::SPS_SUB, "System\\SPS.SUB", UpgradeSpsSub, 600},
     {&MainDialog::IR_STOPM_SRC, "System\\IR_STOPM.SRC", UpgradeIrStopm, 900},
 };
@@ -52,9 +47,11 @@ void Record(Context& context, const std::string& name, const std::string& whyNot
   context.Record.systemFiles.push_back({name, whyNot.empty(), whyNot});
 }
 
-void ConvertListedFile(Context& context, const SystemFile& file, const std::string& name) {
+void ConvertListedFile(Context& context, const SystemFile& file, const std::string& name,
+                       const AfterConfigDat& afterConfigDat) {
   if (CheckFilePair(context)) {
     file.steps(context);
+    if (file.followedByVersionCheck && afterConfigDat) afterConfigDat(context);
     Record(context, name, "");
   } else {
     context.Log("# " + name + " is not converted");
@@ -62,7 +59,8 @@ void ConvertListedFile(Context& context, const SystemFile& file, const std::stri
   }
 }
 
-void ConvertSystemFile(Context& context, const SystemFile& file) {
+void ConvertSystemFile(Context& context, const SystemFile& file,
+                       const AfterConfigDat& afterConfigDat) {
   bool showFailed = false;
   std::string name;
   Attempt(showFailed, [&] {
@@ -87,7 +85,7 @@ void ConvertSystemFile(Context& context, const SystemFile& file) {
       context.Log("! " + name + " is not converted,--> no entry in - vantrel.kud -");
       Record(context, name, "its conversion could not start");
     } else {
-      ConvertListedFile(context, file, name);
+      ConvertListedFile(context, file, name, afterConfigDat);
     }
   });
 
@@ -98,8 +96,8 @@ void ConvertSystemFile(Context& context, const SystemFile& file) {
 
 }  // namespace
 
-void ConvertSystemFiles(Context& context) {
+void ConvertSystemFiles(Context& context, const AfterConfigDat& afterConfigDat) {
   for (const SystemFile& file : kSystemFiles) {
-    if (MainDialog::Ticked(context.UI.*file.box)) ConvertSystemFile(context, file);
+    if (MainDialog::Ticked(context.UI.*file.box)) ConvertSystemFile(context, file, afterConfigDat);
   }
 }

@@ -1,38 +1,39 @@
 #include "trees/attributes.h"
 
-#include "core/context.h"
+#include "core/carg.h"
+#include "core/run_log.h"
 #include "platform/platform.h"
 #include "trees/tree_scanner.h"
 
 namespace {
 
 // A failure on one entry is logged and the others are still handled.
-void TransferEntry(Context& context, const std::string& source, const std::string& destination) {
+void TransferEntry(RunLog& log, const std::string& source, const std::string& destination) {
   if (!platform::Exists(destination)) return;
   int attributes = 0;
   if (platform::Status status = platform::GetAttributes(source, attributes); !status) {
-    context.Log("# Can not read attributes: " + source + " : " + status.reason);
+    log.Log("# Can not read attributes: " + source + " : " + status.reason);
     return;
   }
   if (platform::Status status =
           platform::SetAttributes(destination, attributes & ~platform::kFolder);
       !status)
-    context.Log("# Can not set attributes: " + destination + " : " + status.reason);
+    log.Log("# Can not set attributes: " + destination + " : " + status.reason);
 }
 
 }  // namespace
 
-void TransferTreeAttributes(Context& context, const std::string& source,
+void TransferTreeAttributes(RunLog& log, const std::string& source,
                             const std::string& destination) {
   if (!platform::Exists(source) || !platform::Exists(destination)) return;
-  TreeCopy scanner(context);
+  TreeCopy scanner(log);
   scanner.scanTree(source);
   scanner.rewindFileList();
   for (std::string entry = scanner.getNextFile(); !entry.empty(); entry = scanner.getNextFile())
-    TransferEntry(context, source + "\\" + entry, destination + "\\" + entry);
+    TransferEntry(log, source + "\\" + entry, destination + "\\" + entry);
 }
 
-void TransferAttributes(Context& context) {
-  context.Log(".Transferring File/Folder Attributes");
-  TransferTreeAttributes(context, context.Arg.Source, context.Arg.Dest);
+void TransferAttributes(const TreeRun& run) {
+  run.log.Log(".Transferring File/Folder Attributes");
+  TransferTreeAttributes(run.log, run.arg.Source, run.arg.Dest);
 }

@@ -3,9 +3,10 @@
 
 #include <string>
 
-struct Context;
+class RunLog;
+struct TreeRun;
 
-void TransferTreeAttributes(Context& context, const std::string& source,
+void TransferTreeAttributes(RunLog& log, const std::string& source,
                             const std::string& destination);
 // The run step: its log line, then the transfer from Source to Dest.
-void TransferAttributes(Context& context);
+void TransferAttributes(const TreeRun& run);

@@ -1,6 +1,7 @@
 #include "trees/copy.h"
 
-#include "core/context.h"
+#include "core/carg.h"
+#include "core/run_log.h"
 #include "platform/platform.h"
 #include "trees/path_ops.h"
 #include "trees/stale_files.h"
@@ -51,49 +52,49 @@ platform::Status Replace(const std::string& source, const std::string& target) {
   return status;
 }
 
-bool CopyBetweenRoots(Context& context, const std::string& sourceRoot,
+bool CopyBetweenRoots(const TreeRun& run, const std::string& sourceRoot,
                       const std::string& destRoot, const std::string& relativePath) {
   if (LeavesTree(relativePath)) {
-    context.Log("# " + relativePath + " : path leaves the installation tree, not copied");
+    run.log.Log("# " + relativePath + " : path leaves the installation tree, not copied");
     return false;
   }
   const std::string sourcePath = sourceRoot + "\\" + relativePath;
   const std::string destPath = destRoot + "\\" + relativePath;
   if (!platform::Exists(sourcePath)) {
-    context.Log("! " + relativePath + " SourceFile does not exist!");
+    run.log.Log("! " + relativePath + " SourceFile does not exist!");
     return false;
   }
   const std::string folder = ParentFolder(destPath);
   if (!platform::FolderExists(folder)) {
-    MakePath(context, folder);
+    MakePath(run.log, folder);
     if (!platform::FolderExists(folder)) {
-      context.Log("# " + folder + " : Target directory does not exist!");
+      run.log.Log("# " + folder + " : Target directory does not exist!");
       return false;
     }
   }
-  RemoveStaleTempFilesOnce(context, folder);
+  RemoveStaleTempFilesOnce(run, folder);
   if (platform::Status status = Replace(sourcePath, destPath); !status) {
-    context.Log("# Can not copy " + sourcePath + " to " + destPath + " : " + status.reason);
+    run.log.Log("# Can not copy " + sourcePath + " to " + destPath + " : " + status.reason);
     return false;
   }
-  context.Log("." + relativePath + " copied from " + sourcePath + " to " + destPath);
+  run.log.Log("." + relativePath + " copied from " + sourcePath + " to " + destPath);
   return true;
 }
 
 }  // namespace
 
-bool CopyTreeFile(Context& context, const std::string& relativePath) {
-  return CopyBetweenRoots(context, context.Arg.Source, context.Arg.Dest, relativePath);
+bool CopyTreeFile(const TreeRun& run, const std::string& relativePath) {
+  return CopyBetweenRoots(run, run.arg.Source, run.arg.Dest, relativePath);
 }
 
-bool CopyParentTreeFile(Context& context, const std::string& relativePath) {
+bool CopyParentTreeFile(const TreeRun& run, const std::string& relativePath) {
   // The roots are the R1 folders; STEU lies beside them.
-  std::string sourceRoot = CutEnd(context.Arg.Source, 3);
-  std::string destRoot = CutEnd(context.Arg.Dest, 3);
+  std::string sourceRoot = CutEnd(run.arg.Source, 3);
+  std::string destRoot = CutEnd(run.arg.Dest, 3);
   // An empty root would turn the path into one from the top of the host.
   if (sourceRoot.empty() || destRoot.empty()) {
-    context.Log("# " + relativePath + " : no folder above the installation paths, not copied");
+    run.log.Log("# " + relativePath + " : no folder above the installation paths, not copied");
     return false;
   }
-  return CopyBetweenRoots(context, sourceRoot, destRoot, relativePath);
+  return CopyBetweenRoots(run, sourceRoot, destRoot, relativePath);
 }

@@ -4,10 +4,10 @@
 
 #include <string>
 
-struct Context;
+struct TreeRun;
 
 // True when the file was copied; every other outcome is in the log.
 // Below Source and Dest.
-bool CopyTreeFile(Context& context, const std::string& relativePath);
+bool CopyTreeFile(const TreeRun& run, const std::string& relativePath);
 // Below the folders that hold Source and Dest (for STEU beside R1).
-bool CopyParentTreeFile(Context& context, const std::string& relativePath);
+bool CopyParentTreeFile(const TreeRun& run, const std::string& relativePath);

@@ -5,7 +5,7 @@
 
 #include <string>
 
-struct Context;
+class RunLog;
 
 // Writes line unless an earlier line of this run named the entry at path.
-void ReportEntryOnce(Context& context, const std::string& path, const std::string& line);
+void ReportEntryOnce(RunLog& log, const std::string& path, const std::string& line);

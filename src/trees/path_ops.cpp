@@ -1,6 +1,6 @@
 #include "trees/path_ops.h"
 
-#include "core/context.h"
+#include "core/run_log.h"
 #include "platform/platform.h"
 
 namespace {
@@ -21,11 +21,11 @@ bool NextComponent(std::string& rest, std::string& component) {
 
 }  // namespace
 
-void MakePath(Context& context, const std::string& path) {
+void MakePath(RunLog& log, const std::string& path) {
   // Only an absolute path says where the folders belong ("C:\..." or, on a
   // host without drives, "\...").
   if (LastBackslashPos(path) == 0) {
-    context.Log("# Can not create path: " + path + " : not an absolute path");
+    log.Log("# Can not create path: " + path + " : not an absolute path");
     return;
   }
   std::string rest = path;
@@ -36,10 +36,10 @@ void MakePath(Context& context, const std::string& path) {
     built = built.empty() ? component : built + "\\" + component;
     std::string folder = prefix + built;
     if (platform::Exists(folder) || FileNamePart(built) == ".") continue;
-    context.Log(".Creating : " + folder);
+    log.Log(".Creating : " + folder);
     if (platform::Status status = platform::CreateFolder(folder); !status) {
       // The folders below this one cannot be made either.
-      context.Log("# Can not create folder: " + folder + " : " + status.reason);
+      log.Log("# Can not create folder: " + folder + " : " + status.reason);
       return;
     }
   }

@@ -5,7 +5,7 @@
 
 #include "util/path_text.h"
 
-struct Context;
+class RunLog;
 
 // Creates every missing folder of path, top down, each with its log line.
-void MakePath(Context& context, const std::string& path);
+void MakePath(RunLog& log, const std::string& path);

@@ -1,10 +1,10 @@
 #include "trees/stale_files.h"
 
-#include "core/context.h"
+#include "core/run_log.h"
 #include "platform/platform.h"
 #include "util/strings.h"
 
-void RemoveStaleTempFilesOnce(Context& context, const std::string& folder) {
-  if (folder.empty() || !context.CleanedFolders.insert(util::Upper(folder)).second) return;
+void RemoveStaleTempFilesOnce(const TreeRun& run, const std::string& folder) {
+  if (folder.empty() || !run.cleanedFolders.insert(util::Upper(folder)).second) return;
   platform::RemoveStaleTempFiles(folder);
 }

@@ -4,8 +4,8 @@
 
 #include <string>
 
-struct Context;
+struct TreeRun;
 
 // Removes the stale temporary files of folder the first time a run writes
 // into it; later calls for the same folder cost nothing.
-void RemoveStaleTempFilesOnce(Context& context, const std::string& folder);
+void RemoveStaleTempFilesOnce(const TreeRun& run, const std::string& folder);

@@ -2,7 +2,7 @@
 
 #include <deque>
 
-#include "core/context.h"
+#include "core/run_log.h"
 #include "platform/platform.h"
 #include "trees/entry_faults.h"
 #include "util/strings.h"
@@ -30,13 +30,13 @@ bool PassesFilter(const std::string& name, const std::string& filter) {
 // On the controller's file system two names that differ only in case are
 // one name: the second entry would overwrite the first in the destination.
 // The listing puts such names side by side; the later one is left out.
-void ReportCaseClash(Context& context, const std::string& kept, const std::string& leftOut) {
-  context.LogOnce("# " + leftOut + " : name differs from " + kept + " only in case, left out");
+void ReportCaseClash(RunLog& log, const std::string& kept, const std::string& leftOut) {
+  log.LogOnce("# " + leftOut + " : name differs from " + kept + " only in case, left out");
 }
 
 // Breadth first with a queue of folders, so that deep trees need neither
 // recursion nor more memory than the list of what was found.
-void WalkTree(Context& context, const std::string& start, const WalkRules& rules,
+void WalkTree(RunLog& log, const std::string& start, const WalkRules& rules,
               std::vector<std::string>& found) {
   const std::size_t cut = start.size() + 1;
   std::deque<std::string> queue{start};
@@ -47,24 +47,24 @@ void WalkTree(Context& context, const std::string& start, const WalkRules& rules
     const bool atTop = folder.size() == start.size();
     platform::Status status = platform::ListFolder(folder, entries, platform::ListDetail::kKinds);
     if (!status) {
-      context.LogOnce("# Can not read folder: " + folder + " : " + status.reason);
+      log.LogOnce("# Can not read folder: " + folder + " : " + status.reason);
       continue;
     }
     for (std::size_t i = 0; i < entries.size(); ++i) {
       const platform::DirEntry& entry = entries[i];
       std::string path = folder + "\\" + entry.name;
       if (i > 0 && util::EqualsNoCase(entry.name, entries[i - 1].name)) {
-        ReportCaseClash(context, folder + "\\" + entries[i - 1].name, path);
+        ReportCaseClash(log, folder + "\\" + entries[i - 1].name, path);
         continue;
       }
       if (!entry.failure.empty()) {
-        context.LogOnce("# Can not read entry: " + path + " : " + entry.failure);
+        log.LogOnce("# Can not read entry: " + path + " : " + entry.failure);
         continue;
       }
       // A name the controller cannot hold may climb out of the tree when
       // joined into a path ("..\..\x.src").
       if (!util::IsControllerName(entry.name)) {
-        context.LogOnce("# " + path + " : name not allowed on the controller, left out");
+        log.LogOnce("# " + path + " : name not allowed on the controller, left out");
         continue;
       }
       if (entry.attributes & platform::kFolder) {
@@ -74,10 +74,10 @@ void WalkTree(Context& context, const std::string& start, const WalkRules& rules
         queue.push_back(std::move(path));
       } else if (entry.link) {
         // Its target may lie anywhere on the host.
-        ReportEntryOnce(context, path, "# " + path + " : symbolic link, left out");
+        ReportEntryOnce(log, path, "# " + path + " : symbolic link, left out");
       } else if (entry.special) {
         // A FIFO or a device would never end or never answer.
-        ReportEntryOnce(context, path, "# " + path + " : not an ordinary file, left out");
+        ReportEntryOnce(log, path, "# " + path + " : not an ordinary file, left out");
       } else if (PassesFilter(entry.name, rules.filter)) {
         found.push_back(path.substr(cut));
       }
@@ -123,7 +123,7 @@ void TreeTool::scanTree(const std::string& pathname) {
   rules.filter = filter_;
   rules.includeMada = includeMada_;
   rules.includeTP = includeTP_;
-  WalkTree(context_, StartFolder(pathname), rules, files_);
+  WalkTree(log_, StartFolder(pathname), rules, files_);
 }
 
 void TreeCopy::scanTree(const std::string& pathname) {
@@ -133,5 +133,5 @@ void TreeCopy::scanTree(const std::string& pathname) {
   WalkRules rules;
   rules.filter = filter_;
   rules.listFolders = true;
-  WalkTree(context_, StartFolder(pathname), rules, files_);
+  WalkTree(log_, StartFolder(pathname), rules, files_);
 }

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-struct Context;
+class RunLog;
 
 // What both scanners share: the list of relative paths found, read back one
 // at a time, and the name filter. Errors met while walking (an unreadable
-// folder, an entry that vanished) are logged on the context as one error
+// folder, an entry that vanished) are logged as one error
 // line each, and the walk goes on.
 class TreeScanner {
  public:
@@ -24,9 +24,9 @@ class TreeScanner {
   std::function<void(const std::string& faultPathname)> InvalidPathname;
 
  protected:
-  explicit TreeScanner(Context& context) : context_(context) {}
+  explicit TreeScanner(RunLog& log) : log_(log) {}
 
-  Context& context_;
+  RunLog& log_;
   std::vector<std::string> files_;
   std::size_t position_ = 0;
   std::string filter_;
@@ -35,7 +35,7 @@ class TreeScanner {
 // Collects the files below a start folder.
 class TreeTool : public TreeScanner {
  public:
-  explicit TreeTool(Context& context) : TreeScanner(context) {}
+  explicit TreeTool(RunLog& log) : TreeScanner(log) {}
 
   void noMada();
   void noTP();
@@ -50,7 +50,7 @@ class TreeTool : public TreeScanner {
 // the entries inside it, for visiting a whole tree.
 class TreeCopy : public TreeScanner {
  public:
-  explicit TreeCopy(Context& context) : TreeScanner(context) {}
+  explicit TreeCopy(RunLog& log) : TreeScanner(log) {}
 
   // A start path that is a file raises InvalidPathname and lists nothing;
   // how the run goes on is its caller's decision.

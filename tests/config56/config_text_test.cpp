@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "config56/version_check.h"
-
 namespace {
 
 const std::string kText =

@@ -1,6 +1,7 @@
 // Reading the three files of the check, and the check's finding for every
 // pair of configurations.
 
+#include "config56/config_text.h"
 #include "config56/version_check.h"
 
 #include <gtest/gtest.h>

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "config56/version_check.h"
 #include "support/test_env.h"
 
 namespace {
@@ -124,7 +125,7 @@ class SystemFiles : public ::testing::Test {
 
 TEST_F(SystemFiles, AllListedAreConvertedInOrder) {
   List({"$CONFIG.DAT", "SPS.SUB", "IR_STOPM.SRC"});
-  ConvertSystemFiles(run.context);
+  ConvertSystemFiles(run.context, CheckConfigVersion);
   EXPECT_EQ(run.lines(), Join({Block("$CONFIG.DAT", Join({ConfigDatConverted(), kVersionChecked})),
                                Block("SPS.SUB", SpsSubConverted()),
                                Block("IR_STOPM.SRC", IrStopmConverted())}));
@@ -139,7 +140,7 @@ TEST_F(SystemFiles, AllBoxesClearedWritesNothing) {
   List({"$CONFIG.DAT", "SPS.SUB", "IR_STOPM.SRC"});
   run.context.UI.DeselAll_Click();
   run.context.StdForm.Value = 42;
-  ConvertSystemFiles(run.context);
+  ConvertSystemFiles(run.context, CheckConfigVersion);
   EXPECT_EQ(run.lines(), Lines{});
   EXPECT_EQ(Calls(), Lines{});
   EXPECT_EQ(labels, Lines{});
@@ -148,7 +149,7 @@ TEST_F(SystemFiles, AllBoxesClearedWritesNothing) {
 
 TEST_F(SystemFiles, FilesTheIniDoesNotNameAreOnlyWarnedAbout) {
   List({"SPS.SUB"});
-  ConvertSystemFiles(run.context);
+  ConvertSystemFiles(run.context, CheckConfigVersion);
   EXPECT_EQ(run.lines(),
             Join({Block("$CONFIG.DAT",
                         {"! - System\\$CONFIG.DAT - is not upgradet separetly"}),
@@ -164,7 +165,7 @@ TEST_F(SystemFiles, OnlyTickedFilesAndTheirBarValue) {
   List({"$config.dat", "SPS.SUB"});
   run.context.UI.SPS_SUB = 0;
   run.context.UI.IR_STOPM_SRC = 0;
-  ConvertSystemFiles(run.context);
+  ConvertSystemFiles(run.context, CheckConfigVersion);
   EXPECT_EQ(run.lines(), Block("$CONFIG.DAT", Join({ConfigDatConverted(), kVersionChecked})));
   EXPECT_EQ(Calls(), kConfigCalls);
   EXPECT_EQ(run.context.StdForm.Value, 300);
@@ -174,7 +175,7 @@ TEST_F(SystemFiles, AMissingFileIsNotConvertedAndTheNextOneIs) {
   List({"$CONFIG.DAT", "SPS.SUB", "IR_STOPM.SRC"});
   run.context.UI.IR_STOPM_SRC = 0;
   std::filesystem::remove(drive.Host(kOld + "\\System\\$CONFIG.DAT"));
-  ConvertSystemFiles(run.context);
+  ConvertSystemFiles(run.context, CheckConfigVersion);
   EXPECT_EQ(run.lines(),
             Join({Block("$CONFIG.DAT", {".Check file: System\\$CONFIG.DAT",
                                         "# " + kOld + "\\System\\$CONFIG.DAT not found",
@@ -196,7 +197,7 @@ TEST_F(SystemFiles, AFailingProgressWindowLeavesOnlyThatFileAlone) {
       throw std::runtime_error("no window");
     }
   };
-  ConvertSystemFiles(run.context);
+  ConvertSystemFiles(run.context, CheckConfigVersion);
   EXPECT_EQ(run.lines(),
             Join({Block("$CONFIG.DAT",
                         {"! $CONFIG.DAT is not converted,--> no entry in - vantrel.kud -"}),
@@ -212,7 +213,7 @@ TEST_F(SystemFiles, AFailingProgressWindowForAnUnlistedFileGivesTheListWarning) 
   run.context.StdForm.OnRepaint = [](const ProgressWindow&) {
     throw std::runtime_error("no window");
   };
-  ConvertSystemFiles(run.context);
+  ConvertSystemFiles(run.context, CheckConfigVersion);
   EXPECT_EQ(run.lines(), Block("SPS.SUB", {"! - System\\SPS.SUB - is not upgradet separetly"}));
 }
 
@@ -222,7 +223,7 @@ TEST_F(SystemFiles, AnUnexpectedFailureInOneFileIsAnErrorAndTheNextFileGoesOn) {
   ThrowingLog log;
   log.trigger = ".Check file: System\\SPS.SUB";
   run.context.Lumo = &log;
-  ConvertSystemFiles(run.context);
+  ConvertSystemFiles(run.context, CheckConfigVersion);
   EXPECT_EQ(log.lines, Join({Block("SPS.SUB", {"# Converting SPS.SUB failed: log full"}),
                              Block("IR_STOPM.SRC", IrStopmConverted())}));
   EXPECT_EQ(Calls(), kIrStopmCalls);

@@ -1,7 +1,7 @@
 #pragma once
 // An insertion-ordered list of strings, positions from 1, each entry its
 // own key; keys compare without regard to case and a second entry with a
-// key already present is not added. The three lists of vantrel.ini.
+// key already present is not added.
 
 #include <string>
 #include <unordered_map>

@@ -1,4 +1,4 @@
-#include "sysfiles/keyed_list.h"
+#include "util/keyed_list.h"
 
 #include "util/strings.h"
 
