@@ -429,11 +429,13 @@ FileBytes::~FileBytes() {
 Status FileBytes::Open(const std::string& path) {
   std::string host = MapPath(path);
   if (host.empty()) return Status::Fail(std::strerror(ENOENT));
-  int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return Errno();
+  // A FIFO would block the open until a writer comes, and a device never
+  // ends: only an ordinary file is opened for good.
+  int fd = -1;
+  if (Status status = OpenRegular(host, false, fd); !status) return status;
   struct stat info;
-  if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-    Status status = S_ISDIR(info.st_mode) ? Status::Fail(std::strerror(EISDIR)) : Errno();
+  if (fstat(fd, &info) != 0) {
+    Status status = Errno();
     close(fd);
     return status;
   }

@@ -112,6 +112,9 @@ TEST(PlatformFiles, FifosAndDevicesAreNeverReadAsFiles) {
   std::string bytes;
   EXPECT_EQ(platform::ReadFileBytes("C:\\PIPE", bytes).reason, "not an ordinary file");
   EXPECT_EQ(platform::ReadFileBytes("C:\\ZERO", bytes).reason, "not an ordinary file");
+  platform::FileBytes pipe, zero;
+  EXPECT_EQ(pipe.Open("C:\\PIPE").reason, "not an ordinary file");
+  EXPECT_EQ(zero.Open("C:\\ZERO").reason, "not an ordinary file");
   EXPECT_EQ(platform::CopyFileAtomic("C:\\PIPE", "C:\\T.TXT").reason, "not an ordinary file");
   EXPECT_FALSE(drive.Exists("C:\\T.TXT"));
   std::vector<platform::DirEntry> entries;
