@@ -75,9 +75,12 @@ struct WholeStates {
       auto found = tree.find(at);
       return found != tree.end() && found->second.bytes == bytes;
     };
-    std::string below = path.rfind("QVD/R1/", 0) == 0 ? path.substr(7) : std::string();
+    const std::string installation = testenv::SnapshotKey("QVD/R1/");
+    std::string below =
+        path.rfind(installation, 0) == 0 ? path.substr(installation.size()) : std::string();
     return in(before, path) || in(after, path) || (!below.empty() && in(source, below)) ||
-           (path == "QVD/R1/System/$CONFIG.DAT" && EndsWith(bytes, "ENDDAT\r\n"));
+           (path == testenv::SnapshotKey("QVD/R1/System/$CONFIG.DAT") &&
+            EndsWith(bytes, "ENDDAT\r\n"));
   }
 };
 

@@ -204,7 +204,7 @@ TEST_F(Samples, KilledExchangeProgramLeavesNoHalfWrittenFile) {
     // whole state too. $CONFIG.DAT passes several whole states; each ends
     // with its last line.
     bool whole = matches(before) || matches(after) || matches(sourceBefore) ||
-                 (path == "QVD/R1/System/$CONFIG.DAT" && state.bytes.size() >= 8 &&
+                 (path == testenv::SnapshotKey("QVD/R1/System/$CONFIG.DAT") && state.bytes.size() >= 8 &&
                   state.bytes.compare(state.bytes.size() - 8, 8, "ENDDAT\r\n") == 0);
     EXPECT_TRUE(whole) << path;
   }

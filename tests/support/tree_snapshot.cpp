@@ -106,4 +106,8 @@ std::string AttributeList(const TreeSnapshot& snapshot) {
   return list;
 }
 
+std::string SnapshotKey(const std::string& slashed) {
+  return std::filesystem::path(slashed).make_preferred().string();
+}
+
 }  // namespace testenv

@@ -16,6 +16,9 @@ struct EntryState {
 using TreeSnapshot = std::map<std::string, EntryState>;
 
 TreeSnapshot Snapshot(const std::string& hostRoot);
+// A snapshot's key for a path written with "/": the snapshot names entries
+// with the host's own separator, a backslash on Windows.
+std::string SnapshotKey(const std::string& slashed);
 // The first difference between two snapshots, or "" when equal.
 std::string FirstDifference(const TreeSnapshot& expected, const TreeSnapshot& actual);
 
