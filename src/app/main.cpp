@@ -74,10 +74,7 @@ int RollBackCommand(std::string folder, bool force) {
     return 2;
   }
   std::string report;
-  const int exitCode =
-      RollBack(folder, force, report, [](platform::FileLock& lock, const std::string& path) {
-        return AcquireRunLock(LockWaitOnStderr(600), lock, path, "nothing was rolled back");
-      });
+  const int exitCode = RollBack(folder, force, report, RollbackLock());
   platform::WriteStdout(report);
   return exitCode;
 }

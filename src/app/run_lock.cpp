@@ -34,6 +34,12 @@ bool AcquireRunLock(Context& context, platform::FileLock& lock, const std::strin
   return AcquireRunLock(LockWaitOf(context), lock, path, nothingDone);
 }
 
+TakeLock RollbackLock(int seconds) {
+  return [seconds](platform::FileLock& lock, const std::string& path) {
+    return AcquireRunLock(LockWaitOnStderr(seconds), lock, path, "nothing was rolled back");
+  };
+}
+
 bool AcquireRunLock(const LockWait& wait, platform::FileLock& lock, const std::string& path,
                     const std::string& nothingDone) {
   const std::string host = platform::HostPath(path);
@@ -53,8 +59,8 @@ bool AcquireRunLock(const LockWait& wait, platform::FileLock& lock, const std::s
     return false;
   }
   if (!acquired) {
-    wait.tell("Another run is still using " + host + " after " +
-                      WaitText(wait.seconds) + "; " + nothingDone + ".");
+    wait.tell("Another run is still using " + host + " after " + WaitText(wait.seconds) + "; " +
+              nothingDone + ".");
     return false;
   }
   return true;

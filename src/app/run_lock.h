@@ -7,13 +7,15 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "undo/rollback.h"
 
 struct Context;
 
 // How long a lock is waited for, and how a refusal reaches the person
 // running the program.
+inline constexpr int kLockWaitSeconds = 600;
 struct LockWait {
-  int seconds = 600;
+  int seconds = kLockWaitSeconds;
   std::function<void(const std::string& message)> tell;
 };
 
@@ -30,3 +32,6 @@ bool AcquireRunLock(const LockWait& wait, platform::FileLock& lock, const std::s
                     const std::string& nothingDone = "nothing was upgraded");
 bool AcquireRunLock(Context& context, platform::FileLock& lock, const std::string& path,
                     const std::string& nothingDone = "nothing was upgraded");
+
+// A rollback's lock: as a batch run takes it, telling on standard error.
+TakeLock RollbackLock(int seconds = kLockWaitSeconds);

@@ -1,6 +1,5 @@
 #include "undo/backup.h"
 
-
 #include "util/path_text.h"
 #include "util/sha256.h"
 #include "util/strings.h"

@@ -76,12 +76,8 @@ class Rollback : public ::testing::Test {
     return entries;
   }
   static int RollBack(const std::string& backup, bool force, std::string& report,
-                      int lockWaitSeconds = 600) {
-    return ::RollBack(backup, force, report,
-                      [lockWaitSeconds](platform::FileLock& lock, const std::string& path) {
-                        return AcquireRunLock(LockWaitOnStderr(lockWaitSeconds), lock, path,
-                                              "nothing was rolled back");
-                      });
+                      int lockWaitSeconds = kLockWaitSeconds) {
+    return ::RollBack(backup, force, report, RollbackLock(lockWaitSeconds));
   }
   void ExpectAsBefore() const { EXPECT_EQ(testenv::FirstDifference(before, Destination()), ""); }
 
