@@ -75,19 +75,47 @@ int NextCallNumber(const std::string& path) {
   return number;
 }
 
+#ifdef _WIN32
+// Set for the child that does the exchange of a call that is cut off.
+constexpr const char* kExchangeOnly = "VANTREL_FAKE_FOLDEX_EXCHANGE_ONLY";
+
+bool IsExchangeOnlyChild() { return GetEnvironmentVariableA(kExchangeOnly, nullptr, 0) > 0; }
+
+// Under wine a process that ends itself while another of its threads is
+// inside the exchange can wait for ever on a lock that thread held, and
+// with it every run waiting for the exchange program. So the exchange runs
+// in a child copy of this program, and this one ends it from outside, as a
+// kill does: the child is cut off wherever it is, files open.
+[[noreturn]] void ExchangeCutOffAfter(const std::string& /*argument*/,
+                                      std::chrono::microseconds wait) {
+  SetEnvironmentVariableA(kExchangeOnly, "1");
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION child{};
+  std::string commandLine = GetCommandLineA();
+  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                      &startup, &child))
+    std::_Exit(2);
+  const auto milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(wait).count();
+  DWORD code = 137;
+  if (WaitForSingleObject(child.hProcess, static_cast<DWORD>(milliseconds)) == WAIT_OBJECT_0) {
+    GetExitCodeProcess(child.hProcess, &code);
+  } else {
+    TerminateProcess(child.hProcess, 137);
+    WaitForSingleObject(child.hProcess, INFINITE);
+  }
+  std::_Exit(static_cast<int>(code));
+}
+#else
+bool IsExchangeOnlyChild() { return false; }
+
 std::atomic_flag g_ending = ATOMIC_FLAG_INIT;
 
-// Ends the process at once, as a kill from outside does. On Windows the
-// runtime's own exit would first wait for locks the cut-off thread may
-// hold, and could wait for ever. Only the first of the two threads ends it:
-// under wine two threads ending their own process at the same moment can
-// leave one of them waiting for ever.
+// Ends the process at once, as a kill from outside does. Only the first of
+// the two threads ends it.
 [[noreturn]] void EndAtOnce(int code) {
   if (g_ending.test_and_set())
     for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
-#ifdef _WIN32
-  TerminateProcess(GetCurrentProcess(), static_cast<UINT>(code));
-#endif
   std::_Exit(code);
 }
 
@@ -99,6 +127,7 @@ std::atomic_flag g_ending = ATOMIC_FLAG_INIT;
   std::this_thread::sleep_for(wait);
   EndAtOnce(137);
 }
+#endif
 
 void WaitUntilExists(const std::string& path) {
   while (!platform::Exists(path)) std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -118,6 +147,7 @@ void WriteGarbage() {
 
 int main(int argc, char** argv) {
   const std::string argument = platform::ArgumentText(argc, argv);
+  if (IsExchangeOnlyChild()) return foldex::Run(argument);
   const std::string self = platform::ProgramFolder() + "\\" + platform::ProgramName();
   AppendLine(platform::ProgramFolder() + "\\foldex-calls.txt", argument);
   Behaviour behaviour = ReadBehaviour(self + ".fake");
