@@ -24,6 +24,8 @@ enum Attribute : int {
 };
 // Every kind of entry but volume labels.
 inline constexpr int kAnyEntry = 55;
+// What SetAttributes sets: every bit but the folder's.
+inline constexpr int kSettable = kReadOnly | kHidden | kSystem | kArchive;
 
 struct Status {
   bool ok = true;
