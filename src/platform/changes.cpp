@@ -18,12 +18,24 @@ std::string TempStem() {
   return stem;
 }
 
-Status CreateFolder(const std::string& path) {
+namespace {
+
+// A change of the entry at path: refused through a link, only noted in a
+// read-only scope, told to the watcher, then made on the host path.
+template <typename Note, typename Make>
+Status ChangeEntry(const std::string& path, Change change, int attributes, Note note, Make make) {
   std::string host;
   if (Status status = os::MapForWrite(path, host); !status) return status;
-  if (read_only::Active()) return read_only::NoteFolder(path);
-  watch::Before(path, Change::kNewFolder);
-  return os::CreateFolder(host);
+  if (read_only::Active()) return note();
+  watch::Before(path, change, attributes);
+  return make(host);
+}
+
+}  // namespace
+
+Status CreateFolder(const std::string& path) {
+  return ChangeEntry(
+      path, Change::kNewFolder, 0, [&] { return read_only::NoteFolder(path); }, os::CreateFolder);
 }
 
 Status CopyFileAtomic(const std::string& source, const std::string& target) {
@@ -41,27 +53,20 @@ Status CopyFileAtomic(const std::string& source, const std::string& target) {
 }
 
 Status RemoveFile(const std::string& path) {
-  std::string host;
-  if (Status status = os::MapForWrite(path, host); !status) return status;
-  if (read_only::Active()) return read_only::NoteRemoved(path);
-  watch::Before(path, Change::kRemoval);
-  return os::RemoveFile(host);
+  return ChangeEntry(
+      path, Change::kRemoval, 0, [&] { return read_only::NoteRemoved(path); }, os::RemoveFile);
 }
 
 Status RemoveFolder(const std::string& path) {
-  std::string host;
-  if (Status status = os::MapForWrite(path, host); !status) return status;
-  if (read_only::Active()) return read_only::NoteRemoved(path);
-  watch::Before(path, Change::kRemoval);
-  return os::RemoveFolder(host);
+  return ChangeEntry(
+      path, Change::kRemoval, 0, [&] { return read_only::NoteRemoved(path); }, os::RemoveFolder);
 }
 
 Status SetAttributes(const std::string& path, int attributes) {
-  std::string host;
-  if (Status status = os::MapForWrite(path, host); !status) return status;
-  if (read_only::Active()) return read_only::NoteAttributes(path, attributes);
-  watch::Before(path, Change::kAttributes, attributes);
-  return os::SetAttributes(host, attributes);
+  return ChangeEntry(
+      path, Change::kAttributes, attributes,
+      [&] { return read_only::NoteAttributes(path, attributes); },
+      [&](const std::string& host) { return os::SetAttributes(host, attributes); });
 }
 
 // The watcher is not told: a second name is how it keeps a file itself.
@@ -100,8 +105,8 @@ Status AtomicOutput::Open(const std::string& path) {
   if (Status status = os::MapForWrite(path, host); !status) return state.status = status;
   if (os::IsFolderAt(host)) return state.status = Status::Fail(std::strerror(EISDIR));
   watch::Before(path, Change::kReplace);
-  state.replacement = os::ReplacementFor(host, state.status);
-  return state.status;
+  state.replacement = os::ReplacementFor(host);
+  return state.status = state.replacement->Opened();
 }
 
 Status AtomicOutput::Write(const char* data, std::size_t size) {
@@ -141,9 +146,12 @@ RunResult Run(const std::string& program, const std::string& argumentText,
   std::string host;
   if (Status status = os::MapForRead(program, host); !status)
     return RunResult{false, 0, status.reason};
-  if (!read_only::Active()) return os::Run(host, argumentText, output);
-  read_only::NoteProgram(program, argumentText);
-  return RunResult{true, 0, {}};
+  if (read_only::Active()) {
+    read_only::NoteProgram(program, argumentText);
+    return RunResult{true, 0, {}};
+  }
+  return output ? os::StartAndCapture(host, argumentText, *output)
+                : os::StartAndWait(host, argumentText);
 }
 
 }  // namespace

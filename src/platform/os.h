@@ -68,17 +68,32 @@ void RemoveStaleTempFiles(std::string host);
 class Replacement {
  public:
   virtual ~Replacement() = default;
+  // Whether the temporary file could be made.
+  virtual Status Opened() const = 0;
   virtual Status Write(const char* data, std::size_t size) = 0;
   virtual Status Commit() = 0;
 };
-// status tells whether the temporary file could be made.
-std::unique_ptr<Replacement> ReplacementFor(const std::string& host, Status& status);
+std::unique_ptr<Replacement> ReplacementFor(const std::string& host);
 // The failure of a file object used before it was opened.
 Status NotOpen();
+// Writes all of data by calls that may each write only a part:
+// writeSome(data, size, written) returns its Status and how much it wrote.
+template <typename WriteSome>
+Status WriteInParts(const char* data, std::size_t size, WriteSome writeSome) {
+  while (size > 0) {
+    std::size_t written = 0;
+    if (Status status = writeSome(data, size, written); !status) return status;
+    data += written;
+    size -= written;
+  }
+  return Status::Ok();
+}
 
-// Starts the program and waits for its end; with output, what it writes
-// to its standard output and standard error is gathered there.
-RunResult Run(const std::string& host, const std::string& argumentText, std::string* output);
+// Start the program and wait for its end; StartAndCapture gathers what it
+// writes to its standard output and standard error.
+RunResult StartAndWait(const std::string& host, const std::string& argumentText);
+RunResult StartAndCapture(const std::string& host, const std::string& argumentText,
+                          std::string& output);
 
 // Locks host without waiting; handle stays -1 when another process holds it.
 Status TryLock(const std::string& host, intptr_t& handle);

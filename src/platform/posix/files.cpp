@@ -26,16 +26,15 @@ using posix::MapPath;
 namespace {
 
 Status WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    ssize_t written = write(fd, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return Errno();
-    }
-    data += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return Status::Ok();
+  auto writeSome = [fd](const char* part, std::size_t left, std::size_t& wrote) {
+    ssize_t written = 0;
+    do written = write(fd, part, left);
+    while (written < 0 && errno == EINTR);
+    if (written < 0) return Errno();
+    wrote = static_cast<std::size_t>(written);
+    return Status::Ok();
+  };
+  return os::WriteInParts(data, size, writeSome);
 }
 
 // Gives the owner write permission on a folder that lacks it for the life
@@ -333,7 +332,7 @@ class PosixReplacement : public Replacement {
     }
     temp_ = std::make_unique<TempFile>(host_);
   }
-  const Status& status() const { return temp_->status(); }
+  Status Opened() const override { return temp_->status(); }
 
   Status Write(const char* data, std::size_t size) override {
     return WriteAll(temp_->fd(), data, size);
@@ -353,10 +352,8 @@ class PosixReplacement : public Replacement {
 
 }  // namespace
 
-std::unique_ptr<Replacement> ReplacementFor(const std::string& host, Status& status) {
-  auto replacement = std::make_unique<PosixReplacement>(host);
-  status = replacement->status();
-  return replacement;
+std::unique_ptr<Replacement> ReplacementFor(const std::string& host) {
+  return std::make_unique<PosixReplacement>(host);
 }
 
 Status NotOpen() { return Status::Fail(std::strerror(EBADF)); }

@@ -61,15 +61,17 @@ void ReadUntilEnd(int fd, std::string& output) {
   }
 }
 
-RunResult SpawnAndWait(const std::string& host, const std::string& argumentText) {
+}  // namespace
+
+RunResult os::StartAndWait(const std::string& host, const std::string& argumentText) {
   pid_t pid = 0;
   RunResult result = Spawn(host, argumentText, nullptr, pid);
   if (result.started) Wait(pid, result);
   return result;
 }
 
-RunResult SpawnAndCapture(const std::string& host, const std::string& argumentText,
-                          std::string& output) {
+RunResult os::StartAndCapture(const std::string& host, const std::string& argumentText,
+                              std::string& output) {
   int pipeEnds[2];
   if (pipe2(pipeEnds, O_CLOEXEC) != 0) return RunResult{false, 0, std::strerror(errno)};
   posix_spawn_file_actions_t actions;
@@ -86,12 +88,6 @@ RunResult SpawnAndCapture(const std::string& host, const std::string& argumentTe
   return result;
 }
 
-}  // namespace
-
-RunResult os::Run(const std::string& host, const std::string& argumentText,
-                  std::string* output) {
-  return output ? SpawnAndCapture(host, argumentText, *output) : SpawnAndWait(host, argumentText);
-}
 
 long CurrentProcessId() { return static_cast<long>(getpid()); }
 

@@ -21,14 +21,14 @@ using win32::ReasonOf;
 namespace {
 
 Status WriteAll(HANDLE file, const char* data, std::size_t size) {
-  while (size > 0) {
-    DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+  auto writeSome = [file](const char* part, std::size_t left, std::size_t& wrote) {
+    DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
     DWORD written = 0;
-    if (!WriteFile(file, data, chunk, &written, nullptr)) return LastError();
-    data += written;
-    size -= written;
-  }
-  return Status::Ok();
+    if (!WriteFile(file, part, chunk, &written, nullptr)) return LastError();
+    wrote = written;
+    return Status::Ok();
+  };
+  return os::WriteInParts(data, size, writeSome);
 }
 
 std::string FolderOf(const std::string& host) {
@@ -249,7 +249,7 @@ class Win32Replacement : public Replacement {
     attributes_ = old == INVALID_FILE_ATTRIBUTES ? 0 : old & kSettable;
     temp_ = std::make_unique<TempFile>(host_);
   }
-  const Status& status() const { return temp_->status(); }
+  Status Opened() const override { return temp_->status(); }
 
   Status Write(const char* data, std::size_t size) override {
     return WriteAll(temp_->handle(), data, size);
@@ -264,10 +264,8 @@ class Win32Replacement : public Replacement {
 
 }  // namespace
 
-std::unique_ptr<Replacement> ReplacementFor(const std::string& host, Status& status) {
-  auto replacement = std::make_unique<Win32Replacement>(host);
-  status = replacement->status();
-  return replacement;
+std::unique_ptr<Replacement> ReplacementFor(const std::string& host) {
+  return std::make_unique<Win32Replacement>(host);
 }
 
 Status NotOpen() { return Status::Fail(ReasonOf(ERROR_INVALID_HANDLE)); }

@@ -104,7 +104,8 @@ bool FileOnTheWay(const std::string& host) {
 
 Status LastErrorAt(const std::string& host) {
   DWORD error = GetLastError();
-  if (error == ERROR_ACCESS_DENIED && os::IsFolderAt(host)) return Status::Fail(std::strerror(EISDIR));
+  if (error == ERROR_ACCESS_DENIED && os::IsFolderAt(host))
+    return Status::Fail(std::strerror(EISDIR));
   if ((error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND) && FileOnTheWay(host))
     return Status::Fail(std::strerror(ENOTDIR));
   return Status::Fail(ReasonOf(error));
@@ -132,7 +133,9 @@ Status MapForRead(const std::string& path, std::string& host) {
   return Status::Ok();
 }
 
-bool IsFolderAt(const std::string& host) { return win32::HasAttribute(host, FILE_ATTRIBUTE_DIRECTORY); }
+bool IsFolderAt(const std::string& host) {
+  return win32::HasAttribute(host, FILE_ATTRIBUTE_DIRECTORY);
+}
 
 }  // namespace os
 

@@ -74,7 +74,9 @@ void Wait(HANDLE process, RunResult& result) {
   CloseHandle(process);
 }
 
-RunResult StartAndWait(const std::string& program, const std::string& argumentText) {
+}  // namespace
+
+RunResult os::StartAndWait(const std::string& program, const std::string& argumentText) {
   STARTUPINFOA startup{};
   PROCESS_INFORMATION process{};
   RunResult result = Start(program, argumentText, startup, process);
@@ -82,8 +84,8 @@ RunResult StartAndWait(const std::string& program, const std::string& argumentTe
   return result;
 }
 
-RunResult StartAndCapture(const std::string& program, const std::string& argumentText,
-                          std::string& output) {
+RunResult os::StartAndCapture(const std::string& program, const std::string& argumentText,
+                              std::string& output) {
   SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   HANDLE readEnd = nullptr, writeEnd = nullptr;
   if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 0))
@@ -108,12 +110,6 @@ RunResult StartAndCapture(const std::string& program, const std::string& argumen
   return result;
 }
 
-}  // namespace
-
-RunResult os::Run(const std::string& host, const std::string& argumentText,
-                  std::string* output) {
-  return output ? StartAndCapture(host, argumentText, *output) : StartAndWait(host, argumentText);
-}
 
 long CurrentProcessId() { return static_cast<long>(GetCurrentProcessId()); }
 
