@@ -13,6 +13,16 @@
 
 namespace platform {
 
+Status os::WriteAll(intptr_t file, const char* data, std::size_t size) {
+  while (size > 0) {
+    std::size_t wrote = 0;
+    if (Status status = WriteSome(file, data, size, wrote); !status) return status;
+    data += wrote;
+    size -= wrote;
+  }
+  return Status::Ok();
+}
+
 std::string TempStem() {
   static const std::string stem = kTempPrefix + std::to_string(CurrentProcessId()) + "-";
   return stem;

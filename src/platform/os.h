@@ -76,18 +76,10 @@ class Replacement {
 std::unique_ptr<Replacement> ReplacementFor(const std::string& host);
 // The failure of a file object used before it was opened.
 Status NotOpen();
-// Writes all of data by calls that may each write only a part:
-// writeSome(data, size, written) returns its Status and how much it wrote.
-template <typename WriteSome>
-Status WriteInParts(const char* data, std::size_t size, WriteSome writeSome) {
-  while (size > 0) {
-    std::size_t written = 0;
-    if (Status status = writeSome(data, size, written); !status) return status;
-    data += written;
-    size -= written;
-  }
-  return Status::Ok();
-}
+// Writes a part of data to the open file (a descriptor or a handle, as
+// InputFile holds it); wrote tells how much. WriteAll writes all of it.
+Status WriteSome(intptr_t file, const char* data, std::size_t size, std::size_t& wrote);
+Status WriteAll(intptr_t file, const char* data, std::size_t size);
 
 // Start the program and wait for its end; StartAndCapture gathers what it
 // writes to its standard output and standard error.

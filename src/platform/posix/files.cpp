@@ -23,19 +23,16 @@ using posix::Errno;
 using posix::kDosAttrib;
 using posix::MapPath;
 
-namespace {
-
-Status WriteAll(int fd, const char* data, std::size_t size) {
-  auto writeSome = [fd](const char* part, std::size_t left, std::size_t& wrote) {
-    ssize_t written = 0;
-    do written = write(fd, part, left);
-    while (written < 0 && errno == EINTR);
-    if (written < 0) return Errno();
-    wrote = static_cast<std::size_t>(written);
-    return Status::Ok();
-  };
-  return os::WriteInParts(data, size, writeSome);
+Status os::WriteSome(intptr_t file, const char* data, std::size_t size, std::size_t& wrote) {
+  ssize_t written = 0;
+  do written = write(static_cast<int>(file), data, size);
+  while (written < 0 && errno == EINTR);
+  if (written < 0) return Errno();
+  wrote = static_cast<std::size_t>(written);
+  return Status::Ok();
 }
+
+namespace {
 
 // Gives the owner write permission on a folder that lacks it for the life
 // of the object: on the controller read-only does not stop writes into a
@@ -241,7 +238,7 @@ Status Copy(const std::string& from, const std::string& to) {
       break;
     }
     if (got == 0) break;
-    status = WriteAll(temp.fd(), buffer.get(), static_cast<std::size_t>(got));
+    status = os::WriteAll(temp.fd(), buffer.get(), static_cast<std::size_t>(got));
     if (!status) break;
   }
   close(in);
@@ -335,7 +332,7 @@ class PosixReplacement : public Replacement {
   Status Opened() const override { return temp_->status(); }
 
   Status Write(const char* data, std::size_t size) override {
-    return WriteAll(temp_->fd(), data, size);
+    return os::WriteAll(temp_->fd(), data, size);
   }
   Status Commit() override {
     Status status = temp_->Commit(host_, mode_, dosBits_);

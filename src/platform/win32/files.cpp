@@ -19,16 +19,22 @@ using win32::MapPath;
 using win32::ReasonOf;
 
 namespace {
+// What one call reads or writes at the most: its count is 32 bits wide.
+DWORD Chunk(std::size_t size) { return size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size); }
+}  // namespace
+
+Status os::WriteSome(intptr_t file, const char* data, std::size_t size, std::size_t& wrote) {
+  DWORD written = 0;
+  if (!WriteFile(reinterpret_cast<HANDLE>(file), data, Chunk(size), &written, nullptr))
+    return LastError();
+  wrote = written;
+  return Status::Ok();
+}
+
+namespace {
 
 Status WriteAll(HANDLE file, const char* data, std::size_t size) {
-  auto writeSome = [file](const char* part, std::size_t left, std::size_t& wrote) {
-    DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
-    DWORD written = 0;
-    if (!WriteFile(file, part, chunk, &written, nullptr)) return LastError();
-    wrote = written;
-    return Status::Ok();
-  };
-  return os::WriteInParts(data, size, writeSome);
+  return os::WriteAll(reinterpret_cast<intptr_t>(file), data, size);
 }
 
 std::string FolderOf(const std::string& host) {
@@ -285,9 +291,8 @@ Status InputFile::Open(const std::string& path) {
 Status InputFile::Read(char* buffer, std::size_t size, std::size_t& got) {
   got = 0;
   if (handle_ == -1) return os::NotOpen();
-  DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
   DWORD read = 0;
-  if (!ReadFile(reinterpret_cast<HANDLE>(handle_), buffer, chunk, &read, nullptr))
+  if (!ReadFile(reinterpret_cast<HANDLE>(handle_), buffer, Chunk(size), &read, nullptr))
     return LastError();
   got = read;
   return Status::Ok();
