@@ -33,7 +33,7 @@ Status os::WriteSome(intptr_t file, const char* data, std::size_t size, std::siz
 
 namespace {
 
-Status WriteAll(HANDLE file, const char* data, std::size_t size) {
+Status WriteAllTo(HANDLE file, const char* data, std::size_t size) {
   return os::WriteAll(reinterpret_cast<intptr_t>(file), data, size);
 }
 
@@ -204,7 +204,7 @@ Status Copy(const std::string& from, const std::string& to) {
         break;
       }
       if (got == 0) break;
-      status = WriteAll(temp.handle(), buffer.get(), got);
+      status = WriteAllTo(temp.handle(), buffer.get(), got);
     }
     CloseHandle(in);
     in = INVALID_HANDLE_VALUE;
@@ -258,7 +258,7 @@ class Win32Replacement : public Replacement {
   Status Opened() const override { return temp_->status(); }
 
   Status Write(const char* data, std::size_t size) override {
-    return WriteAll(temp_->handle(), data, size);
+    return WriteAllTo(temp_->handle(), data, size);
   }
   Status Commit() override { return temp_->Commit(host_, attributes_); }
 
