@@ -1,6 +1,6 @@
-// The questions about the file system, the same on every platform: inside
-// a read-only scope they are answered as if its changes had been made, and
-// a listing comes in the controller's order.
+// The questions about the file system and the program, the same on every
+// platform: inside a read-only scope they are answered as if its changes
+// had been made, and a listing comes in the controller's order.
 
 #include <algorithm>
 #include <cerrno>

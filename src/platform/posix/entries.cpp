@@ -6,7 +6,6 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>

@@ -1,10 +1,8 @@
 // Attributes, existence and listings of entries.
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
-#include "platform/paths.h"
 #include "platform/win32/internal.h"
 
 namespace platform {
