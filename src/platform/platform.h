@@ -24,6 +24,21 @@ enum Attribute : int {
 };
 // Every kind of entry but volume labels.
 inline constexpr int kAnyEntry = 55;
+// What SetAttributes sets: every bit but the folder's.
+inline constexpr int kSettable = kReadOnly | kHidden | kSystem | kArchive;
+
+// The base of every object of this layer that holds something of the
+// system (an open file, a lock, a scope in force): it is let go once, by
+// the one object that holds it.
+class Unique {
+ public:
+  Unique(const Unique&) = delete;
+  Unique& operator=(const Unique&) = delete;
+
+ protected:
+  Unique() = default;
+  ~Unique() = default;
+};
 
 struct Status {
   bool ok = true;
@@ -50,12 +65,10 @@ class NameCache;
 // found in each folder and keeps them true through its own writes, so that
 // matching names without regard to case lists a folder once, not once per
 // name. A run owns one; one made while another lives adds nothing.
-class NameCacheScope {
+class NameCacheScope : Unique {
  public:
   NameCacheScope();
   ~NameCacheScope();
-  NameCacheScope(const NameCacheScope&) = delete;
-  NameCacheScope& operator=(const NameCacheScope&) = delete;
 
  private:
   std::unique_ptr<NameCache> cache_;  // null under an outer scope
@@ -131,12 +144,10 @@ Status WriteFileAtomic(const std::string& path, const std::string& bytes);
 // Commit, atomic like WriteFileAtomic: for results too large to hold whole.
 // Small pieces are gathered before they are written. Without Commit the
 // target stays as it was and nothing is left behind.
-class AtomicOutput {
+class AtomicOutput : Unique {
  public:
   AtomicOutput();
   ~AtomicOutput();
-  AtomicOutput(const AtomicOutput&) = delete;
-  AtomicOutput& operator=(const AtomicOutput&) = delete;
 
   Status Open(const std::string& path);
   // A failure sticks: later writes and the commit report it.
@@ -153,12 +164,10 @@ class AtomicOutput {
 // they were while the object lives, also when the file is replaced by a
 // rename meanwhile (a file cut shorter in place by another program would
 // end the process: the exchange program works alone on its files).
-class FileBytes {
+class FileBytes : Unique {
  public:
   FileBytes() = default;
   ~FileBytes();
-  FileBytes(const FileBytes&) = delete;
-  FileBytes& operator=(const FileBytes&) = delete;
 
   Status Open(const std::string& path);
   std::string_view bytes() const { return view_; }
@@ -171,12 +180,10 @@ class FileBytes {
 };
 
 // A file read piece by piece, for files too large to hold whole.
-class InputFile {
+class InputFile : Unique {
  public:
   InputFile() = default;
   ~InputFile();
-  InputFile(const InputFile&) = delete;
-  InputFile& operator=(const InputFile&) = delete;
 
   Status Open(const std::string& path);
   // Reads up to size bytes; got is 0 at the end of the file.
@@ -242,12 +249,10 @@ bool SameOrNested(const std::string& a, const std::string& b);
 std::string HostPath(const std::string& path);
 
 // A shared library loaded at run time.
-class SharedLibrary {
+class SharedLibrary : Unique {
  public:
   SharedLibrary() = default;
   ~SharedLibrary();
-  SharedLibrary(const SharedLibrary&) = delete;
-  SharedLibrary& operator=(const SharedLibrary&) = delete;
 
   Status Load(const std::string& path);
   void* Symbol(const char* name) const;
@@ -272,12 +277,10 @@ struct WouldDo {
 // as if they had been done. A plan of a run is made by running it in such a
 // scope. One scope at a time.
 struct ReadOnlyOverlay;
-class ReadOnlyScope {
+class ReadOnlyScope : Unique {
  public:
   ReadOnlyScope();
   ~ReadOnlyScope();
-  ReadOnlyScope(const ReadOnlyScope&) = delete;
-  ReadOnlyScope& operator=(const ReadOnlyScope&) = delete;
   const WouldDo& wouldDo() const;
 
  private:
@@ -303,12 +306,10 @@ class ChangeWatcher {
   virtual void BeforeChange(const std::string& path, Change change, int attributes) = 0;
 };
 // One scope at a time; none takes effect inside a read-only scope.
-class ChangeWatchScope {
+class ChangeWatchScope : Unique {
  public:
   explicit ChangeWatchScope(ChangeWatcher& watcher);
   ~ChangeWatchScope();
-  ChangeWatchScope(const ChangeWatchScope&) = delete;
-  ChangeWatchScope& operator=(const ChangeWatchScope&) = delete;
 
  private:
   ChangeWatcher* outer_;
@@ -324,12 +325,10 @@ Status AddHardLink(const std::string& existing, const std::string& link);
 
 // An exclusive lock on a file that is created when missing and never
 // deleted, held until the object ends (or the process does).
-class FileLock {
+class FileLock : Unique {
  public:
   FileLock() = default;
   ~FileLock();
-  FileLock(const FileLock&) = delete;
-  FileLock& operator=(const FileLock&) = delete;
 
   // Takes the lock without waiting; acquired is false when another process
   // holds it.

@@ -6,15 +6,11 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/paths.h"
 #include "platform/posix/internal.h"
-#include "platform/change_watch.h"
-#include "platform/read_only.h"
 #include "platform/posix/name_cache.h"
 
 namespace platform {
@@ -80,7 +76,6 @@ int AttributesOf(const std::string& host, const struct stat& info) {
 using posix::AttributesOf;
 using posix::Errno;
 using posix::MapPath;
-using posix::SetHostAttributes;
 
 namespace {
 // The entry at path, unless the mapping already found that there is none.
@@ -91,34 +86,24 @@ bool StatOf(const std::string& path, struct stat& info) {
 }
 }  // namespace
 
+namespace os {
+
 bool Exists(const std::string& path) {
-  bool there = false;
-  int attributes = 0;
-  if (read_only::Known(path, there, attributes)) return there;
   struct stat info;
   return StatOf(path, info);
 }
 
 bool FileExists(const std::string& path) {
-  bool there = false;
-  int attributes = 0;
-  if (read_only::Known(path, there, attributes)) return there && !(attributes & kFolder);
   struct stat info;
   return StatOf(path, info) && !S_ISDIR(info.st_mode);
 }
 
 bool FolderExists(const std::string& path) {
-  bool there = false;
-  int attributes = 0;
-  if (read_only::Known(path, there, attributes)) return there && (attributes & kFolder);
   struct stat info;
   return StatOf(path, info) && S_ISDIR(info.st_mode);
 }
 
 Status GetAttributes(const std::string& path, int& attributes) {
-  bool there = false;
-  if (read_only::Known(path, there, attributes))
-    return there ? Status::Ok() : Status::Fail(std::strerror(ENOENT));
   std::string host = MapPath(path);
   struct stat info;
   if (host.empty() || stat(host.c_str(), &info) != 0)
@@ -127,13 +112,11 @@ Status GetAttributes(const std::string& path, int& attributes) {
   return Status::Ok();
 }
 
-Status SetAttributes(const std::string& path, int attributes) {
-  std::string host;
-  if (Status status = posix::MapForWrite(path, host); !status) return status;
-  if (read_only::Active()) return read_only::NoteAttributes(path, attributes);
-  watch::Before(path, Change::kAttributes, attributes);
-  return SetHostAttributes(host, attributes);
+Status SetAttributes(const std::string& host, int attributes) {
+  return posix::SetHostAttributes(host, attributes);
 }
+
+}  // namespace os
 
 Status GetFileIdentity(const std::string& path, FileIdentity& identity) {
   std::string host = MapPath(path);
@@ -197,10 +180,10 @@ void ExamineEntry(const std::string& child, DirEntry& item) {
 // What a listing tells the name cache; an entry that could not be looked
 // at is of a kind yet to be asked.
 std::vector<std::pair<std::string, NameCache::Kind>> NamesAndKinds(
-    const std::vector<std::pair<std::string, DirEntry>>& listed) {
+    const std::vector<DirEntry>& listed) {
   std::vector<std::pair<std::string, NameCache::Kind>> names;
   names.reserve(listed.size());
-  for (const auto& [key, item] : listed) {
+  for (const DirEntry& item : listed) {
     NameCache::Kind kind = !item.failure.empty()          ? NameCache::Kind::kUnknown
                            : (item.attributes & kFolder) ? NameCache::Kind::kFolder
                                                          : NameCache::Kind::kOther;
@@ -211,14 +194,9 @@ std::vector<std::pair<std::string, NameCache::Kind>> NamesAndKinds(
 
 }  // namespace
 
-Status ListFolder(const std::string& folder, std::vector<DirEntry>& entries,
-                  ListDetail detail) {
-  entries.clear();
-  std::string host = MapPath(folder);
-  if (host.empty()) return Status::Fail(std::strerror(ENOENT));
+Status os::ListFolder(const std::string& host, ListDetail detail, std::vector<DirEntry>& entries) {
   DIR* dir = opendir(host.c_str());
   if (!dir) return Errno();
-  std::vector<std::pair<std::string, DirEntry>> sorted;
   errno = 0;
   while (dirent* entry = readdir(dir)) {
     std::string name = entry->d_name;
@@ -228,18 +206,13 @@ Status ListFolder(const std::string& folder, std::vector<DirEntry>& entries,
     item.name = name;
     if (detail == ListDetail::kAttributes || !KindFromDirectory(*entry, child, item))
       ExamineEntry(child, item);
-    sorted.emplace_back(UpperAscii(name), std::move(item));
+    entries.push_back(std::move(item));
     errno = 0;
   }
   int readError = errno;
   closedir(dir);
   if (readError) return Status::Fail(std::strerror(readError));
-  if (NameCache* cache = posix::ActiveNameCache()) cache->Listed(host, NamesAndKinds(sorted));
-  std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) {
-    return a.first != b.first ? a.first < b.first : a.second.name < b.second.name;
-  });
-  entries.reserve(sorted.size());
-  for (auto& [key, item] : sorted) entries.push_back(std::move(item));
+  if (NameCache* cache = posix::ActiveNameCache()) cache->Listed(host, NamesAndKinds(entries));
   return Status::Ok();
 }
 

@@ -15,38 +15,24 @@
 #include <memory>
 #include <vector>
 
-#include "platform/change_watch.h"
-#include "platform/gathered_writes.h"
 #include "platform/posix/internal.h"
-#include "platform/read_only.h"
 
 namespace platform {
 
 using posix::Errno;
 using posix::kDosAttrib;
-using posix::kTempPrefix;
 using posix::MapPath;
 
-namespace {
-
-// Asked once: every temporary file of the process carries it.
-pid_t ProcessId() {
-  static const pid_t id = getpid();
-  return id;
-}
-
-Status WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    ssize_t written = write(fd, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return Errno();
-    }
-    data += written;
-    size -= static_cast<std::size_t>(written);
-  }
+Status os::WriteSome(intptr_t file, const char* data, std::size_t size, std::size_t& wrote) {
+  ssize_t written = 0;
+  do written = write(static_cast<int>(file), data, size);
+  while (written < 0 && errno == EINTR);
+  if (written < 0) return Errno();
+  wrote = static_cast<std::size_t>(written);
   return Status::Ok();
 }
+
+namespace {
 
 // Gives the owner write permission on a folder that lacks it for the life
 // of the object: on the controller read-only does not stop writes into a
@@ -97,7 +83,7 @@ Status CheckOrdinary(int fd) {
   struct stat info;
   if (fstat(fd, &info) != 0) return Errno();
   if (S_ISDIR(info.st_mode)) return Status::Fail(std::strerror(EISDIR));
-  if (!S_ISREG(info.st_mode)) return Status::Fail(posix::kNoRegularFile);
+  if (!S_ISREG(info.st_mode)) return Status::Fail(kNoRegularFile);
   if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) return Errno();
   return Status::Ok();
 }
@@ -108,8 +94,7 @@ Status CheckOrdinary(int fd) {
 Status OpenRegular(const std::string& host, bool noFollow, int& fd) {
   fd = open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | (noFollow ? O_NOFOLLOW : 0));
   if (fd < 0) {
-    Status status = errno == ELOOP && noFollow ? Status::Fail("symbolic link, not followed")
-                                               : Errno();
+    Status status = errno == ELOOP && noFollow ? Status::Fail(kLinkNotFollowed) : Errno();
     return status;
   }
   Status status = CheckOrdinary(fd);
@@ -130,7 +115,7 @@ class TempFile {
       : folder_(FolderOf(target)), access_(folder_) {
     fd_ = open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
     if (fd_ >= 0) return;
-    path_ = folder_ + "/" + kTempPrefix + std::to_string(ProcessId()) + "-XXXXXX";
+    path_ = folder_ + "/" + TempStem() + "XXXXXX";
     fd_ = mkstemp(path_.data());
     if (fd_ < 0) {
       status_ = Errno();
@@ -167,8 +152,7 @@ class TempFile {
   Status LinkUnnamed() {
     std::string self = "/proc/self/fd/" + std::to_string(fd_);
     for (int attempt = 0; attempt < 100; ++attempt) {
-      std::string name = folder_ + "/" + kTempPrefix + std::to_string(ProcessId()) + "-" +
-                         std::to_string(attempt);
+      std::string name = folder_ + "/" + TempStem() + std::to_string(attempt);
       if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
         path_ = name;
         return Status::Ok();
@@ -192,19 +176,12 @@ std::string DosBitsText(const std::string& host) {
   return size > 0 ? std::string(buffer, static_cast<std::size_t>(size)) : std::string();
 }
 
-Status CheckTargetIsNoFolder(const std::string& target) {
-  struct stat info;
-  if (stat(target.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
-    return Status::Fail(std::strerror(EISDIR));
-  return Status::Ok();
-}
-
 }  // namespace
 
-void RemoveStaleTempFiles(const std::string& folder) {
-  if (read_only::Active()) return;
-  std::string host = MapPath(folder);
-  DIR* dir = host.empty() ? nullptr : opendir(host.c_str());
+namespace os {
+
+void RemoveStaleTempFiles(std::string host) {
+  DIR* dir = opendir(host.c_str());
   if (!dir) return;
   const std::size_t prefix = std::strlen(kTempPrefix);
   std::vector<std::string> stale;
@@ -220,30 +197,18 @@ void RemoveStaleTempFiles(const std::string& folder) {
     if (unlink(path.c_str()) == 0) posix::NoteRemoved(path);
 }
 
-Status CreateFolder(const std::string& path) {
-  std::string host;
-  if (Status status = posix::MapForWrite(path, host); !status) return status;
-  if (read_only::Active()) return read_only::NoteFolder(path);
-  watch::Before(path, Change::kNewFolder);
+Status CreateFolder(const std::string& host) {
   FolderAccess access(FolderOf(host));
   if (mkdir(host.c_str(), 0777) != 0) return Errno();
   posix::NoteAdded(host, true);
   return Status::Ok();
 }
 
-// A source that is a symbolic link is not followed: it may point anywhere
-// on the host, and its target would land in the new installation.
-Status CopyFileAtomic(const std::string& source, const std::string& target) {
-  std::string from = MapPath(source);
-  std::string to;
-  if (from.empty()) return Status::Fail(std::strerror(ENOENT));
-  if (Status status = posix::MapForWrite(target, to); !status) return status;
-  if (read_only::Active()) {
-    int attributes = 0;
-    if (Status status = GetAttributes(source, attributes); !status) return status;
-    return read_only::NoteFile(target, attributes);
-  }
-  watch::Before(target, Change::kReplace);
+// A source that is a symbolic link is refused as it is opened: it may point
+// anywhere on the host, and its target would land in the new installation.
+Status CheckCopySource(const std::string&) { return Status::Ok(); }
+
+Status Copy(const std::string& from, const std::string& to) {
   int in = -1;
   if (Status status = OpenRegular(from, true, in); !status) return status;
   struct stat info;
@@ -273,7 +238,7 @@ Status CopyFileAtomic(const std::string& source, const std::string& target) {
       break;
     }
     if (got == 0) break;
-    status = WriteAll(temp.fd(), buffer.get(), static_cast<std::size_t>(got));
+    status = os::WriteAll(temp.fd(), buffer.get(), static_cast<std::size_t>(got));
     if (!status) break;
   }
   close(in);
@@ -283,38 +248,27 @@ Status CopyFileAtomic(const std::string& source, const std::string& target) {
   return status;
 }
 
-Status RemoveFile(const std::string& path) {
-  std::string host;
-  if (Status status = posix::MapForWrite(path, host); !status) return status;
-  if (read_only::Active()) return read_only::NoteRemoved(path);
-  watch::Before(path, Change::kRemoval);
+Status RemoveFile(const std::string& host) {
   FolderAccess access(FolderOf(host));
   if (unlink(host.c_str()) != 0) return Errno();
   posix::NoteRemoved(host);
   return Status::Ok();
 }
 
-Status RemoveFolder(const std::string& path) {
-  std::string host;
-  if (Status status = posix::MapForWrite(path, host); !status) return status;
-  if (read_only::Active()) return read_only::NoteRemoved(path);
-  watch::Before(path, Change::kRemoval);
+Status RemoveFolder(const std::string& host) {
   FolderAccess access(FolderOf(host));
   if (rmdir(host.c_str()) != 0) return Errno();
   posix::NoteRemoved(host);
   return Status::Ok();
 }
 
-Status AddHardLink(const std::string& existing, const std::string& link) {
-  std::string from = MapPath(existing);
-  std::string to;
-  if (from.empty()) return Status::Fail(std::strerror(ENOENT));
-  if (Status status = posix::MapForWrite(link, to); !status) return status;
-  if (read_only::Active()) return read_only::NoteFile(link, 0);
+Status AddHardLink(const std::string& from, const std::string& to) {
   if (::link(from.c_str(), to.c_str()) != 0) return Errno();
   posix::NoteAdded(to, false);
   return Status::Ok();
 }
+
+}  // namespace os
 
 namespace {
 
@@ -356,71 +310,52 @@ Status ReadFileBytes(const std::string& path, std::string& bytes) {
   return status;
 }
 
-// The target, the temporary file that will replace it, and the pieces not
-// yet written.
-struct AtomicOutput::State {
-  std::string host;
-  mode_t mode = 0666;
-  std::string dosBits;
-  std::unique_ptr<TempFile> temp;
-  GatheredWrites pending;
-  Status status;
+namespace os {
+namespace {
 
-  auto WriteToTemp() {
-    return [this](const char* data, std::size_t size) { return WriteAll(temp->fd(), data, size); };
+// The target keeps its mode and its extended attribute; a new file gets
+// the mode the process's mask leaves.
+class PosixReplacement : public Replacement {
+ public:
+  explicit PosixReplacement(const std::string& host) : host_(host) {
+    struct stat info;
+    if (stat(host_.c_str(), &info) == 0) {
+      mode_ = info.st_mode & 07777;
+      dosBits_ = DosBitsText(host_);
+    } else {
+      mode_t mask = umask(0);
+      umask(mask);
+      mode_ &= ~mask;
+    }
+    temp_ = std::make_unique<TempFile>(host_);
   }
+  Status Opened() const override { return temp_->status(); }
+
+  Status Write(const char* data, std::size_t size) override {
+    return os::WriteAll(temp_->fd(), data, size);
+  }
+  Status Commit() override {
+    Status status = temp_->Commit(host_, mode_, dosBits_);
+    if (status) posix::NoteAdded(host_, false);
+    return status;
+  }
+
+ private:
+  std::string host_;
+  mode_t mode_ = 0666;
+  std::string dosBits_;
+  std::unique_ptr<TempFile> temp_;
 };
 
-AtomicOutput::AtomicOutput() = default;
-AtomicOutput::~AtomicOutput() = default;
+}  // namespace
 
-Status AtomicOutput::Open(const std::string& path) {
-  state_ = std::make_unique<State>();
-  State& state = *state_;
-  if (Status status = posix::MapForWrite(path, state.host); !status) return state.status = status;
-  if (Status status = CheckTargetIsNoFolder(state.host); !status) return state.status = status;
-  watch::Before(path, Change::kReplace);
-  struct stat info;
-  if (stat(state.host.c_str(), &info) == 0) {
-    state.mode = info.st_mode & 07777;
-    state.dosBits = DosBitsText(state.host);
-  } else {
-    mode_t mask = umask(0);
-    umask(mask);
-    state.mode &= ~mask;
-  }
-  state.temp = std::make_unique<TempFile>(state.host);
-  return state.status = state.temp->status();
+std::unique_ptr<Replacement> ReplacementFor(const std::string& host) {
+  return std::make_unique<PosixReplacement>(host);
 }
 
-Status AtomicOutput::Write(const char* data, std::size_t size) {
-  if (!state_) return Status::Fail(std::strerror(EBADF));
-  State& state = *state_;
-  if (!state.status) return state.status;
-  return state.status = state.pending.Add(data, size, state.WriteToTemp());
-}
+Status NotOpen() { return Status::Fail(std::strerror(EBADF)); }
 
-Status AtomicOutput::Commit() {
-  if (!state_) return Status::Fail(std::strerror(EBADF));
-  State& state = *state_;
-  if (!state.status) return state.status;
-  state.status = state.pending.Flush(state.WriteToTemp());
-  if (state.status) state.status = state.temp->Commit(state.host, state.mode, state.dosBits);
-  if (state.status) posix::NoteAdded(state.host, false);
-  return state.status;
-}
-
-Status WriteFileAtomic(const std::string& path, const std::string& bytes) {
-  if (read_only::Active()) {
-    std::string host;
-    if (Status status = posix::MapForWrite(path, host); !status) return status;
-    return read_only::NoteFile(path, 0);
-  }
-  AtomicOutput output;
-  if (Status status = output.Open(path); !status) return status;
-  if (Status status = output.Write(bytes.data(), bytes.size()); !status) return status;
-  return output.Commit();
-}
+}  // namespace os
 
 FileBytes::~FileBytes() {
   if (mapped_) munmap(mapped_, mappedSize_);
@@ -479,7 +414,7 @@ Status InputFile::Open(const std::string& path) {
 
 Status InputFile::Read(char* buffer, std::size_t size, std::size_t& got) {
   got = 0;
-  if (handle_ < 0) return Status::Fail(std::strerror(EBADF));
+  if (handle_ < 0) return os::NotOpen();
   for (;;) {
     ssize_t n = read(static_cast<int>(handle_), buffer, size);
     if (n < 0 && errno == EINTR) continue;

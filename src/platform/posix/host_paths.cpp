@@ -235,14 +235,28 @@ Status CheckNoLink(const std::string& host, std::size_t fixed) {
   return Status::Ok();
 }
 
+}  // namespace posix
+
+namespace os {
+
 Status MapForWrite(const std::string& path, std::string& host) {
   std::size_t fixed = 0;
-  host = MapPathFrom(path, fixed);
+  host = posix::MapPathFrom(path, fixed);
   if (host.empty()) return Status::Fail(std::strerror(ENOENT));
-  return CheckNoLink(host, fixed);
+  return posix::CheckNoLink(host, fixed);
 }
 
-}  // namespace posix
+Status MapForRead(const std::string& path, std::string& host) {
+  host = posix::MapPath(path);
+  return host.empty() ? Status::Fail(std::strerror(ENOENT)) : Status::Ok();
+}
+
+bool IsFolderAt(const std::string& host) {
+  struct stat info;
+  return stat(host.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+}  // namespace os
 
 using posix::MapPath;
 

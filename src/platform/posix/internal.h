@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/os.h"
 #include "platform/platform.h"
 
 namespace platform::posix {
@@ -17,8 +18,6 @@ namespace platform::posix {
 // "0x" + hex; read-only is the absence of write permission.
 inline constexpr const char* kDosAttrib = "user.DOSATTRIB";
 inline constexpr int kXattrBits = kHidden | kSystem | kArchive;
-// Temporary files are named with this prefix and the writer's process id.
-inline constexpr const char* kTempPrefix = ".vantrel-tmp-";
 
 inline Status Errno() { return Status::Fail(std::strerror(errno)); }
 
@@ -35,21 +34,9 @@ void NoteRemoved(const std::string& host);
 // chose (the drive's folder), which the path's owner does not control.
 std::string MapPathFrom(const std::string& path, std::size_t& fixed, bool* found = nullptr);
 
-// Why a write was refused: a symbolic link below the drive's folder would
-// carry it out of the tree it was meant for (into the old installation,
-// for example).
-inline constexpr const char* kThroughLink = "symbolic link on the path, left alone";
 // A failure when host, from offset fixed on, runs through a symbolic link
 // (the last component included).
 Status CheckNoLink(const std::string& host, std::size_t fixed);
-// MapPath for a path about to be written, created, removed or given
-// attributes: refused where CheckNoLink fails.
-Status MapForWrite(const std::string& path, std::string& host);
-
-// Why an open for reading was refused: FIFOs and devices never end or
-// block, and only ordinary files are the controller's files.
-inline constexpr const char* kNoRegularFile = "not an ordinary file";
-
 // The attribute bits of a host entry whose stat is info.
 int AttributesOf(const std::string& host, const struct stat& info);
 

@@ -13,16 +13,7 @@ namespace platform {
 
 using posix::Errno;
 
-FileLock::~FileLock() {
-  if (handle_ != -1) close(static_cast<int>(handle_));
-}
-
-// The lock file is never deleted: a name removed while another process
-// waits on its lock would let a third one lock a new file of that name.
-Status FileLock::TryAcquire(const std::string& path, bool& acquired) {
-  acquired = false;
-  std::string host;
-  if (Status status = posix::MapForWrite(path, host); !status) return status;
+Status os::TryLock(const std::string& host, intptr_t& handle) {
   int fd = open(host.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (fd < 0) return Errno();
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -30,10 +21,12 @@ Status FileLock::TryAcquire(const std::string& path, bool& acquired) {
     close(fd);
     return status;
   }
-  if (handle_ != -1) close(static_cast<int>(handle_));
-  handle_ = fd;
-  acquired = true;
+  handle = fd;
   return Status::Ok();
+}
+
+void os::Unlock(intptr_t handle) {
+  if (handle != -1) close(static_cast<int>(handle));
 }
 
 void SleepMilliseconds(int milliseconds) {

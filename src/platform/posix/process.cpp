@@ -13,7 +13,6 @@
 
 #include "platform/paths.h"
 #include "platform/posix/internal.h"
-#include "platform/read_only.h"
 
 extern char** environ;
 
@@ -23,22 +22,11 @@ using posix::MapPath;
 
 namespace {
 
-// Starts program with argumentText as its one argument; actions may set up
+// Starts host with argumentText as its one argument; actions may set up
 // its standard streams.
-RunResult Spawn(const std::string& program, const std::string& argumentText,
+RunResult Spawn(std::string host, const std::string& argumentText,
                 const posix_spawn_file_actions_t* actions, pid_t& pid) {
   RunResult result;
-  std::string host = MapPath(program);
-  if (host.empty()) {
-    result.reason = std::strerror(ENOENT);
-    return result;
-  }
-  if (read_only::Active()) {
-    read_only::NoteProgram(program, argumentText);
-    result.started = true;
-    pid = 0;
-    return result;
-  }
   std::vector<char*> argv = {host.data(), const_cast<char*>(argumentText.c_str()), nullptr};
   int error = posix_spawn(&pid, host.c_str(), actions, nullptr, argv.data(), environ);
   if (error != 0) {
@@ -49,9 +37,7 @@ RunResult Spawn(const std::string& program, const std::string& argumentText,
   return result;
 }
 
-// A start the read-only scope only noted has no process to wait for.
 void Wait(pid_t pid, RunResult& result) {
-  if (pid <= 0) return;
   int status = 0;
   while (waitpid(pid, &status, 0) < 0) {
     if (errno != EINTR) {
@@ -77,16 +63,15 @@ void ReadUntilEnd(int fd, std::string& output) {
 
 }  // namespace
 
-RunResult RunAndWait(const std::string& program, const std::string& argumentText) {
+RunResult os::StartAndWait(const std::string& host, const std::string& argumentText) {
   pid_t pid = 0;
-  RunResult result = Spawn(program, argumentText, nullptr, pid);
+  RunResult result = Spawn(host, argumentText, nullptr, pid);
   if (result.started) Wait(pid, result);
   return result;
 }
 
-RunResult RunAndCapture(const std::string& program, const std::string& argumentText,
-                        std::string& output) {
-  output.clear();
+RunResult os::StartAndCapture(const std::string& host, const std::string& argumentText,
+                              std::string& output) {
   int pipeEnds[2];
   if (pipe2(pipeEnds, O_CLOEXEC) != 0) return RunResult{false, 0, std::strerror(errno)};
   posix_spawn_file_actions_t actions;
@@ -94,7 +79,7 @@ RunResult RunAndCapture(const std::string& program, const std::string& argumentT
   posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
   posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDERR_FILENO);
   pid_t pid = 0;
-  RunResult result = Spawn(program, argumentText, &actions, pid);
+  RunResult result = Spawn(host, argumentText, &actions, pid);
   posix_spawn_file_actions_destroy(&actions);
   close(pipeEnds[1]);
   if (result.started) ReadUntilEnd(pipeEnds[0], output);
@@ -102,6 +87,7 @@ RunResult RunAndCapture(const std::string& program, const std::string& argumentT
   if (result.started) Wait(pid, result);
   return result;
 }
+
 
 long CurrentProcessId() { return static_cast<long>(getpid()); }
 
@@ -141,11 +127,9 @@ std::string ProgramFolder() {
   return ToBackslashes(slash == std::string::npos ? std::string() : path.substr(0, slash));
 }
 
-std::string ProgramName() {
+std::string os::ProgramFileName() {
   std::string path = ExecutablePath();
-  std::string name = path.substr(path.rfind('/') + 1);
-  std::size_t dot = name.rfind('.');
-  return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+  return path.substr(path.rfind('/') + 1);
 }
 
 SharedLibrary::~SharedLibrary() {

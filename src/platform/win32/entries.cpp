@@ -1,12 +1,8 @@
 // Attributes, existence and listings of entries.
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
-#include "platform/paths.h"
-#include "platform/change_watch.h"
-#include "platform/read_only.h"
 #include "platform/win32/internal.h"
 
 namespace platform {
@@ -49,10 +45,9 @@ int Known(DWORD attributes) { return static_cast<int>(attributes & kKnownBits); 
 
 }  // namespace
 
+namespace os {
+
 bool Exists(const std::string& path) {
-  bool there = false;
-  int known = 0;
-  if (read_only::Known(path, there, known)) return there;
   // The entry itself listed with the mask 55: every kind of entry but
   // volume labels, which a listing of one path never gives.
   std::string host = WithoutTrailingSeparator(MapPath(path));
@@ -66,41 +61,30 @@ bool Exists(const std::string& path) {
 }
 
 bool FileExists(const std::string& path) {
-  bool there = false;
-  int known = 0;
-  if (read_only::Known(path, there, known)) return there && !(known & kFolder);
   DWORD attributes = RawAttributes(path);
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool FolderExists(const std::string& path) {
-  bool there = false;
-  int known = 0;
-  if (read_only::Known(path, there, known)) return there && (known & kFolder);
   DWORD attributes = RawAttributes(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 Status GetAttributes(const std::string& path, int& attributes) {
-  bool there = false;
-  if (read_only::Known(path, there, attributes))
-    return there ? Status::Ok() : Status::Fail(win32::ReasonOf(ERROR_FILE_NOT_FOUND));
   DWORD raw = RawAttributes(path);
   if (raw == INVALID_FILE_ATTRIBUTES) return LastError();
   attributes = Known(raw);
   return Status::Ok();
 }
 
-Status SetAttributes(const std::string& path, int attributes) {
-  std::string host;
-  if (Status status = win32::MapForWrite(path, host); !status) return status;
-  if (read_only::Active()) return read_only::NoteAttributes(path, attributes), Status::Ok();
-  watch::Before(path, Change::kAttributes, attributes);
-  DWORD bits = static_cast<DWORD>(attributes) & (kReadOnly | kHidden | kSystem | kArchive);
+Status SetAttributes(const std::string& host, int attributes) {
+  DWORD bits = static_cast<DWORD>(attributes & kSettable);
   if (!SetFileAttributesA(host.c_str(), bits ? bits : FILE_ATTRIBUTE_NORMAL))
     return LastError();
   return Status::Ok();
 }
+
+}  // namespace os
 
 bool IsSymbolicLink(const std::string& path) {
   DWORD attributes = RawAttributes(path);
@@ -126,10 +110,9 @@ Status GetFileIdentity(const std::string& path, FileIdentity& identity) {
   return Status::Ok();
 }
 
-Status ListFolder(const std::string& folder, std::vector<DirEntry>& entries, ListDetail) {
-  // One listing gives every entry's attributes, so both details cost the same.
-  entries.clear();
-  std::string host = WithoutTrailingSeparator(MapPath(folder));
+// One listing gives every entry's attributes, so both details cost the same.
+Status os::ListFolder(const std::string& folder, ListDetail, std::vector<DirEntry>& entries) {
+  std::string host = WithoutTrailingSeparator(folder);
   if (HasWildcard(host)) return Status::Fail(win32::ReasonOf(ERROR_INVALID_NAME));
   DWORD attributes = GetFileAttributesA(host.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
@@ -145,7 +128,6 @@ Status ListFolder(const std::string& folder, std::vector<DirEntry>& entries, Lis
     DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND ? Status::Ok() : Status::Fail(win32::ReasonOf(error));
   }
-  std::vector<std::pair<std::string, DirEntry>> sorted;
   do {
     std::string name = data.cFileName;
     if (name == "." || name == "..") continue;
@@ -154,16 +136,11 @@ Status ListFolder(const std::string& folder, std::vector<DirEntry>& entries, Lis
     item.attributes = Known(data.dwFileAttributes);
     item.link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     item.special = (data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) != 0;
-    sorted.emplace_back(UpperAscii(name), std::move(item));
+    entries.push_back(std::move(item));
   } while (FindNextFileA(find, &data));
   DWORD error = GetLastError();
   FindClose(find);
   if (error != ERROR_NO_MORE_FILES) return Status::Fail(win32::ReasonOf(error));
-  std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) {
-    return a.first != b.first ? a.first < b.first : a.second.name < b.second.name;
-  });
-  entries.reserve(sorted.size());
-  for (auto& [key, item] : sorted) entries.push_back(std::move(item));
   return Status::Ok();
 }
 

@@ -10,31 +10,31 @@
 #include <memory>
 #include <vector>
 
-#include "platform/change_watch.h"
-#include "platform/gathered_writes.h"
-#include "platform/read_only.h"
 #include "platform/win32/internal.h"
 
 namespace platform {
 
-using win32::kTempPrefix;
 using win32::LastError;
 using win32::MapPath;
 using win32::ReasonOf;
 
 namespace {
+// What one call reads or writes at the most: its count is 32 bits wide.
+DWORD Chunk(std::size_t size) { return size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size); }
+}  // namespace
 
-constexpr DWORD kSettableBits = kReadOnly | kHidden | kSystem | kArchive;
-
-Status WriteAll(HANDLE file, const char* data, std::size_t size) {
-  while (size > 0) {
-    DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
-    DWORD written = 0;
-    if (!WriteFile(file, data, chunk, &written, nullptr)) return LastError();
-    data += written;
-    size -= written;
-  }
+Status os::WriteSome(intptr_t file, const char* data, std::size_t size, std::size_t& wrote) {
+  DWORD written = 0;
+  if (!WriteFile(reinterpret_cast<HANDLE>(file), data, Chunk(size), &written, nullptr))
+    return LastError();
+  wrote = written;
   return Status::Ok();
+}
+
+namespace {
+
+Status WriteAllTo(HANDLE file, const char* data, std::size_t size) {
+  return os::WriteAll(reinterpret_cast<intptr_t>(file), data, size);
 }
 
 std::string FolderOf(const std::string& host) {
@@ -51,7 +51,7 @@ class TempFile {
   explicit TempFile(const std::string& target) {
     std::string folder = FolderOf(target);
     if (folder.back() != '\\' && folder.back() != '/') folder += '\\';
-    std::string stem = folder + kTempPrefix + std::to_string(GetCurrentProcessId()) + "-";
+    std::string stem = folder + TempStem();
     for (unsigned attempt = 0; attempt < 1000; ++attempt) {
       path_ = stem + std::to_string(GetTickCount() + attempt);
       handle_ = CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
@@ -106,13 +106,6 @@ class TempFile {
   Status status_;
 };
 
-Status CheckTargetIsNoFolder(const std::string& target) {
-  DWORD attributes = GetFileAttributesA(target.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-    return Status::Fail(std::strerror(EISDIR));
-  return Status::Ok();
-}
-
 HANDLE OpenForReading(const std::string& host) {
   return CreateFileA(host.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
@@ -131,7 +124,7 @@ Status OpenRegular(const std::string& host, HANDLE& file) {
   if (file == INVALID_HANDLE_VALUE) return win32::LastErrorAt(host);
   Status status;
   if (GetFileType(file) != FILE_TYPE_DISK)
-    status = Status::Fail(win32::kNoRegularFile);
+    status = Status::Fail(kNoRegularFile);
   else if (IsFolder(file))
     status = Status::Fail(std::strerror(EISDIR));
   if (!status) {
@@ -139,11 +132,6 @@ Status OpenRegular(const std::string& host, HANDLE& file) {
     file = INVALID_HANDLE_VALUE;
   }
   return status;
-}
-
-bool IsReparsePoint(const std::string& host) {
-  DWORD attributes = GetFileAttributesA(host.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 // The process that wrote a temporary file, by the id in its name, is gone.
@@ -160,9 +148,9 @@ bool WriterIsGone(const std::string& name) {
 
 }  // namespace
 
-void RemoveStaleTempFiles(const std::string& folder) {
-  if (read_only::Active()) return;
-  std::string host = MapPath(folder);
+namespace os {
+
+void RemoveStaleTempFiles(std::string host) {
   while (host.size() > 1 && (host.back() == '\\' || host.back() == '/')) host.pop_back();
   WIN32_FIND_DATAA data;
   HANDLE find = FindFirstFileA((host + "\\" + kTempPrefix + "*").c_str(), &data);
@@ -178,28 +166,18 @@ void RemoveStaleTempFiles(const std::string& folder) {
   }
 }
 
-Status CreateFolder(const std::string& path) {
-  std::string host;
-  if (Status status = win32::MapForWrite(path, host); !status) return status;
-  if (read_only::Active()) return read_only::NoteFolder(path), Status::Ok();
-  watch::Before(path, Change::kNewFolder);
+Status CreateFolder(const std::string& host) {
   if (!CreateDirectoryA(host.c_str(), nullptr)) return win32::LastErrorAt(host);
   return Status::Ok();
 }
 
 // A source that is a symbolic link is not followed: it may point anywhere,
 // and its target would land in the new installation.
-Status CopyFileAtomic(const std::string& source, const std::string& target) {
-  std::string from = MapPath(source);
-  std::string to;
-  if (Status status = win32::MapForWrite(target, to); !status) return status;
-  if (IsReparsePoint(from)) return Status::Fail(win32::kLinkNotFollowed);
-  if (read_only::Active()) {
-    int attributes = 0;
-    if (Status status = GetAttributes(source, attributes); !status) return status;
-    return read_only::NoteFile(target, attributes), Status::Ok();
-  }
-  watch::Before(target, Change::kReplace);
+Status CheckCopySource(const std::string& host) {
+  return win32::IsReparsePoint(host) ? Status::Fail(kLinkNotFollowed) : Status::Ok();
+}
+
+Status Copy(const std::string& from, const std::string& to) {
   HANDLE in = INVALID_HANDLE_VALUE;
   if (Status status = OpenRegular(from, in); !status) return status;
   BY_HANDLE_FILE_INFORMATION info;
@@ -208,7 +186,7 @@ Status CopyFileAtomic(const std::string& source, const std::string& target) {
     CloseHandle(in);
     return status;
   }
-  Status status = CheckTargetIsNoFolder(to);
+  Status status = IsFolderAt(to) ? Status::Fail(std::strerror(EISDIR)) : Status::Ok();
   if (status) {
     TempFile temp(to);
     status = temp.status();
@@ -226,42 +204,32 @@ Status CopyFileAtomic(const std::string& source, const std::string& target) {
         break;
       }
       if (got == 0) break;
-      status = WriteAll(temp.handle(), buffer.get(), got);
+      status = WriteAllTo(temp.handle(), buffer.get(), got);
     }
     CloseHandle(in);
     in = INVALID_HANDLE_VALUE;
-    if (status) status = temp.Commit(to, info.dwFileAttributes & kSettableBits);
+    if (status) status = temp.Commit(to, info.dwFileAttributes & kSettable);
   }
   if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
   return status;
 }
 
-Status RemoveFile(const std::string& path) {
-  std::string host;
-  if (Status status = win32::MapForWrite(path, host); !status) return status;
-  if (read_only::Active()) return read_only::NoteRemoved(path), Status::Ok();
-  watch::Before(path, Change::kRemoval);
+Status RemoveFile(const std::string& host) {
   if (!DeleteFileA(host.c_str())) return LastError();
   return Status::Ok();
 }
 
-Status RemoveFolder(const std::string& path) {
-  std::string host;
-  if (Status status = win32::MapForWrite(path, host); !status) return status;
-  if (read_only::Active()) return read_only::NoteRemoved(path), Status::Ok();
-  watch::Before(path, Change::kRemoval);
+Status RemoveFolder(const std::string& host) {
   if (!RemoveDirectoryA(host.c_str())) return LastError();
   return Status::Ok();
 }
 
-Status AddHardLink(const std::string& existing, const std::string& link) {
-  std::string from = MapPath(existing);
-  std::string to;
-  if (Status status = win32::MapForWrite(link, to); !status) return status;
-  if (read_only::Active()) return read_only::NoteFile(link, 0), Status::Ok();
+Status AddHardLink(const std::string& from, const std::string& to) {
   if (!::CreateHardLinkA(to.c_str(), from.c_str(), nullptr)) return LastError();
   return Status::Ok();
 }
+
+}  // namespace os
 
 Status ReadFileBytes(const std::string& path, std::string& bytes) {
   bytes.clear();
@@ -276,63 +244,39 @@ Status ReadFileBytes(const std::string& path, std::string& bytes) {
   }
 }
 
-// The target, the temporary file that will replace it, and the pieces not
-// yet written.
-struct AtomicOutput::State {
-  std::string host;
-  DWORD attributes = 0;
-  std::unique_ptr<TempFile> temp;
-  GatheredWrites pending;
-  Status status;
+namespace os {
+namespace {
 
-  auto WriteToTemp() {
-    return
-        [this](const char* data, std::size_t size) { return WriteAll(temp->handle(), data, size); };
+// The target keeps its attributes; a new file gets none.
+class Win32Replacement : public Replacement {
+ public:
+  explicit Win32Replacement(const std::string& host) : host_(host) {
+    DWORD old = GetFileAttributesA(host_.c_str());
+    attributes_ = old == INVALID_FILE_ATTRIBUTES ? 0 : old & kSettable;
+    temp_ = std::make_unique<TempFile>(host_);
   }
+  Status Opened() const override { return temp_->status(); }
+
+  Status Write(const char* data, std::size_t size) override {
+    return WriteAllTo(temp_->handle(), data, size);
+  }
+  Status Commit() override { return temp_->Commit(host_, attributes_); }
+
+ private:
+  std::string host_;
+  DWORD attributes_ = 0;
+  std::unique_ptr<TempFile> temp_;
 };
 
-AtomicOutput::AtomicOutput() = default;
-AtomicOutput::~AtomicOutput() = default;
+}  // namespace
 
-Status AtomicOutput::Open(const std::string& path) {
-  state_ = std::make_unique<State>();
-  State& state = *state_;
-  if (Status status = win32::MapForWrite(path, state.host); !status) return state.status = status;
-  if (Status status = CheckTargetIsNoFolder(state.host); !status) return state.status = status;
-  watch::Before(path, Change::kReplace);
-  DWORD old = GetFileAttributesA(state.host.c_str());
-  state.attributes = old == INVALID_FILE_ATTRIBUTES ? 0 : old & kSettableBits;
-  state.temp = std::make_unique<TempFile>(state.host);
-  return state.status = state.temp->status();
+std::unique_ptr<Replacement> ReplacementFor(const std::string& host) {
+  return std::make_unique<Win32Replacement>(host);
 }
 
-Status AtomicOutput::Write(const char* data, std::size_t size) {
-  if (!state_) return Status::Fail(ReasonOf(ERROR_INVALID_HANDLE));
-  State& state = *state_;
-  if (!state.status) return state.status;
-  return state.status = state.pending.Add(data, size, state.WriteToTemp());
-}
+Status NotOpen() { return Status::Fail(ReasonOf(ERROR_INVALID_HANDLE)); }
 
-Status AtomicOutput::Commit() {
-  if (!state_) return Status::Fail(ReasonOf(ERROR_INVALID_HANDLE));
-  State& state = *state_;
-  if (!state.status) return state.status;
-  state.status = state.pending.Flush(state.WriteToTemp());
-  if (state.status) state.status = state.temp->Commit(state.host, state.attributes);
-  return state.status;
-}
-
-Status WriteFileAtomic(const std::string& path, const std::string& bytes) {
-  if (read_only::Active()) {
-    std::string host;
-    if (Status status = win32::MapForWrite(path, host); !status) return status;
-    return read_only::NoteFile(path, 0), Status::Ok();
-  }
-  AtomicOutput output;
-  if (Status status = output.Open(path); !status) return status;
-  if (Status status = output.Write(bytes.data(), bytes.size()); !status) return status;
-  return output.Commit();
-}
+}  // namespace os
 
 InputFile::~InputFile() { Close(); }
 
@@ -346,10 +290,9 @@ Status InputFile::Open(const std::string& path) {
 
 Status InputFile::Read(char* buffer, std::size_t size, std::size_t& got) {
   got = 0;
-  if (handle_ == -1) return Status::Fail(ReasonOf(ERROR_INVALID_HANDLE));
-  DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+  if (handle_ == -1) return os::NotOpen();
   DWORD read = 0;
-  if (!ReadFile(reinterpret_cast<HANDLE>(handle_), buffer, chunk, &read, nullptr))
+  if (!ReadFile(reinterpret_cast<HANDLE>(handle_), buffer, Chunk(size), &read, nullptr))
     return LastError();
   got = read;
   return Status::Ok();

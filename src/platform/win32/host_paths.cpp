@@ -45,23 +45,11 @@ std::size_t FixedPart(const std::string& path, const std::string& host) {
   std::size_t rest = path.size() - 2;
   return host.size() >= rest ? host.size() - rest : 0;
 }
-
-bool IsReparsePoint(const std::string& host) {
-  DWORD attributes = GetFileAttributesA(host.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
 }  // namespace
 
-Status MapForWrite(const std::string& path, std::string& host) {
-  host = MapPath(path);
-  for (std::size_t at = FixedPart(path, host) + 1; at < host.size(); ++at) {
-    if (host[at] != '\\' && host[at] != '/') continue;
-    if (at > 0 && host[at - 1] != '\\' && host[at - 1] != '/' && host[at - 1] != ':' &&
-        IsReparsePoint(host.substr(0, at)))
-      return Status::Fail(kThroughLink);
-  }
-  if (IsReparsePoint(host)) return Status::Fail(kThroughLink);
-  return Status::Ok();
+bool HasAttribute(const std::string& host, DWORD bit) {
+  DWORD attributes = GetFileAttributesA(host.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & bit);
 }
 
 std::string ReasonOf(DWORD error) {
@@ -104,11 +92,6 @@ std::string ReasonOf(DWORD error) {
 }
 
 namespace {
-bool IsFolderAt(const std::string& host) {
-  DWORD attributes = GetFileAttributesA(host.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 bool FileOnTheWay(const std::string& host) {
   for (std::size_t at = host.find_last_of("\\/"); at != std::string::npos && at > 0;
        at = host.find_last_of("\\/", at - 1)) {
@@ -121,13 +104,40 @@ bool FileOnTheWay(const std::string& host) {
 
 Status LastErrorAt(const std::string& host) {
   DWORD error = GetLastError();
-  if (error == ERROR_ACCESS_DENIED && IsFolderAt(host)) return Status::Fail(std::strerror(EISDIR));
+  if (error == ERROR_ACCESS_DENIED && os::IsFolderAt(host))
+    return Status::Fail(std::strerror(EISDIR));
   if ((error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND) && FileOnTheWay(host))
     return Status::Fail(std::strerror(ENOTDIR));
   return Status::Fail(ReasonOf(error));
 }
 
 }  // namespace win32
+
+namespace os {
+
+Status MapForWrite(const std::string& path, std::string& host) {
+  host = win32::MapPath(path);
+  for (std::size_t at = win32::FixedPart(path, host) + 1; at < host.size(); ++at) {
+    if (host[at] != '\\' && host[at] != '/') continue;
+    if (at > 0 && host[at - 1] != '\\' && host[at - 1] != '/' && host[at - 1] != ':' &&
+        win32::IsReparsePoint(host.substr(0, at)))
+      return Status::Fail(kThroughLink);
+  }
+  if (win32::IsReparsePoint(host)) return Status::Fail(kThroughLink);
+  return Status::Ok();
+}
+
+// Every path names something to ask the file system about.
+Status MapForRead(const std::string& path, std::string& host) {
+  host = win32::MapPath(path);
+  return Status::Ok();
+}
+
+bool IsFolderAt(const std::string& host) {
+  return win32::HasAttribute(host, FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace os
 
 using win32::MapPath;
 

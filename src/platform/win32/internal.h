@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "platform/os.h"
 #include "platform/platform.h"
 
 namespace platform::win32 {
@@ -14,8 +15,6 @@ namespace platform::win32 {
 // The attribute bits of the controller's file system; the others
 // (compressed, reparse point ...) are not carried.
 inline constexpr DWORD kKnownBits = kReadOnly | kHidden | kSystem | kFolder | kArchive;
-// Temporary files are named with this prefix and the writer's process id.
-inline constexpr const char* kTempPrefix = ".vantrel-tmp-";
 
 // The path the file system is given: drive X: is redirected to the folder
 // named by VANTREL_DRIVE_X where that variable is set; any other path is
@@ -34,18 +33,11 @@ Status LastErrorAt(const std::string& host);
 // The value of an environment variable of the process; empty when unset.
 std::string EnvironmentValue(const char* name);
 
-// Why a write was refused: a symbolic link (or junction) below the drive's
-// folder would carry it out of the tree it was meant for.
-inline constexpr const char* kThroughLink = "symbolic link on the path, left alone";
-// Why an open for reading was refused: only ordinary files are the
-// controller's files.
-inline constexpr const char* kNoRegularFile = "not an ordinary file";
-// Why a copy source was refused: its target may lie anywhere.
-inline constexpr const char* kLinkNotFollowed = "symbolic link, not followed";
-
-// MapPath for a path about to be written, created, removed or given
-// attributes: refused where the path runs through a reparse point below
-// the drive's folder (the last component included).
-Status MapForWrite(const std::string& path, std::string& host);
+// An entry is at host and has the attribute bit.
+bool HasAttribute(const std::string& host, DWORD bit);
+// A symbolic link, a junction or another redirection the file system follows.
+inline bool IsReparsePoint(const std::string& host) {
+  return HasAttribute(host, FILE_ATTRIBUTE_REPARSE_POINT);
+}
 
 }  // namespace platform::win32

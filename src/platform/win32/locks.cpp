@@ -4,16 +4,7 @@
 
 namespace platform {
 
-FileLock::~FileLock() {
-  if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));
-}
-
-// The lock file is never deleted: a name removed while another process
-// waits on its lock would let a third one lock a new file of that name.
-Status FileLock::TryAcquire(const std::string& path, bool& acquired) {
-  acquired = false;
-  std::string host;
-  if (Status status = win32::MapForWrite(path, host); !status) return status;
+Status os::TryLock(const std::string& host, intptr_t& handle) {
   HANDLE file = CreateFileA(host.c_str(), GENERIC_READ | GENERIC_WRITE,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -27,10 +18,12 @@ Status FileLock::TryAcquire(const std::string& path, bool& acquired) {
                ? Status::Ok()
                : Status::Fail(win32::ReasonOf(error));
   }
-  if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));
-  handle_ = reinterpret_cast<intptr_t>(file);
-  acquired = true;
+  handle = reinterpret_cast<intptr_t>(file);
   return Status::Ok();
+}
+
+void os::Unlock(intptr_t handle) {
+  if (handle != -1) CloseHandle(reinterpret_cast<HANDLE>(handle));
 }
 
 void SleepMilliseconds(int milliseconds) { Sleep(milliseconds > 0 ? static_cast<DWORD>(milliseconds) : 0); }

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "platform/paths.h"
-#include "platform/read_only.h"
 #include "platform/win32/internal.h"
 
 namespace platform {
@@ -44,25 +43,15 @@ std::string TextAfterProgramName(const char* line) {
   return p;
 }
 
-}  // namespace
-
-namespace {
-
 // Starts program with the argument text behind its quoted name; startup
 // may hand it standard streams.
-RunResult Start(const std::string& program, const std::string& argumentText,
+RunResult Start(const std::string& application, const std::string& argumentText,
                 STARTUPINFOA& startup, PROCESS_INFORMATION& process) {
   // The program is named apart and quoted at the head of the command line:
   // an unquoted path with blanks would let a planted "C:\Program.exe" run.
   // A console program gets no console window of its own: the exchange
   // program runs many times a run and has nothing to show.
   RunResult result;
-  std::string application = MapPath(program);
-  if (read_only::Active()) {
-    read_only::NoteProgram(program, argumentText);
-    result.started = true;
-    return result;
-  }
   std::string line = "\"" + application + "\" " + argumentText;
   std::vector<char> writable(line.begin(), line.end());
   writable.push_back('\0');
@@ -87,17 +76,16 @@ void Wait(HANDLE process, RunResult& result) {
 
 }  // namespace
 
-RunResult RunAndWait(const std::string& program, const std::string& argumentText) {
+RunResult os::StartAndWait(const std::string& program, const std::string& argumentText) {
   STARTUPINFOA startup{};
   PROCESS_INFORMATION process{};
   RunResult result = Start(program, argumentText, startup, process);
-  if (result.started && process.hProcess) Wait(process.hProcess, result);
+  if (result.started) Wait(process.hProcess, result);
   return result;
 }
 
-RunResult RunAndCapture(const std::string& program, const std::string& argumentText,
-                        std::string& output) {
-  output.clear();
+RunResult os::StartAndCapture(const std::string& program, const std::string& argumentText,
+                              std::string& output) {
   SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   HANDLE readEnd = nullptr, writeEnd = nullptr;
   if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 0))
@@ -111,7 +99,7 @@ RunResult RunAndCapture(const std::string& program, const std::string& argumentT
   PROCESS_INFORMATION process{};
   RunResult result = Start(program, argumentText, startup, process);
   CloseHandle(writeEnd);
-  if (result.started && process.hProcess) {
+  if (result.started) {
     char buffer[4096];
     DWORD got = 0;
     while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0)
@@ -121,6 +109,7 @@ RunResult RunAndCapture(const std::string& program, const std::string& argumentT
   CloseHandle(readEnd);
   return result;
 }
+
 
 long CurrentProcessId() { return static_cast<long>(GetCurrentProcessId()); }
 
@@ -149,11 +138,9 @@ std::string ProgramFolder() {
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-std::string ProgramName() {
+std::string os::ProgramFileName() {
   std::string path = ModulePath();
-  std::string name = path.substr(path.find_last_of("\\/") + 1);
-  std::size_t dot = name.rfind('.');
-  return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+  return path.substr(path.find_last_of("\\/") + 1);
 }
 
 SharedLibrary::~SharedLibrary() {

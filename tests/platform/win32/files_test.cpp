@@ -52,8 +52,8 @@ TEST(Win32Files, ACopyReplacingAReadOnlyTargetCarriesTheSourcesAttributes) {
 
 TEST(Win32Files, TheTemporaryFilesOfAWriterThatIsGoneAreSwept) {
   ScratchDrive drive;
-  std::string gone = std::string(platform::win32::kTempPrefix) + "4000000000-1";
-  std::string mine = std::string(platform::win32::kTempPrefix) +
+  std::string gone = std::string(platform::kTempPrefix) + "4000000000-1";
+  std::string mine = std::string(platform::kTempPrefix) +
                      std::to_string(platform::CurrentProcessId()) + "-1";
   drive.Write("C:\\Dir\\" + gone, "half");
   drive.Write("C:\\Dir\\" + mine, "at work");
