@@ -6,9 +6,6 @@
 
 namespace {
 
-constexpr int kSettable =
-    platform::kReadOnly | platform::kHidden | platform::kSystem | platform::kArchive;
-
 std::string FolderKey(const std::string& folder) {
   std::string key = util::Upper(folder);
   if (key.empty() || key.back() != '\\') key += '\\';
@@ -79,7 +76,7 @@ void RunBackup::FirstChange(const std::string& path, platform::Change change, in
     if (change == Change::kNewFolder) return;  // fails: it is there
     entry.attributesBefore = before;
     if (change == Change::kAttributes) {
-      if ((before & kSettable) == (attributes & kSettable)) return;
+      if ((before & platform::kSettable) == (attributes & platform::kSettable)) return;
       entry.action = BackupAction::kAttributes;
     } else if (before & platform::kFolder) {
       return;  // a folder's bytes are not written

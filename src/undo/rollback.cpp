@@ -10,9 +10,6 @@
 
 namespace {
 
-constexpr int kSettable =
-    platform::kReadOnly | platform::kHidden | platform::kSystem | platform::kArchive;
-
 bool BytesAre(const std::string& path, uint64_t size, const std::string& sha256) {
   platform::FileBytes bytes;
   if (!platform::FileExists(path) || !bytes.Open(path)) return false;
@@ -91,7 +88,7 @@ class Rollback {
       return Line("Not kept, cannot be restored", entry.path);
     }
     const std::string kept = folder_ + "\\" + entry.kept;
-    const int before = entry.attributesBefore & kSettable;
+    const int before = entry.attributesBefore & platform::kSettable;
     if (SameBytes(entry.path, kept)) {
       // Put back by an earlier, interrupted rollback, or never changed.
       Check(platform::SetAttributes(entry.path, before), entry.path);
@@ -111,8 +108,8 @@ class Rollback {
     if (!folder && !AsLeft(entry) && !Overrides(entry.path)) return;
     int now = 0;
     platform::GetAttributes(entry.path, now);
-    if ((now & kSettable) == (entry.attributesBefore & kSettable)) return;
-    if (Check(platform::SetAttributes(entry.path, entry.attributesBefore & kSettable), entry.path))
+    if ((now & platform::kSettable) == (entry.attributesBefore & platform::kSettable)) return;
+    if (Check(platform::SetAttributes(entry.path, entry.attributesBefore & platform::kSettable), entry.path))
       Done("Attributes restored", entry.path);
   }
 
