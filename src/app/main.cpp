@@ -111,6 +111,9 @@ int main(int argc, char** argv) {
     const bool forceFirst = TakeOption(commandLine, "--force");
     return RollBackCommand(commandLine, forceFirst);
   }
+  // From here on Ctrl-C, a termination and the console's close stop the
+  // run between two of its steps instead of cutting it off anywhere.
+  platform::CatchStopRequests();
   const bool keepBackup = !TakeOption(commandLine, "--no-backup");
   const bool dryRun = TakeOption(commandLine, "--dry-run");
   const bool json = dryRun && TakeOption(commandLine, "--format=json");

@@ -31,6 +31,8 @@ struct RunRecord {
   };
   bool logOpened = false;
   bool aborted = false;
+  // What stopped the run between two steps; empty when nothing did.
+  std::string stoppedBy;
   std::string lastError;  // the last "#" line, which an abort follows
   std::vector<Verdict> checks;  // the start and path checks, as far as the run got
   std::vector<Verdict> systemFiles;

@@ -340,6 +340,32 @@ class FileLock {
   intptr_t handle_ = -1;
 };
 
+// Requests to stop a run: Ctrl-C, a termination or hang-up signal, the
+// console's close, the end of the session, the progress window's close
+// box. Taking one only notes it (a signal handler may do nothing more);
+// the run asks between its steps and ends at the next one.
+enum class StopCause : int {
+  kNone = 0,
+  kInterrupt,
+  kTerminate,
+  kHangUp,
+  kConsole,
+  kSession,
+  kUser
+};
+// Catches the operating system's requests from now on (POSIX: SIGINT,
+// SIGTERM, SIGHUP; Windows: the console's control events). Release gives
+// them their default effect back.
+void CatchStopRequests();
+void ReleaseStopRequests();
+// Notes a request made inside the program (the close box, the session's end).
+void RequestStop(StopCause cause);
+// The first request since the last clear; kNone while there is none.
+StopCause StopRequested();
+void ClearStopRequest();
+// The cause as the run's log names it: "SIGINT", "the end of the session", ...
+std::string StopCauseText(StopCause cause);
+
 void SleepMilliseconds(int milliseconds);
 
 // A write beyond the process's file size limit fails like one on a full

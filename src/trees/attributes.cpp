@@ -1,6 +1,7 @@
 #include "trees/attributes.h"
 
 #include "core/context.h"
+#include "core/run_stopped.h"
 #include "platform/platform.h"
 #include "trees/tree_scanner.h"
 
@@ -28,8 +29,11 @@ void TransferTreeAttributes(Context& context, const std::string& source,
   TreeCopy scanner(context);
   scanner.scanTree(source);
   scanner.rewindFileList();
-  for (std::string entry = scanner.getNextFile(); !entry.empty(); entry = scanner.getNextFile())
+  for (std::string entry = scanner.getNextFile(); !entry.empty();
+       entry = scanner.getNextFile()) {
+    StopIfRequested();
     TransferEntry(context, source + "\\" + entry, destination + "\\" + entry);
+  }
 }
 
 void TransferAttributes(Context& context) {
