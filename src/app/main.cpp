@@ -141,11 +141,11 @@ int main(int argc, char** argv) {
     return exitCode;
   }
   LumoLibrary lumo;
-  if (platform::Status status = lumo.Load(context.ProgramFolder); !status) {
-    platform::WriteStderr("vantrel: cannot load the log library " +
-                          platform::HostPath(context.ProgramFolder + "\\" +
-                                             platform::LogLibraryFileName()) +
-                          ": " + status.reason + "\n");
+  if (platform::Status status = lumo.LoadBesideProgram(); !status) {
+    platform::WriteStderr(
+        "vantrel: cannot load the log library " +
+        platform::HostPathBesideProgram(platform::LogLibraryFileName()) + ": " +
+        status.reason + "\n");
     return 1;
   }
   context.Lumo = &lumo;

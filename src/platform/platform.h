@@ -250,6 +250,8 @@ class SharedLibrary {
   SharedLibrary& operator=(const SharedLibrary&) = delete;
 
   Status Load(const std::string& path);
+  // Loads from a host path as the operating system names it, unmapped.
+  Status LoadHostPath(const std::string &hostPath);
   void* Symbol(const char* name) const;
   bool loaded() const { return handle_ != nullptr; }
 
@@ -258,6 +260,10 @@ class SharedLibrary {
 };
 // The log library's file name on this platform.
 const char* LogLibraryFileName();
+// The host path of fileName in the running program's folder as the
+// operating system names that folder. It never goes through the system
+// form: on POSIX a folder named "a\b" would map to the folders a and b.
+std::string HostPathBesideProgram(const std::string &fileName);
 
 // What a read-only scope kept from being done.
 struct WouldDo {

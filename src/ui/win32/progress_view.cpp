@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "platform/platform.h"
+
 namespace {
 
 constexpr char kProgressClass[] = "VantrelProgress";
