@@ -201,11 +201,22 @@ Status CheckTargetIsNoFolder(const std::string& target) {
 
 }  // namespace
 
+// Only a folder with no link on its way is cleaned, and it is read and
+// cleaned through one handle: a link put in its place meanwhile is not
+// followed to files elsewhere.
 void RemoveStaleTempFiles(const std::string& folder) {
   if (read_only::Active()) return;
-  std::string host = MapPath(folder);
-  DIR* dir = host.empty() ? nullptr : opendir(host.c_str());
-  if (!dir) return;
+  std::string host;
+  if (!posix::MapForWrite(folder, host))
+    return;
+  int fd = open(host.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0)
+    return;
+  DIR *dir = fdopendir(fd);
+  if (!dir) {
+    close(fd);
+    return;
+  }
   const std::size_t prefix = std::strlen(kTempPrefix);
   std::vector<std::string> stale;
   while (dirent* entry = readdir(dir)) {
@@ -213,11 +224,12 @@ void RemoveStaleTempFiles(const std::string& folder) {
     if (name.compare(0, prefix, kTempPrefix) != 0) continue;
     long pid = std::strtol(name.c_str() + prefix, nullptr, 10);
     if (pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
-      stale.push_back(host + "/" + name);
+      stale.push_back(name);
   }
+  for (const std::string &name : stale)
+    if (unlinkat(dirfd(dir), name.c_str(), 0) == 0)
+      posix::NoteRemoved(host + "/" + name);
   closedir(dir);
-  for (const std::string& path : stale)
-    if (unlink(path.c_str()) == 0) posix::NoteRemoved(path);
 }
 
 Status CreateFolder(const std::string& path) {

@@ -160,9 +160,12 @@ bool WriterIsGone(const std::string& name) {
 
 }  // namespace
 
+// Only a folder with no link on its way is cleaned.
 void RemoveStaleTempFiles(const std::string& folder) {
   if (read_only::Active()) return;
-  std::string host = MapPath(folder);
+  std::string host;
+  if (!win32::MapForWrite(folder, host))
+    return;
   while (host.size() > 1 && (host.back() == '\\' || host.back() == '/')) host.pop_back();
   WIN32_FIND_DATAA data;
   HANDLE find = FindFirstFileA((host + "\\" + kTempPrefix + "*").c_str(), &data);
