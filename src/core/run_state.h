@@ -44,6 +44,9 @@ struct RunRecord {
   // The first "#" line since it was last cleared: the fault a check found.
   std::string firstError;
   int filesCopied = 0;
+  // Starts of the exchange program that failed: a file one of whose steps
+  // failed is not upgraded.
+  int failedSteps = 0;
   std::vector<Verdict> listedFiles;  // the files vantrel.ini lists for copying
   int errors = 0;    // "#" lines
   int warnings = 0;  // "!" lines

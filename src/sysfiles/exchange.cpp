@@ -31,12 +31,15 @@ int32_t RunAndWait(Context& context, const std::string& arguments) {
   platform::RunResult result = platform::RunAndWait(context.FoldexPath, arguments);
   if (!result.started) {
     context.Log("# Can not start: " + commandLine + " (" + result.reason + ")");
+    ++context.Record.failedSteps;
+    StopIfRequested();
     return -1;
   }
   if (result.exitCode != 0) {
     context.Log("! Foldex.exe ended with exit code " + std::to_string(result.exitCode) + ": " +
                 commandLine);
     context.Log("# Foldex.exe failed on " + target + ": this step is not done");
+    ++context.Record.failedSteps;
     // A program that was killed may have left a finished temporary file
     // beside the file it wrote or in the control folder.
     platform::RemoveStaleTempFiles(ParentFolder(target));
