@@ -108,6 +108,9 @@ int main(int argc, char** argv) {
     const bool forceFirst = TakeOption(commandLine, "--force");
     return RollBackCommand(commandLine, forceFirst);
   }
+  // From here on Ctrl-C, a termination and the console's close stop the
+  // run between two of its steps instead of cutting it off anywhere.
+  platform::CatchStopRequests();
   const bool keepBackup = !TakeOption(commandLine, "--no-backup");
   const bool dryRun = TakeOption(commandLine, "--dry-run");
   const bool json = dryRun && TakeOption(commandLine, "--format=json");
@@ -135,11 +138,11 @@ int main(int argc, char** argv) {
     return exitCode;
   }
   LumoLibrary lumo;
-  if (platform::Status status = lumo.Load(context.ProgramFolder); !status) {
-    platform::WriteStderr("vantrel: cannot load the log library " +
-                          platform::HostPath(context.ProgramFolder + "\\" +
-                                             platform::LogLibraryFileName()) +
-                          ": " + status.reason + "\n");
+  if (platform::Status status = lumo.LoadBesideProgram(); !status) {
+    platform::WriteStderr(
+        "vantrel: cannot load the log library " +
+        platform::HostPathBesideProgram(platform::LogLibraryFileName()) + ": " +
+        status.reason + "\n");
     return 1;
   }
   context.Lumo = &lumo;

@@ -3,15 +3,16 @@
 #include <optional>
 #include <string>
 
-#include "undo/backup.h"
-#include "core/context.h"
-#include "core/guard.h"
 #include "app/run_lock.h"
 #include "app/stages.h"
 #include "app/summary.h"
+#include "core/context.h"
+#include "core/guard.h"
+#include "core/run_stopped.h"
 #include "log/log.h"
 #include "platform/platform.h"
 #include "trees/path_ops.h"
+#include "undo/backup.h"
 #include "util/strings.h"
 #include "version.h"
 
@@ -76,6 +77,7 @@ struct StageFrame {
 
 template <typename Work>
 void RunStage(Context& context, const StageFrame& frame, Work&& work) {
+  StopIfRequested();
   if (frame.barBeforeLabel != 0.0) SetBar(context, frame.barBeforeLabel);
   SetLabel(context, frame.label);
   if (frame.barAtStart != 0.0) SetBar(context, frame.barAtStart);
@@ -175,6 +177,18 @@ class BackupOfRun {
   BackupOfRun(const BackupOfRun&) = delete;
   BackupOfRun& operator=(const BackupOfRun&) = delete;
 
+  // Writes the manifest now; later calls do nothing.
+  void End() {
+    watching_.reset();
+    if (!backup_)
+      return;
+    context_.Record.backupFailures = backup_->failures();
+    if (platform::Status status = backup_->Finish(); !status)
+      context_.Record.backupProblem =
+          "its manifest cannot be written: " + status.reason;
+    backup_.reset();
+  }
+
   void Begin() {
     if (!context_.KeepBackup || platform::ReadOnly()) return;
     backup_.emplace(ParentFolder(context_.Arg.Dest), BackupFolderFor(context_.LogFilePath));
@@ -189,15 +203,7 @@ class BackupOfRun {
     context_.Record.backupFolder = backup_->folder();
   }
 
- private:
-  void End() {
-    watching_.reset();
-    if (!backup_) return;
-    context_.Record.backupFailures = backup_->failures();
-    if (platform::Status status = backup_->Finish(); !status)
-      context_.Record.backupProblem = "its manifest cannot be written: " + status.reason;
-  }
-
+private:
   Context& context_;
   std::optional<RunBackup> backup_;
   std::optional<platform::ChangeWatchScope> watching_;
@@ -217,6 +223,25 @@ void EndAfterFailedStart(Context& context) {
   AbortRun(context);
 }
 
+// What was changed until the stop stays as it is; the manifest is written
+// before the locks are let go, so that a rollback waiting for them finds it.
+[[noreturn]] void EndStoppedRun(Context &context, BackupOfRun &backup,
+                                platform::StopCause cause) {
+  context.Record.stoppedBy = platform::StopCauseText(cause);
+  context.Log("# The run was stopped (" + context.Record.stoppedBy +
+              "); what was done until now can be rolled back");
+  backup.End();
+  if (!context.Record.backupFolder.empty())
+    context.Log(".To roll it back: vantrel --rollback " +
+                platform::HostPath(context.Record.backupFolder));
+  ReadErrorCount(context);
+  context.FlushLog();
+  context.StdForm.Unload();
+  throw ProcessEnd{1};
+}
+
+void CheckAndConvert(Context &context, BackupOfRun &backup);
+
 }  // namespace
 
 void RunUpgrade(Context& context) {
@@ -224,11 +249,13 @@ void RunUpgrade(Context& context) {
   // what the platform layer learns of a folder's names stays true.
   platform::NameCacheScope names;
   FlushLogAtEnd flush(context);
+  // The locks outlive the backup: they are let go after its manifest is
+  // written.
+  platform::FileLock controlLock;
+  platform::FileLock logLock;
   BackupOfRun backup(context);
   PrepareProgressWindow(context);
   context.BeginRunState();
-  platform::FileLock controlLock;
-  platform::FileLock logLock;
   if (!TakeRunLocks(context, controlLock, logLock)) {
     context.StdForm.Unload();
     throw ProcessEnd{1};
@@ -245,7 +272,16 @@ void RunUpgrade(Context& context) {
     throw ProcessEnd{1};
   }
   context.Record.logOpened = true;
+  try {
+    CheckAndConvert(context, backup);
+  } catch (const RunStopped &stop) {
+    EndStoppedRun(context, backup, stop.cause);
+  }
+}
 
+namespace {
+
+void CheckAndConvert(Context &context, BackupOfRun &backup) {
   context.FoldexPath = context.ProgramFolder + "\\Foldex.exe";
   if (!Check(context, "Exchange program", platform::FileExists(context.FoldexPath),
              "# Foldex.exe not found in: " + context.FoldexPath))
@@ -285,6 +321,8 @@ void RunUpgrade(Context& context) {
   AttributeStage(context);
   FinishRun(context);
 }
+
+} // namespace
 
 void FinishRun(Context& context) {
   Guarded(context, "Deleting the saved folds", [&] {

@@ -14,6 +14,10 @@ std::string WaitText(int seconds) {
   return std::to_string(seconds) + (seconds == 1 ? " second" : " seconds");
 }
 
+bool StopRequestedMeanwhile() {
+  return platform::StopRequested() != platform::StopCause::kNone;
+}
+
 }  // namespace
 
 LockWait LockWaitOnStderr(int seconds) {
@@ -49,10 +53,17 @@ bool AcquireRunLock(const LockWait& wait, platform::FileLock& lock, const std::s
     platform::WriteStderr("vantrel: another run is using " + host + "; waiting up to " +
                           WaitText(wait.seconds) + "\n");
     const long polls = wait.seconds * 1000L / kPollMilliseconds;
-    for (long i = 0; status && !acquired && i < polls; ++i) {
+    for (long i = 0;
+         status && !acquired && i < polls && !StopRequestedMeanwhile(); ++i) {
       platform::SleepMilliseconds(kPollMilliseconds);
       status = lock.TryAcquire(path, acquired);
     }
+  }
+  if (!acquired && StopRequestedMeanwhile()) {
+    wait.tell("The run was stopped (" +
+              platform::StopCauseText(platform::StopRequested()) +
+              ") while waiting for " + host + "; " + nothingDone + ".");
+    return false;
   }
   if (!status) {
     wait.tell("Cannot lock " + host + ": " + status.reason + "; " + nothingDone + ".");

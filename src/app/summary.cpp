@@ -54,9 +54,14 @@ std::string BackupText(const RunRecord& record) {
 
 std::string SummaryText(const RunRecord& record, const std::string& logPath,
                         const std::string& backupPath) {
-  return SystemFileLines(record) +
-         "Migration 5.x to 6.x: " + (record.migrationRun ? "run" : "not run") + "\n" +
-         "User files upgraded: " + std::to_string(record.userFilesUpgraded.size()) + "\n" +
+  const std::string stopped =
+      record.stoppedBy.empty()
+          ? ""
+          : "Stopped: " + record.stoppedBy + ", before its end\n";
+  return stopped + SystemFileLines(record) +
+         "Migration 5.x to 6.x: " + (record.migrationRun ? "run" : "not run") +
+         "\n" + "User files upgraded: " +
+         std::to_string(record.userFilesUpgraded.size()) + "\n" +
          UnchangedLines(record.userFilesUnchanged) +
          "Files copied: " + std::to_string(record.filesCopied) + "\n" +
          "Errors: " + std::to_string(record.errors) +

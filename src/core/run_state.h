@@ -31,6 +31,8 @@ struct RunRecord {
   };
   bool logOpened = false;
   bool aborted = false;
+  // What stopped the run between two steps; empty when nothing did.
+  std::string stoppedBy;
   std::string lastError;  // the last "#" line, which an abort follows
   std::vector<Verdict> checks;  // the start and path checks, as far as the run got
   std::vector<Verdict> systemFiles;
@@ -42,6 +44,9 @@ struct RunRecord {
   // The first "#" line since it was last cleared: the fault a check found.
   std::string firstError;
   int filesCopied = 0;
+  // Starts of the exchange program that failed: a file one of whose steps
+  // failed is not upgraded.
+  int failedSteps = 0;
   std::vector<Verdict> listedFiles;  // the files vantrel.ini lists for copying
   int errors = 0;    // "#" lines
   int warnings = 0;  // "!" lines

@@ -11,6 +11,18 @@ constexpr int32_t kLoadDirLength = 255;
 platform::Status LumoLibrary::Load(const std::string& folder) {
   std::string path = folder + "\\" + platform::LogLibraryFileName();
   if (platform::Status status = library_.Load(path); !status) return status;
+  return FindFunctions();
+}
+
+platform::Status LumoLibrary::LoadBesideProgram() {
+  const std::string host =
+      platform::HostPathBesideProgram(platform::LogLibraryFileName());
+  if (platform::Status status = library_.LoadHostPath(host); !status)
+    return status;
+  return FindFunctions();
+}
+
+platform::Status LumoLibrary::FindFunctions() {
   auto find = [this](const char* name, auto& fn) {
     fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(library_.Symbol(name));
     return fn != nullptr;

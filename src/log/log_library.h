@@ -16,6 +16,9 @@ class LumoLibrary : public LogLibrary {
   // Loads the library file from folder; fails with the loader's reason or
   // the name of a function the library lacks.
   platform::Status Load(const std::string& folder);
+  // Loads the library file from the running program's folder, as the
+  // operating system names it.
+  platform::Status LoadBesideProgram();
 
   std::string GetLumoLoadDir() override;
   void LogCreate(const std::string& path, int32_t mode) override;
@@ -25,22 +28,24 @@ class LumoLibrary : public LogLibrary {
   void LogFlush() override;
 
  private:
-  // The pointer types come from the library's own header, so that the
-  // calling convention is the one the library is built with.
-  using GetLoadDirFn = decltype(&::GetLumoLoadDir);
-  using CreateFn = decltype(&::LogCreate);
-  using SetCounterFn = decltype(&::SetErrorCounter);
-  using WriteFn = decltype(&::LogWrite);
-  using GetCounterFn = decltype(&::GetErrorCounter);
-  using FlushFn = decltype(&::LogFlush);
+   platform::Status FindFunctions();
 
-  platform::SharedLibrary library_;
-  GetLoadDirFn getLoadDir_ = nullptr;
-  CreateFn create_ = nullptr;
-  SetCounterFn setCounter_ = nullptr;
-  WriteFn write_ = nullptr;
-  GetCounterFn getCounter_ = nullptr;
-  FlushFn flush_ = nullptr;  // optional: a controller's library may lack it
+   // The pointer types come from the library's own header, so that the
+   // calling convention is the one the library is built with.
+   using GetLoadDirFn = decltype(&::GetLumoLoadDir);
+   using CreateFn = decltype(&::LogCreate);
+   using SetCounterFn = decltype(&::SetErrorCounter);
+   using WriteFn = decltype(&::LogWrite);
+   using GetCounterFn = decltype(&::GetErrorCounter);
+   using FlushFn = decltype(&::LogFlush);
+
+   platform::SharedLibrary library_;
+   GetLoadDirFn getLoadDir_ = nullptr;
+   CreateFn create_ = nullptr;
+   SetCounterFn setCounter_ = nullptr;
+   WriteFn write_ = nullptr;
+   GetCounterFn getCounter_ = nullptr;
+   FlushFn flush_ = nullptr; // optional: a controller's library may lack it
 };
 
 class MemoryLog : public LogLibrary {

@@ -88,9 +88,10 @@ Status AddHardLink(const std::string& existing, const std::string& link) {
   return os::AddHardLink(from, to);
 }
 
+// Only a folder with no link on its way is cleaned.
 void RemoveStaleTempFiles(const std::string& folder) {
   std::string host;
-  if (read_only::Active() || !os::MapForRead(folder, host)) return;
+  if (read_only::Active() || !os::MapForWrite(folder, host)) return;
   os::RemoveStaleTempFiles(host);
 }
 

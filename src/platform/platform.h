@@ -255,6 +255,8 @@ class SharedLibrary : Unique {
   ~SharedLibrary();
 
   Status Load(const std::string& path);
+  // Loads from a host path as the operating system names it, unmapped.
+  Status LoadHostPath(const std::string &hostPath);
   void* Symbol(const char* name) const;
   bool loaded() const { return handle_ != nullptr; }
 
@@ -263,6 +265,10 @@ class SharedLibrary : Unique {
 };
 // The log library's file name on this platform.
 const char* LogLibraryFileName();
+// The host path of fileName in the running program's folder as the
+// operating system names that folder. It never goes through the system
+// form: on POSIX a folder named "a\b" would map to the folders a and b.
+std::string HostPathBesideProgram(const std::string &fileName);
 
 // What a read-only scope kept from being done.
 struct WouldDo {
@@ -338,6 +344,32 @@ class FileLock : Unique {
  private:
   intptr_t handle_ = -1;
 };
+
+// Requests to stop a run: Ctrl-C, a termination or hang-up signal, the
+// console's close, the end of the session, the progress window's close
+// box. Taking one only notes it (a signal handler may do nothing more);
+// the run asks between its steps and ends at the next one.
+enum class StopCause : int {
+  kNone = 0,
+  kInterrupt,
+  kTerminate,
+  kHangUp,
+  kConsole,
+  kSession,
+  kUser
+};
+// Catches the operating system's requests from now on (POSIX: SIGINT,
+// SIGTERM, SIGHUP; Windows: the console's control events). Release gives
+// them their default effect back.
+void CatchStopRequests();
+void ReleaseStopRequests();
+// Notes a request made inside the program (the close box, the session's end).
+void RequestStop(StopCause cause);
+// The first request since the last clear; kNone while there is none.
+StopCause StopRequested();
+void ClearStopRequest();
+// The cause as the run's log names it: "SIGINT", "the end of the session", ...
+std::string StopCauseText(StopCause cause);
 
 void SleepMilliseconds(int milliseconds);
 

@@ -1,6 +1,7 @@
 #include "sysfiles/exchange.h"
 
 #include "core/context.h"
+#include "core/run_stopped.h"
 #include "platform/platform.h"
 #include "trees/path_ops.h"
 #include "trees/stale_files.h"
@@ -16,7 +17,11 @@ std::string TargetOf(const std::string& arguments) {
 // warning for a non-zero exit code is the controller's line; the exchange
 // program ends that way only when its file was left as it was, so the run
 // has failed a step and its exit code must say so.
+// A stop requested while the program works lets it end (Ctrl-C reaches it
+// too: killed, it ends with a non-zero code and its step counts as failed),
+// and then ends the run before the next step.
 int32_t RunAndWait(Context& context, const std::string& arguments) {
+  StopIfRequested();
   const std::string commandLine = context.FoldexPath + " " + arguments;
   const std::string target = TargetOf(arguments);
   RemoveStaleTempFilesOnce(context, ParentFolder(target));
@@ -26,16 +31,20 @@ int32_t RunAndWait(Context& context, const std::string& arguments) {
   platform::RunResult result = platform::RunAndWait(context.FoldexPath, arguments);
   if (!result.started) {
     context.Log("# Can not start: " + commandLine + " (" + result.reason + ")");
+    ++context.Record.failedSteps;
+    StopIfRequested();
     return -1;
   }
   if (result.exitCode != 0) {
     context.Log("! Foldex.exe ended with exit code " + std::to_string(result.exitCode) + ": " +
                 commandLine);
     context.Log("# Foldex.exe failed on " + target + ": this step is not done");
+    ++context.Record.failedSteps;
     // A program that was killed may have left a finished temporary file
     // beside the file it wrote or in the control folder.
     platform::RemoveStaleTempFiles(ParentFolder(target));
     platform::RemoveStaleTempFiles(context.UpgFolder);
   }
+  StopIfRequested();
   return result.exitCode;
 }

@@ -50,9 +50,13 @@ void Record(Context& context, const std::string& name, const std::string& whyNot
 void ConvertListedFile(Context& context, const SystemFile& file, const std::string& name,
                        const AfterConfigDat& afterConfigDat) {
   if (CheckFilePair(context)) {
+    const int failedBefore = context.Record.failedSteps;
     file.steps(context);
     if (file.followedByVersionCheck && afterConfigDat) afterConfigDat(context);
-    Record(context, name, "");
+    Record(context, name,
+           context.Record.failedSteps == failedBefore
+               ? ""
+               : "a step of the exchange program failed");
   } else {
     context.Log("# " + name + " is not converted");
     Record(context, name, "file missing in source or destination");

@@ -2,6 +2,7 @@
 
 #include "core/carg.h"
 #include "core/run_log.h"
+#include "core/run_stopped.h"
 #include "platform/platform.h"
 #include "trees/tree_scanner.h"
 
@@ -29,8 +30,11 @@ void TransferTreeAttributes(RunLog& log, const std::string& source,
   TreeCopy scanner(log);
   scanner.scanTree(source);
   scanner.rewindFileList();
-  for (std::string entry = scanner.getNextFile(); !entry.empty(); entry = scanner.getNextFile())
+  for (std::string entry = scanner.getNextFile(); !entry.empty();
+       entry = scanner.getNextFile()) {
+    StopIfRequested();
     TransferEntry(log, source + "\\" + entry, destination + "\\" + entry);
+  }
 }
 
 void TransferAttributes(const TreeRun& run) {

@@ -112,13 +112,10 @@ void ConvertRegisteredFiles(Context& context, CFileReg& registry, const std::str
   }
 }
 
-void UpgradeUserFile(Context& context, const std::string& file, const std::string& kind) {
-  context.Log(".UpgradeUserFile " + context.Arg.Source + "\\" + file);
-  context.Log(".Copy file from SourceDir  to DestinationDir");
-  context.StdForm.Information = "Upgrade user files " + context.Arg.Dest + "\\" + file;
-  context.StdForm.Refresh();
-  CopyTreeFile(context, file);
-  context.Record.userFilesUpgraded.push_back(file);
+namespace {
+// The exchange of the template's folds into the copy.
+void UpgradeCopiedFile(Context &context, const std::string &file,
+                       const std::string &kind) {
   const std::string upperKind = util::Upper(kind);
   if (upperKind == "SRC")
     UpgradeFromVorgabeSrc(context, kSrcTemplate, file);
@@ -126,4 +123,20 @@ void UpgradeUserFile(Context& context, const std::string& file, const std::strin
     UpgradeFromVorgabeDat(context, kDatTemplate, file);
   else if (upperKind == "SUB")
     context.Log(". No upgrade .SUB- File:, " + file);
+}
+} // namespace
+
+void UpgradeUserFile(Context &context, const std::string &file,
+                     const std::string &kind) {
+  context.Log(".UpgradeUserFile " + context.Arg.Source + "\\" + file);
+  context.Log(".Copy file from SourceDir  to DestinationDir");
+  context.StdForm.Information =
+      "Upgrade user files " + context.Arg.Dest + "\\" + file;
+  context.StdForm.Refresh();
+  const bool copied = CopyTreeFile(context, file);
+  const int failedBefore = context.Record.failedSteps;
+  UpgradeCopiedFile(context, file, kind);
+  // A file whose copy or exchange failed is no upgraded file.
+  if (copied && context.Record.failedSteps == failedBefore)
+    context.Record.userFilesUpgraded.push_back(file);
 }

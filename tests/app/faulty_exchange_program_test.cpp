@@ -166,4 +166,26 @@ TEST_F(FaultyExchangeProgram, GarbageAndAnErrorCodeGoOnWithEveryStep) {
   ExpectSourceUnchanged();
 }
 
+// Every step failing, nothing counts as upgraded: the summary must not
+// claim system or user files the exchange program did not finish.
+TEST_F(FaultyExchangeProgram, FailedStepsUpgradeNothingInTheCounts) {
+  testenv::InstallFakeFoldex(drive, kProgramFolder);
+  testenv::SetFoldexBehaviour(drive, kProgramFolder, "exit 3\n");
+
+  BatchRun run(kProgramFolder);
+  EXPECT_EQ(run.Run(kRunCommand), 1);
+
+  const RunRecord &record = run.context.Record;
+  ASSERT_FALSE(record.systemFiles.empty());
+  for (const RunRecord::Verdict &verdict : record.systemFiles) {
+    EXPECT_FALSE(verdict.done) << verdict.name;
+    EXPECT_EQ(verdict.why, "a step of the exchange program failed")
+        << verdict.name;
+  }
+  // Only SUB files, which take no exchange step, are upgraded by their copy.
+  for (const std::string &file : record.userFilesUpgraded)
+    EXPECT_EQ(file.substr(file.size() - 4), ".sub") << file;
+  EXPECT_GT(record.failedSteps, 0);
+}
+
 }  // namespace

@@ -12,6 +12,9 @@
 //                 the others do the whole exchange
 //   wait-for NAME before anything else, wait until the file NAME exists
 //                 in its folder, as a program that hangs until released
+//   interrupt-at-call K  at the K-th call (from 1) send SIGINT to the run
+//                 that started it and die of SIGINT, as Ctrl-C in a
+//                 terminal reaches both (POSIX only)
 //   garbage       write bytes that are no text (NULs, control characters,
 //                 line ends of every kind, lines that look like log lines)
 //                 to standard output and standard error
@@ -27,6 +30,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <signal.h>
+#include <unistd.h>
 #endif
 
 #include "foldex.h"
@@ -42,6 +48,7 @@ struct Behaviour {
   int dieAtCall = 0;
   std::string waitFor;
   bool garbage = false;
+  int interruptAtCall = 0;
 };
 
 Behaviour ReadBehaviour(const std::string& path) {
@@ -57,6 +64,8 @@ Behaviour ReadBehaviour(const std::string& path) {
     if (word == "die-at-call") lines >> behaviour.dieAtCall;
     if (word == "wait-for") lines >> behaviour.waitFor;
     if (word == "garbage") behaviour.garbage = true;
+    if (word == "interrupt-at-call")
+      lines >> behaviour.interruptAtCall;
   }
   return behaviour;
 }
@@ -143,6 +152,15 @@ void WriteGarbage() {
   std::fflush(stderr);
 }
 
+// Ctrl-C as a terminal gives it: to the run and to this program alike.
+void InterruptRunAndSelf() {
+#ifndef _WIN32
+  kill(getppid(), SIGINT);
+  signal(SIGINT, SIG_DFL);
+  raise(SIGINT);
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -153,6 +171,9 @@ int main(int argc, char** argv) {
   Behaviour behaviour = ReadBehaviour(self + ".fake");
   if (!behaviour.waitFor.empty())
     WaitUntilExists(platform::ProgramFolder() + "\\" + behaviour.waitFor);
+  if (behaviour.interruptAtCall > 0 &&
+      NextCallNumber(self + ".count") == behaviour.interruptAtCall)
+    InterruptRunAndSelf();
   if (behaviour.garbage) WriteGarbage();
   if (behaviour.exchange && behaviour.dieWithin > 0)
     ExchangeCutOffAfter(argument, std::chrono::milliseconds(NextCallNumber(self + ".count") %

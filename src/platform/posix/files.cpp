@@ -180,9 +180,16 @@ std::string DosBitsText(const std::string& host) {
 
 namespace os {
 
+// The folder is read and cleaned through one handle: a link put in its
+// place meanwhile is not followed to files elsewhere.
 void RemoveStaleTempFiles(std::string host) {
-  DIR* dir = opendir(host.c_str());
-  if (!dir) return;
+  int fd = open(host.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return;
+  DIR* dir = fdopendir(fd);
+  if (!dir) {
+    close(fd);
+    return;
+  }
   const std::size_t prefix = std::strlen(kTempPrefix);
   std::vector<std::string> stale;
   while (dirent* entry = readdir(dir)) {
@@ -190,11 +197,12 @@ void RemoveStaleTempFiles(std::string host) {
     if (name.compare(0, prefix, kTempPrefix) != 0) continue;
     long pid = std::strtol(name.c_str() + prefix, nullptr, 10);
     if (pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
-      stale.push_back(host + "/" + name);
+      stale.push_back(name);
   }
+  for (const std::string &name : stale)
+    if (unlinkat(dirfd(dir), name.c_str(), 0) == 0)
+      posix::NoteRemoved(host + "/" + name);
   closedir(dir);
-  for (const std::string& path : stale)
-    if (unlink(path.c_str()) == 0) posix::NoteRemoved(path);
 }
 
 Status CreateFolder(const std::string& host) {

@@ -136,8 +136,14 @@ SharedLibrary::~SharedLibrary() {
   if (handle_) dlclose(handle_);
 }
 
-Status SharedLibrary::Load(const std::string& path) {
-  std::string host = MapPath(path);
+Status SharedLibrary::Load(const std::string &path) {
+  return LoadHostPath(MapPath(path));
+}
+
+Status SharedLibrary::LoadHostPath(const std::string &host) {
+  // A name without a slash would be looked for along the loader's search path.
+  if (host.find('/') == std::string::npos)
+    return Status::Fail(std::strerror(ENOENT));
   handle_ = dlopen(host.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!handle_) {
     const char* error = dlerror();
@@ -151,5 +157,12 @@ void* SharedLibrary::Symbol(const char* name) const {
 }
 
 const char* LogLibraryFileName() { return "liblumo.so"; }
+
+std::string HostPathBesideProgram(const std::string &fileName) {
+  const std::string path = ExecutablePath();
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? fileName
+                                    : path.substr(0, slash + 1) + fileName;
+}
 
 }  // namespace platform

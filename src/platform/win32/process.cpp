@@ -149,7 +149,10 @@ SharedLibrary::~SharedLibrary() {
 
 Status SharedLibrary::Load(const std::string& path) {
   // The loader wants backslashes in a full path.
-  std::string host = ToBackslashes(MapPath(path));
+  return LoadHostPath(ToBackslashes(MapPath(path)));
+}
+
+Status SharedLibrary::LoadHostPath(const std::string &host) {
   HMODULE module = LoadLibraryExA(host.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   if (!module) return LastError();
   handle_ = reinterpret_cast<void*>(module);
@@ -162,5 +165,12 @@ void* SharedLibrary::Symbol(const char* name) const {
 }
 
 const char* LogLibraryFileName() { return "lumo.dll"; }
+
+std::string HostPathBesideProgram(const std::string &fileName) {
+  const std::string path = ModulePath();
+  const std::size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? fileName
+                                    : path.substr(0, slash + 1) + fileName;
+}
 
 }  // namespace platform

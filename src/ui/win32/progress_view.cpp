@@ -2,15 +2,41 @@
 
 #include <commctrl.h>
 
+#include "platform/platform.h"
+
 namespace {
 
 constexpr char kProgressClass[] = "VantrelProgress";
-// A caption and no close box: closing the window could not stop the run.
-constexpr DWORD kProgressStyle = WS_OVERLAPPED | WS_CAPTION;
+// The close box asks whether to stop; the run stops at its next step.
+constexpr DWORD kProgressStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+constexpr char kStopQuestion[] =
+    "Stop the upgrade? What was done until now can be rolled back.";
+
+void AskToStop(HWND window) {
+  char caption[256] = {};
+  GetWindowTextA(window, caption, sizeof caption);
+  if (MessageBoxA(window, kStopQuestion, caption, MB_YESNO | MB_ICONQUESTION) ==
+      IDYES)
+    platform::RequestStop(platform::StopCause::kUser);
+}
 
 LRESULT CALLBACK ProgressProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_CLOSE) return 0;
-  return DefWindowProcA(window, message, wParam, lParam);
+  switch (message) {
+  case WM_CLOSE:
+    AskToStop(window);
+    return 0;
+  case WM_QUERYENDSESSION:
+    // The session may end once the run has stopped at its next step and
+    // written its manifest: until then it is held up.
+    platform::RequestStop(platform::StopCause::kSession);
+    return FALSE;
+  case WM_ENDSESSION:
+    if (wParam)
+      platform::RequestStop(platform::StopCause::kSession);
+    return 0;
+  default:
+    return DefWindowProcA(window, message, wParam, lParam);
+  }
 }
 
 void RegisterProgressClass() {
@@ -24,11 +50,19 @@ void RegisterProgressClass() {
 }
 
 // Lets the paint messages waiting for the thread's windows through, and
-// no input: the run holds the thread, and the user must not act meanwhile.
+// of the input only what reaches a window's frame (its close box): the run
+// holds the thread, and the user must not act in the windows meanwhile.
+// Messages sent by the system (the session's end) are delivered by any peek.
 void LetPaintThrough() {
   MSG message;
   for (int i = 0; i < 256 && PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++i)
     DispatchMessageA(&message);
+  for (int i = 0; i < 64 && PeekMessageA(&message, nullptr, WM_NCMOUSEMOVE,
+                                         WM_NCXBUTTONDBLCLK, PM_REMOVE);
+       ++i) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
 }
 
 HFONT BoldArial(int dpi) {
