@@ -89,12 +89,12 @@ TEST_F(ProgressWindowView, HasItsClientSizeAndPlacesAndStandsCentred) {
   EXPECT_EQ(outer.top, centred.top);
 }
 
-TEST_F(ProgressWindowView, HasACaptionAndAnIconButNoCloseBox) {
+TEST_F(ProgressWindowView, HasACaptionAnIconAndACloseBoxButNoSizingFrame) {
   state.Show();
   LONG style = GetWindowLongA(view.Window(), GWL_STYLE);
   EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
-  // Closing it could not stop the run.
-  EXPECT_FALSE(style & WS_SYSMENU);
+  // Its close box asks whether to stop the run.
+  EXPECT_TRUE(style & WS_SYSMENU);
   EXPECT_FALSE(style & WS_THICKFRAME);
   EXPECT_NE(SendMessageA(view.Window(), WM_GETICON, ICON_BIG, 0), 0);
   char name[100] = {};
