@@ -23,20 +23,24 @@ std::string FoundDestPath(const Context& context) {
 
 std::string Controlfile(const std::string& name) { return "(Controlfile: " + name + ")"; }
 
-// The exchange program's three command lines. The bar after the saved file
+// The exchange program's three commands. The bar after the saved file
 // differs between callers ("|" or "| "); the program accepts both.
 void SaveFolds(Context& context, const std::string& file, const std::string& bar,
                const std::string& control) {
-  RunAndWait(context, file + bar + context.UpgFolder + control + " /TXT");
+  RunExchange(context, {.file = file, .control = context.UpgFolder + control, .fileBar = bar});
 }
 
 void ExchangeFolds(Context& context, const std::string& destFile, const std::string& control) {
-  RunAndWait(context, destFile + " | " + context.UpgFolder + control + " /TXT");
+  RunExchange(context, {.file = destFile, .control = context.UpgFolder + control});
 }
 
 void TransferVariables(Context& context) {
-  RunAndWait(context, FoundDestPath(context) + " | " + context.UpgFolder + "Config_Cfile.upg |" +
-                          FoundSourcePath(context) + "/DAT");
+  RunExchange(context, {.form = foldex::Form::kTransfer,
+                        .file = FoundDestPath(context),
+                        .control = context.UpgFolder + "Config_Cfile.upg",
+                        .source = FoundSourcePath(context),
+                        .controlBar = " |",
+                        .modeGap = ""});
 }
 
 void SaveSystemFolds(Context& context, const std::string& control, const std::string& bar) {
