@@ -1,13 +1,6 @@
 #pragma once
 // The exchange program's operations. The program is started with one
-// argument text in one of these forms (fields separated by "|", blanks
-// around the bars allowed, paths unquoted and possibly holding blanks):
-//   file | control /TXT            save or exchange folds, as the control
-//                                  file's ACTION says
-//   target | control | source/DAT  transfer the values of the variables
-//                                  the control file names
-//   target | control/DAT           set the declarations the control file
-//                                  holds
+// argument text, its command line (util/exchange_command.h).
 // Every operation reports each problem as one line and changes its target
 // in one atomic write, or not at all when it cannot do its work.
 
@@ -15,20 +8,11 @@
 #include <string_view>
 
 #include "control.h"
+#include "util/exchange_command.h"
 
 namespace foldex {
 
 enum ExitCode { kDone = 0, kFailed = 1, kBadCommandLine = 2 };
-
-enum class Form { kFolds, kTransfer, kSetDeclarations };
-
-struct Command {
-  Form form = Form::kFolds;
-  std::string file;     // the file saved from or written to
-  std::string control;  // the control file
-  std::string source;   // the transfer's source file
-};
-bool ParseCommandLine(std::string_view text, Command& command);
 
 // Each returns true when everything the control file names was done.
 bool SaveFolds(const std::string& file, const std::string& controlPath,

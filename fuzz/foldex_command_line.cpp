@@ -1,6 +1,7 @@
 // The exchange program's command line on arbitrary text: a text taken has
-// non-empty, trimmed fields, and the text built again from them is read
-// the same way.
+// non-empty, trimmed fields, it formats back to itself (less the blanks
+// around it, with the mode in upper case), and that text is read as the
+// same command.
 
 #include <cstdint>
 #include <string>
@@ -16,16 +17,6 @@ bool Trimmed(const std::string& field) {
          field.find('|') == std::string::npos;
 }
 
-std::string Rebuilt(const foldex::Command& command) {
-  switch (command.form) {
-    case foldex::Form::kFolds: return command.file + " | " + command.control + " /TXT";
-    case foldex::Form::kSetDeclarations: return command.file + " | " + command.control + "/DAT";
-    case foldex::Form::kTransfer:
-      return command.file + " | " + command.control + " | " + command.source + "/DAT";
-  }
-  return "";
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
@@ -38,10 +29,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
                   "a source outside the transfer form");
   if (command.form == foldex::Form::kTransfer)
     fuzzing::Expect(Trimmed(command.source), "an untrimmed source");
+  const std::string_view trimmed = foldex::Trim(text);
+  const std::string expected = std::string(trimmed.substr(0, trimmed.size() - 4)) +
+                               foldex::Upper(trimmed.substr(trimmed.size() - 4));
+  fuzzing::Expect(foldex::FormatCommandLine(command) == expected, "the text formats differently");
   foldex::Command again;
-  fuzzing::Expect(foldex::ParseCommandLine(Rebuilt(command), again), "the rebuilt text is refused");
-  fuzzing::Expect(again.form == command.form && again.file == command.file &&
-                      again.control == command.control && again.source == command.source,
-                  "the rebuilt text reads differently");
+  fuzzing::Expect(foldex::ParseCommandLine(foldex::FormatCommandLine(command), again),
+                  "the formatted text is refused");
+  fuzzing::Expect(again == command, "the formatted text reads differently");
   return 0;
 }

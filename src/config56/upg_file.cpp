@@ -99,7 +99,9 @@ void GenerateUpgFile(Context& context, const std::string& sourceConfig, const Ex
   }
   const std::string transfer = "Transfer all variables, descriped in" + path + " into Dest-file";
   context.Log(". +++ Start: " + transfer);
-  RunAndWait(context,
-             context.Arg.Dest + "\\" + context.SystemFile.FoundDestFile + " | " + path + "/DAT");
+  RunExchange(context, {.form = foldex::Form::kSetDeclarations,
+                        .file = context.Arg.InDest(context.SystemFile.FoundDestFile),
+                        .control = path,
+                        .modeGap = ""});
   context.Log(". +++ End: " + transfer);
 }

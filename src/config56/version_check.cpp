@@ -50,9 +50,9 @@ void CheckConfigVersion(Context& context) {
     return ReadConfigFile(context, path, text) == ReadResult::kFailed;
   };
   std::string source, dest, machine;
-  if (unreadable(context.Arg.Source + "\\" + context.SystemFile.SourceFileName, source) ||
-      unreadable(context.Arg.Dest + "\\" + context.SystemFile.DestFileName, dest) ||
-      unreadable(context.Arg.Source + "\\Mada\\$machine.dat", machine)) {
+  if (unreadable(context.Arg.InSource(context.SystemFile.SourceFileName), source) ||
+      unreadable(context.Arg.InDest(context.SystemFile.DestFileName), dest) ||
+      unreadable(context.Arg.InSource("Mada\\$machine.dat"), machine)) {
     return;
   }
   DecideAndMigrate(context, source, dest, machine);

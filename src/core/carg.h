@@ -12,6 +12,13 @@ class CArg {
   std::string Dest;      // the new installation
   std::string Template;  // Dest less its last two components
 
+  // A path below one of the three, joined as the controller's paths are.
+  std::string InSource(const std::string& relative) const { return Source + "\\" + relative; }
+  std::string InDest(const std::string& relative) const { return Dest + "\\" + relative; }
+  std::string InTemplate(const std::string& relative) const {
+    return Template + "\\" + relative;
+  }
+
   // Fills the three paths from text and logs up to three lines.
   void init(const std::string& text, LogLibrary& log);
 

@@ -5,39 +5,54 @@
 #include "platform/platform.h"
 #include "trees/path_ops.h"
 #include "trees/stale_files.h"
-#include "util/strings.h"
 
 namespace {
-std::string TargetOf(const std::string& arguments) {
-  return util::Trim(arguments.substr(0, arguments.find('|')));
-}
-}  // namespace
+
+struct Outcome {
+  bool started = false;
+  int32_t exitCode = -1;
+};
 
 // A start that fails means nothing was exchanged: that is an error. The
-// warning for a non-zero exit code is the controller's line; the exchange
-// program ends that way only when its file was left as it was, so the run
-// has failed a step and its exit code must say so.
+// warning for a non-zero exit code is the controller's line.
+Outcome StartAndWait(Context& context, const std::string& arguments) {
+  const std::string commandLine = context.FoldexPath + " " + arguments;
+  context.FlushLog();
+  platform::RunResult result = platform::RunAndWait(context.FoldexPath, arguments);
+  if (!result.started) {
+    context.Log("# Can not start: " + commandLine + " (" + result.reason + ")");
+    ++context.Record.failedSteps;
+    return {};
+  }
+  if (result.exitCode != 0)
+    context.Log("! Foldex.exe ended with exit code " + std::to_string(result.exitCode) + ": " +
+                commandLine);
+  return {true, result.exitCode};
+}
+
+}  // namespace
+
 // A stop requested while the program works lets it end (Ctrl-C reaches it
 // too: killed, it ends with a non-zero code and its step counts as failed),
 // and then ends the run before the next step.
 int32_t RunAndWait(Context& context, const std::string& arguments) {
   StopIfRequested();
-  const std::string commandLine = context.FoldexPath + " " + arguments;
-  const std::string target = TargetOf(arguments);
+  const int32_t exitCode = StartAndWait(context, arguments).exitCode;
+  StopIfRequested();
+  return exitCode;
+}
+
+// The exchange program ends with a non-zero code only when its file was
+// left as it was, so the run has failed a step and its exit code must say
+// so.
+int32_t RunExchange(Context& context, const foldex::Command& command) {
+  StopIfRequested();
+  const std::string& target = command.file;
   RemoveStaleTempFilesOnce(context, ParentFolder(target));
   RemoveStaleTempFilesOnce(context, context.UpgFolder);
-  context.FlushLog();
   platform::AnnounceChange(target);
-  platform::RunResult result = platform::RunAndWait(context.FoldexPath, arguments);
-  if (!result.started) {
-    context.Log("# Can not start: " + commandLine + " (" + result.reason + ")");
-    ++context.Record.failedSteps;
-    StopIfRequested();
-    return -1;
-  }
-  if (result.exitCode != 0) {
-    context.Log("! Foldex.exe ended with exit code " + std::to_string(result.exitCode) + ": " +
-                commandLine);
+  const Outcome outcome = StartAndWait(context, foldex::FormatCommandLine(command));
+  if (outcome.started && outcome.exitCode != 0) {
     context.Log("# Foldex.exe failed on " + target + ": this step is not done");
     ++context.Record.failedSteps;
     // A program that was killed may have left a finished temporary file
@@ -46,5 +61,5 @@ int32_t RunAndWait(Context& context, const std::string& arguments) {
     platform::RemoveStaleTempFiles(context.UpgFolder);
   }
   StopIfRequested();
-  return result.exitCode;
+  return outcome.exitCode;
 }

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "util/exchange_command.h"
+
 struct Context;
 
 // Runs FoldexPath with the argument text and waits for its end; the command
@@ -11,3 +13,8 @@ struct Context;
 // error line with the command line; a non-zero exit code one warning line
 // with the code. Returns the exit code (-1 when it did not start).
 int32_t RunAndWait(Context& context, const std::string& arguments);
+
+// One step of the exchange program: the command is formatted once for the
+// call, and the file it writes is announced before and checked after it. A
+// non-zero exit code is also one error line naming that file.
+int32_t RunExchange(Context& context, const foldex::Command& command);

@@ -10,33 +10,37 @@
 namespace {
 
 std::string SourcePath(const Context& context) {
-  return context.Arg.Source + "\\" + context.SystemFile.SourceFileName;
+  return context.Arg.InSource(context.SystemFile.SourceFileName);
 }
 
 std::string FoundSourcePath(const Context& context) {
-  return context.Arg.Source + "\\" + context.SystemFile.FoundSourceFile;
+  return context.Arg.InSource(context.SystemFile.FoundSourceFile);
 }
 
 std::string FoundDestPath(const Context& context) {
-  return context.Arg.Dest + "\\" + context.SystemFile.FoundDestFile;
+  return context.Arg.InDest(context.SystemFile.FoundDestFile);
 }
 
 std::string Controlfile(const std::string& name) { return "(Controlfile: " + name + ")"; }
 
-// The exchange program's three command lines. The bar after the saved file
+// The exchange program's three commands. The bar after the saved file
 // differs between callers ("|" or "| "); the program accepts both.
 void SaveFolds(Context& context, const std::string& file, const std::string& bar,
                const std::string& control) {
-  RunAndWait(context, file + bar + context.UpgFolder + control + " /TXT");
+  RunExchange(context, {.file = file, .control = context.UpgFolder + control, .fileBar = bar});
 }
 
 void ExchangeFolds(Context& context, const std::string& destFile, const std::string& control) {
-  RunAndWait(context, destFile + " | " + context.UpgFolder + control + " /TXT");
+  RunExchange(context, {.file = destFile, .control = context.UpgFolder + control});
 }
 
 void TransferVariables(Context& context) {
-  RunAndWait(context, FoundDestPath(context) + " | " + context.UpgFolder + "Config_Cfile.upg |" +
-                          FoundSourcePath(context) + "/DAT");
+  RunExchange(context, {.form = foldex::Form::kTransfer,
+                        .file = FoundDestPath(context),
+                        .control = context.UpgFolder + "Config_Cfile.upg",
+                        .source = FoundSourcePath(context),
+                        .controlBar = " |",
+                        .modeGap = ""});
 }
 
 void SaveSystemFolds(Context& context, const std::string& control, const std::string& bar) {
@@ -72,8 +76,8 @@ struct TemplateSteps {
 
 void UpgradeFromTemplate(Context& context, const TemplateSteps& steps,
                          const std::string& templateRel, const std::string& userRel) {
-  const std::string templatePath = context.Arg.Template + "\\" + templateRel;
-  const std::string userPath = context.Arg.Dest + "\\" + userRel;
+  const std::string templatePath = context.Arg.InTemplate(templateRel);
+  const std::string userPath = context.Arg.InDest(userRel);
   context.Log(steps.saveStartBefore + templatePath + steps.saveStartAfter);
   SaveFolds(context, templatePath, "| ", steps.saveControl);
   context.Log(steps.saveEndBefore + templatePath + steps.saveEndAfter);
@@ -100,7 +104,7 @@ bool CheckFilePair(Context& context) {
   }
   context.Log(".Source file found:  " + source);
   context.SystemFile.FoundSourceFile = context.SystemFile.SourceFileName;
-  const std::string dest = context.Arg.Dest + "\\" + context.SystemFile.DestFileName;
+  const std::string dest = context.Arg.InDest(context.SystemFile.DestFileName);
   if (!platform::FileExists(dest)) {
     context.Log("# " + dest + " not found");
     return false;

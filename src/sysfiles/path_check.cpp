@@ -33,8 +33,8 @@ std::vector<FolderCheck> NeededFolders(const Context& context) {
       SystemFileCheck(ui.SPS_SUB, arg.Dest, "System\\SPS.SUB"),
       SystemFileCheck(ui.IR_STOPM_SRC, arg.Source, "System\\IR_STOPM.SRC"),
       SystemFileCheck(ui.IR_STOPM_SRC, arg.Dest, "System\\IR_STOPM.SRC"),
-      {ui.Userfiles, arg.Template + "\\template", arg.Template + "\\TEMPLATE"},
-      {ui.Userfiles, arg.Source + "\\" + "Program", arg.Source + "\\Program"},
+      {ui.Userfiles, arg.InTemplate("template"), arg.InTemplate("TEMPLATE")},
+      {ui.Userfiles, arg.InSource("Program"), arg.InSource("Program")},
   };
 }
 

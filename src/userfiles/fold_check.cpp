@@ -83,7 +83,7 @@ bool ParseUserFile(Context& context, const std::string& file) {
 
 FoldCheck CheckUserFile(Context& context, const std::string& file) {
   context.Log(".Parse the File:" + file);
-  std::string path = context.Arg.Source + "\\" + file;
+  std::string path = context.Arg.InSource(file);
   FoldBalance balance(context);
   if (platform::Status status = ReadFoldLines(path, balance); !status) {
     ReportEntryOnce(context, path,

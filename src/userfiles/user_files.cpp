@@ -21,13 +21,13 @@ const std::string kSrcTemplate = "Template\\Vorgabe.src";
 const std::string kDatTemplate = "Template\\Vorgabe.dat";
 
 bool TemplatesPresent(const Context& context) {
-  const std::string root = context.Arg.Template + "\\";
-  return platform::Exists(root + kSrcTemplate) && platform::Exists(root + kDatTemplate);
+  return platform::Exists(context.Arg.InTemplate(kSrcTemplate)) &&
+         platform::Exists(context.Arg.InTemplate(kDatTemplate));
 }
 
 void ReportMissingTemplates(Context& context) {
-  const std::string root = context.Arg.Template + "\\";
-  const std::string both = root + kSrcTemplate + " OR " + root + kDatTemplate;
+  const std::string both =
+      context.Arg.InTemplate(kSrcTemplate) + " OR " + context.Arg.InTemplate(kDatTemplate);
   context.Log("# File not found:" + both);
   if (!context.BatchMode) context.ShowMessage("File not found:" + both, MessageIcon::kCritical);
   context.Log("# USER Files not converted !!!");
@@ -69,10 +69,10 @@ void ConvertAllKinds(Context& context) {
 void CopyUnchanged(Context& context, const std::string& file) {
   context.Record.userFilesUnchanged.push_back(file);
   context.Record.userFileFaults.push_back(context.Record.firstError);
-  const std::string target = context.Arg.Dest + "\\" + file;
+  const std::string target = context.Arg.InDest(file);
   MakePath(context, ParentFolder(target));
   RemoveStaleTempFilesOnce(context, ParentFolder(target));
-  const std::string source = context.Arg.Source + "\\" + file;
+  const std::string source = context.Arg.InSource(file);
   if (platform::Status status = platform::CopyFileAtomic(source, target); !status)
     context.Log("# ERROR: can not copy " + source + " to " + target + ": " + status.reason);
 }
@@ -128,10 +128,10 @@ void UpgradeCopiedFile(Context &context, const std::string &file,
 
 void UpgradeUserFile(Context &context, const std::string &file,
                      const std::string &kind) {
-  context.Log(".UpgradeUserFile " + context.Arg.Source + "\\" + file);
+  context.Log(".UpgradeUserFile " + context.Arg.InSource(file));
   context.Log(".Copy file from SourceDir  to DestinationDir");
   context.StdForm.Information =
-      "Upgrade user files " + context.Arg.Dest + "\\" + file;
+      "Upgrade user files " + context.Arg.InDest(file);
   context.StdForm.Refresh();
   const bool copied = CopyTreeFile(context, file);
   const int failedBefore = context.Record.failedSteps;

@@ -22,6 +22,14 @@ TEST(CArg, SplitsSourceDestinationAndTemplate) {
                                                    ".Temp.-Path: D:\\X"}));
 }
 
+// Trailing separators were cut by init, so one separator joins a path below.
+TEST(CArg, PathsBelowTheThreeRootsHaveOneSeparator) {
+  Parsed p("C:\\OLD\\QVD\\R1\\ | D:\\NEW\\QVD\\R1\\");
+  EXPECT_EQ(p.arg.InSource("System\\$CONFIG.DAT"), "C:\\OLD\\QVD\\R1\\System\\$CONFIG.DAT");
+  EXPECT_EQ(p.arg.InDest("Program\\a.src"), "D:\\NEW\\QVD\\R1\\Program\\a.src");
+  EXPECT_EQ(p.arg.InTemplate("TEMPLATE"), "D:\\NEW\\TEMPLATE");
+}
+
 TEST(CArg, BlanksAroundPathsAndSeparatorAreIgnored) {
   Parsed p("   C:\\A\\B\\C  |   D:\\X\\Y\\Z   ");
   EXPECT_EQ(p.arg.Source, "C:\\A\\B\\C");

@@ -65,11 +65,34 @@ TEST_F(Exchange, FailedStartIsAnErrorWithTheCommandLine) {
 // code tell that a step was not done.
 TEST_F(Exchange, NonZeroExitCodeIsAWarningAndAnError) {
   SetFoldexBehaviour("exit 3");
-  EXPECT_EQ(RunAndWait(run.context, "x|y /TXT"), 3);
+  EXPECT_EQ(RunExchange(run.context, {.file = "x", .control = "y", .fileBar = "|"}), 3);
   EXPECT_EQ(run.lines(),
             (Lines{"! Foldex.exe ended with exit code 3: C:\\PROG\\Foldex.exe x|y /TXT",
                    "# Foldex.exe failed on x: this step is not done"}));
   EXPECT_EQ(run.log.counter, 1);
+}
+
+// Only a step knows which file was not done.
+TEST_F(Exchange, NonZeroExitCodeOfAnArgumentTextIsOnlyTheWarning) {
+  SetFoldexBehaviour("exit 3");
+  EXPECT_EQ(RunAndWait(run.context, "x|y /TXT"), 3);
+  EXPECT_EQ(run.lines(),
+            Lines{"! Foldex.exe ended with exit code 3: C:\\PROG\\Foldex.exe x|y /TXT"});
+  EXPECT_EQ(run.log.counter, 0);
+}
+
+TEST_F(Exchange, AStepPassesItsCommandFormattedOnce) {
+  const foldex::Command command{.form = foldex::Form::kTransfer,
+                                .file = "C:\\NEW\\System\\$CONFIG.DAT",
+                                .control = "C:\\PROG\\Vantrel\\Config_Cfile.upg",
+                                .source = "C:\\OLD\\System\\$CONFIG.DAT",
+                                .controlBar = " |",
+                                .modeGap = ""};
+  EXPECT_EQ(RunExchange(run.context, command), 0);
+  EXPECT_EQ(testenv::RecordedFoldexCalls(drive, "C:\\PROG"),
+            Lines{"C:\\NEW\\System\\$CONFIG.DAT | C:\\PROG\\Vantrel\\Config_Cfile.upg "
+                  "|C:\\OLD\\System\\$CONFIG.DAT/DAT"});
+  EXPECT_EQ(run.lines(), Lines{});
 }
 
 // A killed program may leave a finished temporary file beside its target
@@ -86,7 +109,9 @@ TEST_F(Exchange, NonZeroExitCodeSweepsTheTemporaryFilesOfEndedWriters) {
   drive.Write("C:\\NEW\\System\\SPS.SUB", "new");
   const std::string arguments =
       "C:\\NEW\\System\\SPS.SUB | C:\\PROG\\Vantrel\\sps_sub_nf.upg /TXT";
-  EXPECT_EQ(RunAndWait(run.context, arguments), 137);
+  foldex::Command command;
+  ASSERT_TRUE(foldex::ParseCommandLine(arguments, command));
+  EXPECT_EQ(RunExchange(run.context, command), 137);
   EXPECT_EQ(run.lines(),
             (Lines{"! Foldex.exe ended with exit code 137: C:\\PROG\\Foldex.exe " + arguments,
                    "# Foldex.exe failed on C:\\NEW\\System\\SPS.SUB: this step is not done"}));
