@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "core/file_reg.h"
 #include "util/keyed_list.h"
-#include "userfiles/file_reg.h"
 
 // The system file in work: the relative paths being converted and the full
 // paths of the pair that was found for them.

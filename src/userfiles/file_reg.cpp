@@ -1,4 +1,4 @@
-#include "userfiles/file_reg.h"
+#include "core/file_reg.h"
 
 #include <string>
 

@@ -11,7 +11,7 @@
 #include "trees/copy.h"
 #include "trees/path_ops.h"
 #include "trees/stale_files.h"
-#include "userfiles/file_reg.h"
+#include "core/file_reg.h"
 #include "userfiles/fold_check.h"
 #include "util/strings.h"
 

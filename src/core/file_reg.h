@@ -1,6 +1,8 @@
 #pragma once
 // The user-file registry: the user files of one kind found in the source
-// installation tree, in the order found.
+// installation tree, in the order found. A run holds one per kind; the scan
+// that fills it belongs to the user files (userfiles/file_reg.cpp), which
+// know the trees and the control ini file.
 
 #include <string>
 #include <vector>
