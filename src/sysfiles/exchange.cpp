@@ -27,7 +27,11 @@ int32_t RunAndWait(Context& context, const std::string& arguments) {
   RemoveStaleTempFilesOnce(context, ParentFolder(target));
   RemoveStaleTempFilesOnce(context, context.UpgFolder);
   context.FlushLog();
-  platform::AnnounceChange(target);
+  // The backup has said why in its own line.
+  if (!platform::AnnounceChange(target)) {
+    ++context.Record.failedSteps;
+    return -1;
+  }
   platform::RunResult result = platform::RunAndWait(context.FoldexPath, arguments);
   if (!result.started) {
     context.Log("# Can not start: " + commandLine + " (" + result.reason + ")");
