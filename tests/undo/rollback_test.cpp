@@ -310,4 +310,70 @@ TEST_F(Rollback, AFolderWithoutJournalIsRefused) {
   EXPECT_EQ(report.messages, "vantrel: No backup folder: " + drive.Host("C:\\Nowhere") + "\n");
 }
 
+// The key in a snapshot of C:\QVD\ROBOTER of a path below it.
+std::string KeyOf(const std::string& path) {
+  std::string relative = path.substr(std::string("C:\\QVD\\ROBOTER\\").size());
+  for (char& c : relative)
+    if (c == '\\') c = '/';
+  return testenv::SnapshotKey(relative);
+}
+
+// A run killed at any byte of its journal: never exit 0, and every entry
+// the journal holds whole is put back. The cuts come in growing order, so
+// that each rollback starts where the one before left the destination.
+TEST_F(Rollback, OfAJournalCutAtAnyLineRestoresEveryCompleteEntry) {
+  const std::string backup = Run();
+  const std::string journal = backup + "\\" + kManifestFileName;
+  const std::string whole = drive.Read(journal);
+  const std::vector<ManifestEntry> entries = Manifest(backup);
+  std::vector<std::size_t> cuts;
+  for (std::size_t end = whole.find('\n'); end != std::string::npos;
+       end = whole.find('\n', end + 1)) {
+    if (end > 5) cuts.push_back(end - 5);
+    if (end + 1 < whole.size()) cuts.push_back(end + 1);
+  }
+  for (std::size_t cut : cuts) {
+    SCOPED_TRACE(cut);
+    drive.Write(journal, whole.substr(0, cut));
+    RollbackReport report;
+    ASSERT_EQ(RollBack(backup, false, report), 1) << report;
+    Journal read;
+    std::string fault;
+    if (!ParseJournal(whole.substr(0, cut), read, fault)) {
+      EXPECT_NE(report.messages.find("is refused, nothing was changed"), std::string::npos);
+      continue;
+    }
+    EXPECT_EQ(report.messages.rfind("vantrel: The run that made this backup was cut off", 0), 0u)
+        << report;
+    const TreeSnapshot now = Destination();
+    for (const ManifestEntry& entry : read.entries) {
+      if (entry.action == BackupAction::kCreatedFolder) continue;
+      const std::string key = KeyOf(entry.path);
+      ASSERT_EQ(now.count(key), before.count(key)) << entry.path;
+      if (before.count(key)) {
+        EXPECT_TRUE(now.at(key) == before.at(key)) << entry.path;
+      }
+    }
+    if (read.entries.size() == entries.size()) ExpectAsBefore();
+  }
+}
+
+TEST_F(Rollback, TheNextRunSaysThatThePreviousOneWasCutOff) {
+  const std::string backup = Run();
+  const std::string journal = backup + "\\" + kManifestFileName;
+  const std::string whole = drive.Read(journal);
+  drive.Write(journal, whole.substr(0, whole.find("after\t")));
+  testing::internal::CaptureStderr();
+  BatchRun run(kProgram);
+  run.Run(kCommand);
+  const std::string line =
+      "The previous run into this log folder was cut off; it can be rolled back with: "
+      "vantrel --rollback " + drive.Host(backup);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("vantrel: " + line + "\n"),
+            std::string::npos);
+  const std::vector<std::string> log =
+      testenv::ReadLogLines(drive.Host("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log"));
+  EXPECT_NE(std::find(log.begin(), log.end(), "!" + line), log.end());
+}
+
 }  // namespace
