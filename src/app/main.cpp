@@ -73,9 +73,10 @@ int RollBackCommand(std::string folder, bool force) {
     platform::WriteStderr(kUsage);
     return 2;
   }
-  std::string report;
+  RollbackReport report;
   const int exitCode = RollBack(folder, force, report, RollbackLock());
-  platform::WriteStdout(report);
+  platform::WriteStdout(report.lines);
+  platform::WriteStderr(report.messages);
   return exitCode;
 }
 

@@ -169,7 +169,7 @@ bool TakeRunLocks(Context& context, platform::FileLock& control, platform::FileL
 }
 
 // Keeps what the run changes from the moment its paths are checked, and
-// writes the manifest however the run ends.
+// ends the journal however the run ends.
 class BackupOfRun {
  public:
   explicit BackupOfRun(Context& context) : context_(context) {}
@@ -177,30 +177,35 @@ class BackupOfRun {
   BackupOfRun(const BackupOfRun&) = delete;
   BackupOfRun& operator=(const BackupOfRun&) = delete;
 
-  // Writes the manifest now; later calls do nothing.
+  // Writes the journal's end record now; later calls do nothing.
   void End() {
     watching_.reset();
     if (!backup_)
       return;
-    context_.Record.backupFailures = backup_->failures();
+    context_.Record.backupFailures = backup_->refusedChanges();
     if (platform::Status status = backup_->Finish(); !status)
-      context_.Record.backupProblem =
-          "its manifest cannot be written: " + status.reason;
+      context_.Record.backupProblem = "its journal cannot be ended: " + status.reason;
     backup_.reset();
   }
 
-  void Begin() {
-    if (!context_.KeepBackup || platform::ReadOnly()) return;
+  // False, with its "#" line logged, when no backup can be kept: then the
+  // run must end before its first change.
+  bool Begin() {
+    if (!context_.KeepBackup || platform::ReadOnly()) return true;
     backup_.emplace(ParentFolder(context_.Arg.Dest), BackupFolderFor(context_.LogFilePath));
     if (platform::Status status = backup_->Start(); !status) {
-      context_.Record.backupProblem =
-          "the folder " + platform::HostPath(backup_->folder()) + " cannot be made: " +
-          status.reason;
+      context_.Log("# The backup folder " + backup_->folder() + " cannot be made (" +
+                   status.reason + "); nothing was upgraded");
+      context_.Record.backupProblem = "it cannot be made: " + status.reason;
       backup_.reset();
-      return;
+      return false;
     }
+    backup_->set_tell_refusal([this](const std::string& path, const std::string& why) {
+      context_.Log("# The backup cannot keep " + path + " (" + why + "); it is left as it is");
+    });
     watching_.emplace(*backup_);
     context_.Record.backupFolder = backup_->folder();
+    return true;
   }
 
 private:
@@ -223,7 +228,7 @@ void EndAfterFailedStart(Context& context) {
   AbortRun(context);
 }
 
-// What was changed until the stop stays as it is; the manifest is written
+// What was changed until the stop stays as it is; the journal is ended
 // before the locks are let go, so that a rollback waiting for them finds it.
 [[noreturn]] void EndStoppedRun(Context &context, BackupOfRun &backup,
                                 platform::StopCause cause) {
@@ -242,6 +247,19 @@ void EndAfterFailedStart(Context& context) {
 
 void CheckAndConvert(Context &context, BackupOfRun &backup);
 
+// A run killed or cut off by a power failure could not end its journal:
+// the person starting the next one learns how to undo it.
+void SayIfThePreviousRunWasCutOff(Context& context) {
+  if (platform::ReadOnly()) return;
+  std::optional<std::string> backup = CutOffBackup(ParentFolder(context.LogFilePath));
+  if (!backup) return;
+  const std::string line =
+      "The previous run into this log folder was cut off; it can be rolled back with: "
+      "vantrel --rollback " + platform::HostPath(*backup);
+  context.Log("!" + line);
+  platform::WriteStderr("vantrel: " + line + "\n");
+}
+
 }  // namespace
 
 void RunUpgrade(Context& context) {
@@ -249,8 +267,8 @@ void RunUpgrade(Context& context) {
   // what the platform layer learns of a folder's names stays true.
   platform::NameCacheScope names;
   FlushLogAtEnd flush(context);
-  // The locks outlive the backup: they are let go after its manifest is
-  // written.
+  // The locks outlive the backup: they are let go after its journal is
+  // ended.
   platform::FileLock controlLock;
   platform::FileLock logLock;
   BackupOfRun backup(context);
@@ -272,6 +290,7 @@ void RunUpgrade(Context& context) {
     throw ProcessEnd{1};
   }
   context.Record.logOpened = true;
+  SayIfThePreviousRunWasCutOff(context);
   try {
     CheckAndConvert(context, backup);
   } catch (const RunStopped &stop) {
@@ -308,7 +327,7 @@ void CheckAndConvert(Context &context, BackupOfRun &backup) {
     return AbortRun(context);
   if (!Check(context, "Installation folders", CheckInstallationPaths(context)))
     return AbortRun(context);
-  backup.Begin();
+  if (!backup.Begin()) return AbortRun(context);
 
   if (!NegativeListStage(context)) return EndAfterFailedStart(context);
   SystemFileStage(context);

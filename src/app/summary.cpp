@@ -46,7 +46,8 @@ std::string BackupText(const RunRecord& record) {
                                                  : platform::HostPath(record.backupFolder);
   if (!record.backupProblem.empty()) text += " (" + record.backupProblem + ")";
   if (record.backupFailures > 0)
-    text += " (" + std::to_string(record.backupFailures) + " files could not be kept)";
+    text += " (" + std::to_string(record.backupFailures) +
+            " changes not made: what they would change could not be kept)";
   return text;
 }
 

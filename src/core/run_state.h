@@ -51,7 +51,8 @@ struct RunRecord {
   int errors = 0;    // "#" lines
   int warnings = 0;  // "!" lines
   // The backup of the run: its folder (empty when none was made), why
-  // there is none, and how many files it could not keep.
+  // there is none, and how many changes it refused because it could not
+  // keep what they would change.
   std::string backupFolder;
   std::string backupProblem;
   std::size_t backupFailures = 0;

@@ -19,17 +19,17 @@ ChangeWatchScope::ChangeWatchScope(ChangeWatcher& watcherToTell) : outer_(watche
 
 ChangeWatchScope::~ChangeWatchScope() { watcher = outer_; }
 
-void AnnounceChange(const std::string& path) { watch::Before(path, Change::kInPlace); }
+Status AnnounceChange(const std::string& path) { return watch::Before(path, Change::kInPlace); }
 
 namespace watch {
 
-void Before(const std::string& path, Change change, int attributes) {
-  if (!watcher || telling || ReadOnly()) return;
+Status Before(const std::string& path, Change change, int attributes) {
+  if (!watcher || telling || ReadOnly()) return Status::Ok();
   struct Telling {
     Telling() { telling = true; }
     ~Telling() { telling = false; }
   } during;
-  watcher->BeforeChange(path, change, attributes);
+  return watcher->BeforeChange(path, change, attributes);
 }
 
 }  // namespace watch

@@ -9,6 +9,7 @@
 
 namespace platform::watch {
 
-void Before(const std::string& path, Change change, int attributes = 0);
+// The watcher's answer: a failure refuses the change.
+Status Before(const std::string& path, Change change, int attributes = 0);
 
 }  // namespace platform::watch

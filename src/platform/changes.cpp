@@ -37,7 +37,7 @@ Status ChangeEntry(const std::string& path, Change change, int attributes, Note 
   std::string host;
   if (Status status = os::MapForWrite(path, host); !status) return status;
   if (read_only::Active()) return note();
-  watch::Before(path, change, attributes);
+  if (Status status = watch::Before(path, change, attributes); !status) return status;
   return make(host);
 }
 
@@ -58,7 +58,7 @@ Status CopyFileAtomic(const std::string& source, const std::string& target) {
     if (Status status = GetAttributes(source, attributes); !status) return status;
     return read_only::NoteFile(target, attributes);
   }
-  watch::Before(target, Change::kReplace);
+  if (Status status = watch::Before(target, Change::kReplace); !status) return status;
   return os::Copy(from, to);
 }
 
@@ -115,7 +115,8 @@ Status AtomicOutput::Open(const std::string& path) {
   std::string host;
   if (Status status = os::MapForWrite(path, host); !status) return state.status = status;
   if (os::IsFolderAt(host)) return state.status = Status::Fail(std::strerror(EISDIR));
-  watch::Before(path, Change::kReplace);
+  if (Status status = watch::Before(path, Change::kReplace); !status)
+    return state.status = status;
   state.replacement = os::ReplacementFor(host);
   return state.status = state.replacement->Opened();
 }
@@ -175,6 +176,39 @@ RunResult RunAndCapture(const std::string& program, const std::string& argumentT
                         std::string& output) {
   output.clear();
   return Run(program, argumentText, &output);
+}
+
+AppendFile::~AppendFile() { Close(); }
+
+// Refused through a link like every write; the watcher is not told: a
+// journal is the watcher's own.
+Status AppendFile::Create(const std::string& path) {
+  Close();
+  std::string host;
+  if (Status status = os::MapForWrite(path, host); !status) return status;
+  if (read_only::Active()) return Status::Fail("read-only run");
+  return os::CreateForAppend(host, handle_);
+}
+
+Status AppendFile::Append(const std::string& bytes) {
+  if (handle_ == -1) return os::NotOpen();
+  return os::WriteAll(handle_, bytes.data(), bytes.size());
+}
+
+Status AppendFile::Sync() {
+  if (handle_ == -1) return os::NotOpen();
+  return os::SyncFile(handle_);
+}
+
+void AppendFile::Close() {
+  if (handle_ != -1) os::CloseFile(handle_);
+  handle_ = -1;
+}
+
+Status MakeFolderDurable(const std::string& folder) {
+  std::string host;
+  if (Status status = os::MapForRead(folder, host); !status) return status;
+  return os::SyncFolderAt(host);
 }
 
 FileLock::~FileLock() { os::Unlock(handle_); }

@@ -81,6 +81,14 @@ Status NotOpen();
 Status WriteSome(intptr_t file, const char* data, std::size_t size, std::size_t& wrote);
 Status WriteAll(intptr_t file, const char* data, std::size_t size);
 
+// Creates host for writing at its end; fails when something is there.
+Status CreateForAppend(const std::string& host, intptr_t& file);
+Status SyncFile(intptr_t file);
+void CloseFile(intptr_t file);
+// Puts the entries of the folder at host on the disk, where the file
+// system can be asked to.
+Status SyncFolderAt(const std::string& host);
+
 // Start the program and wait for its end; StartAndCapture gathers what it
 // writes to its standard output and standard error.
 RunResult StartAndWait(const std::string& host, const std::string& argumentText);

@@ -179,6 +179,29 @@ class FileBytes : Unique {
   std::string_view view_;
 };
 
+// A new file written at its end as things happen, each piece with one
+// write, and put on the disk when asked: a journal that must be of use
+// however the process ends. Append alone orders nothing; Sync returns
+// once everything appended is on the disk.
+class AppendFile : Unique {
+ public:
+  AppendFile() = default;
+  ~AppendFile();
+
+  // Fails when something is at path already.
+  Status Create(const std::string& path);
+  Status Append(const std::string& bytes);
+  Status Sync();
+  void Close();
+  bool open() const { return handle_ != -1; }
+
+ private:
+  intptr_t handle_ = -1;
+};
+// Puts the names in folder (files linked, created or renamed into it) on
+// the disk.
+Status MakeFolderDurable(const std::string& folder);
+
 // A file read piece by piece, for files too large to hold whole.
 class InputFile : Unique {
  public:
@@ -308,8 +331,10 @@ enum class Change {
 class ChangeWatcher {
  public:
   virtual ~ChangeWatcher() = default;
-  // attributes: the ones about to be set (kAttributes), else 0.
-  virtual void BeforeChange(const std::string& path, Change change, int attributes) = 0;
+  // attributes: the ones about to be set (kAttributes), else 0. A failure
+  // refuses the change: it is not made, and the call that would have made
+  // it fails with this reason.
+  virtual Status BeforeChange(const std::string& path, Change change, int attributes) = 0;
 };
 // One scope at a time; none takes effect inside a read-only scope.
 class ChangeWatchScope : Unique {
@@ -321,8 +346,9 @@ class ChangeWatchScope : Unique {
   ChangeWatcher* outer_;
 };
 // Tells the watcher, if any, that another program started from here is
-// about to change path (Change::kInPlace).
-void AnnounceChange(const std::string& path);
+// about to change path (Change::kInPlace); a failure: the watcher refuses,
+// and the program must not be started on path.
+Status AnnounceChange(const std::string& path);
 
 // A second name for the file existing, on the same volume: link then stays
 // the file as it is now while existing is replaced by a rename. Fails where

@@ -50,7 +50,11 @@ int32_t RunExchange(Context& context, const foldex::Command& command) {
   const std::string& target = command.file;
   RemoveStaleTempFilesOnce(context, ParentFolder(target));
   RemoveStaleTempFilesOnce(context, context.UpgFolder);
-  platform::AnnounceChange(target);
+  // The backup has said why in its own line.
+  if (!platform::AnnounceChange(target)) {
+    ++context.Record.failedSteps;
+    return -1;
+  }
   const Outcome outcome = StartAndWait(context, foldex::FormatCommandLine(command));
   if (outcome.started && outcome.exitCode != 0) {
     context.Log("# Foldex.exe failed on " + target + ": this step is not done");

@@ -1,31 +1,66 @@
 #include "undo/rollback.h"
 
 #include <cstddef>
+#include <unordered_set>
 #include <vector>
 
-#include "undo/manifest.h"
 #include "platform/platform.h"
+#include "undo/manifest.h"
 #include "util/path_text.h"
 #include "util/sha256.h"
+#include "util/strings.h"
 
 namespace {
 
-bool BytesAre(const std::string& path, uint64_t size, const std::string& sha256) {
+// The size and SHA-256 of an ordinary file that is no link; false for
+// anything else.
+bool HashOf(const std::string& path, std::string& sha256, uint64_t& size) {
   platform::FileBytes bytes;
-  if (!platform::FileExists(path) || !bytes.Open(path)) return false;
-  return bytes.bytes().size() == size && util::Sha256Hex(bytes.bytes()) == sha256;
+  if (platform::IsSymbolicLink(path) || !platform::FileExists(path) || !bytes.Open(path))
+    return false;
+  size = bytes.bytes().size();
+  sha256 = util::Sha256Hex(bytes.bytes());
+  return true;
 }
 
-bool SameBytes(const std::string& a, const std::string& b) {
-  platform::FileBytes first, second;
-  if (!platform::FileExists(a) || !first.Open(a) || !second.Open(b)) return false;
-  return first.bytes() == second.bytes();
+bool HashIs(const std::string& path, const std::string& sha256) {
+  std::string actual;
+  uint64_t size = 0;
+  return HashOf(path, actual, size) && actual == sha256;
 }
 
 // The file is as the run left it: the same bytes, or gone as it was gone.
+// Without the state at the end (a run cut off) it cannot be told: taken
+// as left.
 bool AsLeft(const ManifestEntry& entry) {
-  return entry.presentAfter ? BytesAre(entry.path, entry.sizeAfter, entry.sha256After)
-                            : !platform::Exists(entry.path);
+  if (!entry.afterKnown) return true;
+  if (!entry.presentAfter) return !platform::Exists(entry.path);
+  std::string sha256;
+  uint64_t size = 0;
+  return HashOf(entry.path, sha256, size) && size == entry.sizeAfter &&
+         sha256 == entry.sha256After;
+}
+
+// Every entry's way from the root, root included, is free of symbolic
+// links: a link put there since the run would carry a restore elsewhere.
+bool FirstLinkOnTheWay(const Journal& journal, const std::string& folder, std::string& link) {
+  std::unordered_set<std::string> seen;
+  auto isLink = [&](const std::string& path) {
+    if (!seen.insert(util::Upper(path)).second || !platform::IsSymbolicLink(path)) return false;
+    link = path;
+    return true;
+  };
+  if (isLink(folder + "\\files")) return true;
+  const std::string& root = journal.header.root;
+  if (root.size() > 2 && isLink(root)) return true;
+  for (const ManifestEntry& entry : journal.entries) {
+    for (std::size_t slash = entry.path.find('\\', root.size() + 1);;
+         slash = entry.path.find('\\', slash + 1)) {
+      if (isLink(entry.path.substr(0, slash))) return true;
+      if (slash == std::string::npos) break;
+    }
+  }
+  return false;
 }
 
 class Rollback {
@@ -43,24 +78,37 @@ class Rollback {
       if (entry->action == BackupAction::kCreatedFolder) RemoveCreatedFolder(*entry);
   }
 
-  int ExitCode() const { return left_ > 0 || failed_ > 0 ? 1 : 0; }
+  int ExitCode() const { return changed_ + gone_ + damaged_ + failed_ > 0 ? 1 : 0; }
 
-  std::string Report() const {
-    return report_ + "Rolled back: " + std::to_string(done_) + " put back, " +
-           std::to_string(left_) + " left as they are, " + std::to_string(failed_) + " failed\n";
+  void Tell(RollbackReport& report, bool cutOff) const {
+    report.lines = lines_ + "Rolled back: " + std::to_string(done_) + " put back, " +
+                   std::to_string(changed_ + gone_) + " left as they are, " +
+                   std::to_string(damaged_ + failed_) + " failed\n";
+    std::string& messages = report.messages;
+    if (cutOff)
+      messages += "vantrel: The run that made this backup was cut off before its end; every "
+                  "entry its journal holds was rolled back, changes since the run could not be "
+                  "told apart\n";
+    if (changed_ + gone_ > 0)
+      messages += "vantrel: " + Count(changed_, "changed") + " and " + Count(gone_, "gone") +
+                  " since the run were left as they are; --force puts them back all the same\n";
+    if (damaged_ > 0)
+      messages += "vantrel: " + std::to_string(damaged_) +
+                  " kept files are not as the run kept them and were not restored\n";
+    if (failed_ > 0)
+      messages += "vantrel: " + std::to_string(failed_) + " entries could not be put back\n";
   }
 
  private:
+  static std::string Count(std::size_t count, const std::string& what) {
+    return std::to_string(count) + (count == 1 ? " entry " : " entries ") + what;
+  }
   void Line(const std::string& what, const std::string& path) {
-    report_ += what + ": " + path + "\n";
+    lines_ += what + ": " + platform::HostPath(path) + "\n";
   }
   void Done(const std::string& what, const std::string& path) {
     ++done_;
     Line(what, path);
-  }
-  void Left(const std::string& why, const std::string& path) {
-    ++left_;
-    Line(why, path);
   }
   bool Check(const platform::Status& status, const std::string& path) {
     if (status) return true;
@@ -68,48 +116,61 @@ class Rollback {
     Line("Failed (" + status.reason + ")", path);
     return false;
   }
-  // Whether an entry changed since the run is to be put back all the same.
-  bool Overrides(const std::string& path) {
+  // Whether an entry changed or gone since the run is put back all the same.
+  bool Overrides(bool gone, const std::string& path) {
     if (force_) return true;
-    Left("Changed since the run, left as it is", path);
+    ++(gone ? gone_ : changed_);
+    Line(gone ? "Gone since the run, left as it is" : "Changed since the run, left as it is",
+         path);
     return false;
   }
 
   void RemoveCreatedFile(const ManifestEntry& entry) {
     if (!platform::Exists(entry.path)) return;  // gone already
-    if (!AsLeft(entry) && !Overrides(entry.path)) return;
+    if (!AsLeft(entry) && !Overrides(false, entry.path)) return;
     platform::SetAttributes(entry.path, 0);  // a read-only file is removed too
     if (Check(platform::RemoveFile(entry.path), entry.path)) Done("Removed", entry.path);
   }
 
   void RestoreKeptFile(const ManifestEntry& entry) {
-    if (entry.kept.empty()) {
-      ++failed_;
-      return Line("Not kept, cannot be restored", entry.path);
-    }
     const std::string kept = folder_ + "\\" + entry.kept;
     const int before = entry.attributesBefore & platform::kSettable;
-    if (SameBytes(entry.path, kept)) {
+    if (HashIs(entry.path, entry.keptSha256)) {
       // Put back by an earlier, interrupted rollback, or never changed.
       Check(platform::SetAttributes(entry.path, before), entry.path);
       return;
     }
-    if (!AsLeft(entry) && !Overrides(entry.path)) return;
-    if (platform::Exists(entry.path)) platform::SetAttributes(entry.path, 0);
-    if (Check(platform::CopyFileAtomic(kept, entry.path), entry.path) &&
-        Check(platform::SetAttributes(entry.path, before), entry.path))
+    if (!HashIs(kept, entry.keptSha256)) {
+      ++damaged_;
+      return Line("Kept bytes not as they were kept, not restored", entry.path);
+    }
+    const bool there = platform::Exists(entry.path);
+    const bool gone = !there && entry.afterKnown && entry.presentAfter;
+    if ((gone || (there && !AsLeft(entry))) && !Overrides(gone, entry.path)) return;
+    if (there) platform::SetAttributes(entry.path, 0);
+    if (!Check(platform::CopyFileAtomic(kept, entry.path), entry.path)) return;
+    // The kept file may have been swapped since it was checked.
+    if (!HashIs(entry.path, entry.keptSha256)) {
+      Check(platform::Status::Fail("the kept bytes changed while restored"), entry.path);
+      return;
+    }
+    if (Check(platform::SetAttributes(entry.path, before), entry.path))
       Done("Restored", entry.path);
   }
 
   void RestoreAttributes(const ManifestEntry& entry) {
     const bool folder = (entry.attributesBefore & platform::kFolder) != 0;
     const bool there = folder ? platform::FolderExists(entry.path) : platform::FileExists(entry.path);
-    if (!there) return Left("Gone since the run, left as it is", entry.path);
-    if (!folder && !AsLeft(entry) && !Overrides(entry.path)) return;
+    if (!there) {
+      ++gone_;
+      return Line("Gone since the run, left as it is", entry.path);
+    }
+    if (!folder && !AsLeft(entry) && !Overrides(false, entry.path)) return;
     int now = 0;
     platform::GetAttributes(entry.path, now);
-    if ((now & platform::kSettable) == (entry.attributesBefore & platform::kSettable)) return;
-    if (Check(platform::SetAttributes(entry.path, entry.attributesBefore & platform::kSettable), entry.path))
+    const int before = entry.attributesBefore & platform::kSettable;
+    if ((now & platform::kSettable) == before) return;
+    if (Check(platform::SetAttributes(entry.path, before), entry.path))
       Done("Attributes restored", entry.path);
   }
 
@@ -118,42 +179,61 @@ class Rollback {
     std::vector<platform::DirEntry> inside;
     platform::ListFolder(entry.path, inside, platform::ListDetail::kKinds);
     // What is in it now is not the run's: it stays, and so does the folder.
-    if (!inside.empty()) return Left("Not empty, left as it is", entry.path);
+    if (!inside.empty()) {
+      ++changed_;
+      return Line("Not empty, left as it is", entry.path);
+    }
     platform::SetAttributes(entry.path, 0);
     if (Check(platform::RemoveFolder(entry.path), entry.path)) Done("Removed", entry.path);
   }
 
   std::string folder_;
   bool force_;
-  std::string report_;
-  std::size_t done_ = 0, left_ = 0, failed_ = 0;
+  std::string lines_;
+  std::size_t done_ = 0, changed_ = 0, gone_ = 0, damaged_ = 0, failed_ = 0;
 };
+
+int Refuse(RollbackReport& report, const std::string& message) {
+  report.messages += "vantrel: " + message + "\n";
+  return 1;
+}
+
+// The journal, read and checked whole; false with the message told.
+bool ReadJournal(const std::string& folder, Journal& journal, RollbackReport& report) {
+  const std::string path = folder + "\\" + kManifestFileName;
+  std::string text, fault, link;
+  if (platform::IsSymbolicLink(path)) {
+    fault = "it is a symbolic link, not followed";
+  } else if (platform::Status status = platform::ReadFileBytes(path, text); !status) {
+    Refuse(report, "No journal: " + platform::HostPath(path) + " (" + status.reason +
+                       "); nothing was changed");
+    return false;
+  } else if (!ParseJournal(text, journal, fault)) {
+  } else if (FirstLinkOnTheWay(journal, folder, link)) {
+    fault = "a symbolic link on the way: " + platform::HostPath(link);
+  } else {
+    return true;
+  }
+  Refuse(report, "The journal " + platform::HostPath(path) +
+                     " is refused, nothing was changed: " + fault);
+  return false;
+}
 
 }  // namespace
 
-int RollBack(const std::string& backupFolder, bool force, std::string& report,
+int RollBack(const std::string& backupFolder, bool force, RollbackReport& report,
              const TakeLock& takeLock) {
+  report = RollbackReport{};
   std::string folder = backupFolder;
   while (folder.size() > 1 && folder.back() == '\\') folder.pop_back();
-  const std::string manifestPath = folder + "\\" + kManifestFileName;
-  std::string text;
-  if (platform::Status status = platform::ReadFileBytes(manifestPath, text); !status) {
-    report = "No manifest: " + manifestPath + " (" + status.reason + ")\n";
-    return 1;
-  }
-  std::vector<ManifestEntry> entries;
-  std::size_t badLine = 0;
-  if (!ParseManifest(text, entries, badLine)) {
-    report = "Not a manifest: " + manifestPath + ", line " + std::to_string(badLine) + "\n";
-    return 1;
-  }
+  if (!platform::FolderExists(folder) || platform::IsSymbolicLink(folder))
+    return Refuse(report, "No backup folder: " + platform::HostPath(folder));
   platform::FileLock lock;
-  if (!takeLock(lock, ParentFolder(folder) + "\\Vantrel.lock")) {
-    report.clear();
-    return 1;
-  }
+  if (!takeLock(lock, ParentFolder(folder) + "\\Vantrel.lock")) return 1;
+  Journal journal;
+  if (!ReadJournal(folder, journal, report)) return 1;
   Rollback rollback(folder, force);
-  rollback.Run(entries);
-  report = rollback.Report();
-  return rollback.ExitCode();
+  rollback.Run(journal.entries);
+  rollback.Tell(report, journal.cutOff);
+  return journal.cutOff ? 1 : rollback.ExitCode();
 }

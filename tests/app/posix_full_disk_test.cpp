@@ -34,16 +34,19 @@ class FullDisk : public ::testing::Test {
     fs::remove(drive.Host(kOld + "\\Program\\Broken_Close.src"));
   }
 
-  // Runs the program with writes limited to limitBytes per file; the
-  // status as waitpid gives it.
-  int RunLimited(rlim_t limitBytes) {
+  // Runs the program with writes limited to limitBytes per file, with
+  // option before the paths where given; the status as waitpid gives it.
+  int RunLimited(rlim_t limitBytes, const std::string& option = "") {
     std::string program = drive.Host(kProgram + "\\vantrel");
     std::string command = kOld + "|" + kNew;
     pid_t child = fork();
     if (child == 0) {
       rlimit limit{limitBytes, limitBytes};
       setrlimit(RLIMIT_FSIZE, &limit);
-      execl(program.c_str(), program.c_str(), command.c_str(), static_cast<char*>(nullptr));
+      if (option.empty())
+        execl(program.c_str(), program.c_str(), command.c_str(), static_cast<char*>(nullptr));
+      execl(program.c_str(), program.c_str(), option.c_str(), command.c_str(),
+            static_cast<char*>(nullptr));
       _exit(127);
     }
     int status = 0;
@@ -88,17 +91,37 @@ TEST_F(FullDisk, DuringACopy) {
   EXPECT_FALSE(TempFilesLeft(kNew + "\\Program"));
 }
 
-TEST_F(FullDisk, DuringTheExchangeProgramsWrite) {
+std::string PaddedSystemFile(const ScratchDrive& drive) {
   std::string padded = drive.Read(kNew + "\\System\\SPS.SUB");
   while (padded.size() < 300'000) padded += "; padding of a large system file\r\n";
   drive.Write(kNew + "\\System\\SPS.SUB", padded);
-  int status = RunLimited(200'000);
+  return padded;
+}
+
+TEST_F(FullDisk, DuringTheExchangeProgramsWrite) {
+  const std::string padded = PaddedSystemFile(drive);
+  int status = RunLimited(200'000, "--no-backup");
   ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
   EXPECT_EQ(WEXITSTATUS(status), 1);
   EXPECT_TRUE(Logged("# Foldex.exe failed on " + kNew + "\\System\\SPS.SUB: this step is not done"))
       << Dump();
   EXPECT_EQ(drive.Read(kNew + "\\System\\SPS.SUB"), padded);
   EXPECT_FALSE(TempFilesLeft(kNew + "\\System"));
+}
+
+// The backup's copy of the file fails before the exchange program would
+// start on it: the file stays as it is, the rest of the run goes on.
+TEST_F(FullDisk, DuringTheBackupsCopy) {
+  const std::string padded = PaddedSystemFile(drive);
+  const std::string config = drive.Read(kNew + "\\System\\$CONFIG.DAT");
+  int status = RunLimited(200'000);
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_TRUE(Logged("# The backup cannot keep " + kNew +
+                     "\\System\\SPS.SUB (File too large); it is left as it is"))
+      << Dump();
+  EXPECT_EQ(drive.Read(kNew + "\\System\\SPS.SUB"), padded);
+  EXPECT_NE(drive.Read(kNew + "\\System\\$CONFIG.DAT"), config);
 }
 
 TEST_F(FullDisk, DuringTheLogsWrite) {

@@ -24,13 +24,16 @@ struct Told {
 
 class Recorder : public platform::ChangeWatcher {
  public:
-  void BeforeChange(const std::string& path, platform::Change change, int attributes) override {
+  platform::Status BeforeChange(const std::string& path, platform::Change change,
+                                int attributes) override {
     told.push_back({path, change, attributes, platform::Exists(path)});
     // A change of the watcher's own is not told to it again.
     if (writeOwnFile) platform::WriteFileAtomic("C:\\Own.txt", "mine");
+    return refuse ? platform::Status::Fail("refused") : platform::Status::Ok();
   }
   std::vector<Told> told;
   bool writeOwnFile = false;
+  bool refuse = false;
 };
 
 TEST(ChangeWatch, EveryKindOfChangeIsToldBeforeItIsMade) {
@@ -119,6 +122,30 @@ TEST(StampText, IsDateAndTimeInOneFixedForm) {
   for (std::size_t at : {13u, 16u}) EXPECT_EQ(stamp[at], '-') << stamp;
   for (std::size_t at : {0u, 1u, 2u, 3u, 5u, 6u, 8u, 9u, 11u, 12u, 14u, 15u, 17u, 18u})
     EXPECT_TRUE(stamp[at] >= '0' && stamp[at] <= '9') << stamp;
+}
+
+// A watcher that cannot keep what is there stops the change: nothing of
+// it reaches the disk, and the call says why.
+TEST(ChangeWatch, ARefusedChangeIsNotMade) {
+  ScratchDrive drive;
+  drive.Write("C:\\A\\old.txt", "old");
+  Recorder recorder;
+  recorder.refuse = true;
+  platform::ChangeWatchScope watching(recorder);
+  const std::vector<platform::Status> results = {
+      platform::WriteFileAtomic("C:\\A\\old.txt", "new"),
+      platform::CopyFileAtomic("C:\\A\\old.txt", "C:\\A\\copy.txt"),
+      platform::SetAttributes("C:\\A\\old.txt", platform::kReadOnly),
+      platform::RemoveFile("C:\\A\\old.txt"),
+      platform::CreateFolder("C:\\A\\New"),
+      platform::AnnounceChange("C:\\A\\old.txt")};
+  for (const platform::Status& status : results) EXPECT_EQ(status.reason, "refused");
+  EXPECT_EQ(drive.Read("C:\\A\\old.txt"), "old");
+  int attributes = 0;
+  ASSERT_TRUE(platform::GetAttributes("C:\\A\\old.txt", attributes));
+  EXPECT_EQ(attributes & platform::kReadOnly, 0);
+  EXPECT_FALSE(platform::Exists("C:\\A\\copy.txt"));
+  EXPECT_FALSE(platform::Exists("C:\\A\\New"));
 }
 
 }  // namespace

@@ -4,11 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+#include <filesystem>
+
 #include "support/test_env.h"
 #include "util/sha256.h"
 
 namespace {
 
+namespace fs = std::filesystem;
 using testenv::ScratchDrive;
 
 const std::string kScope = "C:\\QVD\\ROBOTER\\QVD";
@@ -117,17 +124,89 @@ TEST_F(Backup, LeavesChangesOutsideTheDestinationsParentAlone) {
   EXPECT_TRUE(backup.entries().empty());
 }
 
-TEST_F(Backup, WritesTheManifestIntoItsFolder) {
+// Written ahead: the entry and the kept bytes are there while the change
+// is still to come, so that a run killed in it can be rolled back.
+TEST_F(Backup, HoldsEachEntryAndItsKeptBytesBeforeTheChange) {
+  const std::string folder = kBackup + "-2";
+  RunBackup started(kScope, folder, "2026-12-09_07-30-00");
+  ASSERT_TRUE(started.Start());
   const int before = testenv::GetAttributes(kScope + "\\R1\\old.src");
   {
-    platform::ChangeWatchScope watching(backup);
-    ASSERT_TRUE(platform::RemoveFile(kScope + "\\R1\\old.src"));
+    platform::ChangeWatchScope watching(started);
+    ASSERT_TRUE(platform::AnnounceChange(kScope + "\\R1\\old.src"));
   }
-  ASSERT_TRUE(backup.Finish());
-  EXPECT_EQ(drive.Read(kBackup + "\\manifest.txt"),
-            "Vantrel backup manifest 1\n"
-            "changed\t" + std::to_string(before) + "\t-\t-\tfiles\\000001\t" + kScope + "\\R1\\old.src\n");
+  const std::string head = "Vantrel backup journal 2\nroot\t" + kScope +
+                           "\nstart\t2026-12-09_07-30-00\nchanged\t" + std::to_string(before) +
+                           "\tfiles\\000001\t" + util::Sha256Hex("old bytes") + "\t" + kScope +
+                           "\\R1\\old.src\n";
+  EXPECT_EQ(drive.Read(folder + "\\manifest.txt"), head);
+  EXPECT_EQ(drive.Read(folder + "\\files\\000001"), "old bytes");
+  ASSERT_TRUE(started.MakeDurable());
+  ASSERT_TRUE(started.Finish());
+  EXPECT_EQ(drive.Read(folder + "\\manifest.txt"),
+            head + "after\t1\t9\t" + util::Sha256Hex("old bytes") + "\n" +
+                JournalEndLine(1, head + "after\t1\t9\t" + util::Sha256Hex("old bytes") + "\n"));
+  EXPECT_TRUE(started.Finish());  // once only
 }
+
+// Nothing is changed that cannot be undone: the file stays as it is, and
+// the run is told why.
+TEST_F(Backup, RefusesAChangeWhoseFileCannotBeKept) {
+  std::vector<std::string> told;
+  backup.set_tell_refusal(
+      [&](const std::string& path, const std::string& why) { told.push_back(path + ": " + why); });
+  fs::remove_all(drive.Host(kBackup + "\\files"));
+  drive.Write(kBackup + "\\files", "a file in the way");
+  platform::Status status;
+  {
+    platform::ChangeWatchScope watching(backup);
+    status = platform::WriteFileAtomic(kScope + "\\R1\\old.src", "new");
+    EXPECT_TRUE(platform::WriteFileAtomic(kScope + "\\R1\\created.src", "new"));
+  }
+  EXPECT_FALSE(status);
+  EXPECT_EQ(status.reason.rfind("the backup cannot keep it: ", 0), 0u) << status.reason;
+  EXPECT_EQ(drive.Read(kScope + "\\R1\\old.src"), "old bytes");
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_EQ(told[0].rfind(kScope + "\\R1\\old.src: ", 0), 0u) << told[0];
+  EXPECT_EQ(backup.refusedChanges(), 1u);
+  ASSERT_EQ(backup.entries().size(), 1u);
+  EXPECT_EQ(backup.entries()[0].action, BackupAction::kCreated);
+}
+
+TEST_F(Backup, WithoutItsFolderRefusesEveryChange) {
+  RunBackup twice(kScope, kBackup);
+  EXPECT_FALSE(twice.Start());
+  platform::ChangeWatchScope watching(twice);
+  EXPECT_FALSE(platform::WriteFileAtomic(kScope + "\\R1\\new.src", "new"));
+  EXPECT_FALSE(platform::Exists(kScope + "\\R1\\new.src"));
+  EXPECT_EQ(twice.refusedChanges(), 1u);
+}
+
+TEST_F(Backup, ACutOffRunIsFoundByTheNextOne) {
+  const std::string log = "C:\\QVD\\ROBOTER\\LOG";
+  {
+    platform::ChangeWatchScope watching(backup);
+    ASSERT_TRUE(platform::WriteFileAtomic(kScope + "\\R1\\old.src", "new"));
+  }
+  EXPECT_EQ(CutOffBackup(log), kBackup);
+  ASSERT_TRUE(backup.Finish());
+  EXPECT_EQ(CutOffBackup(log), std::nullopt);
+  EXPECT_EQ(CutOffBackup("C:\\Nowhere"), std::nullopt);
+}
+
+#ifndef _WIN32
+// A FIFO has no bytes to keep, and a second name for it would hang the
+// rollback that reads it.
+TEST_F(Backup, RefusesToKeepAFifo) {
+  const std::string fifo = kScope + "\\R1\\pipe.src";
+  ASSERT_EQ(mkfifo(drive.Host(fifo).c_str(), 0644), 0);
+  platform::ChangeWatchScope watching(backup);
+  const platform::Status status = platform::WriteFileAtomic(fifo, "new");
+  EXPECT_EQ(status.reason, "the backup cannot keep it: not an ordinary file");
+  EXPECT_TRUE(fs::is_fifo(drive.Host(fifo)));
+  EXPECT_FALSE(platform::Exists(kBackup + "\\files\\000001"));
+}
+#endif
 
 TEST(BackupFolder, IsNamedByTheTimeBesideTheLogAndNeverReused) {
   ScratchDrive drive;

@@ -18,6 +18,10 @@
 
 namespace fs = std::filesystem;
 
+std::ostream& operator<<(std::ostream& out, const RollbackReport& report) {
+  return out << report.lines << report.messages;
+}
+
 namespace {
 
 using testenv::BatchRun;
@@ -67,15 +71,18 @@ class Rollback : public ::testing::Test {
     run.Run(kCommand);
     return run.context.Record.backupFolder;
   }
-  std::vector<ManifestEntry> Manifest(const std::string& backup) const {
-    std::string text;
+  Journal JournalOf(const std::string& backup) const {
+    std::string text, fault;
     EXPECT_TRUE(platform::ReadFileBytes(backup + "\\" + kManifestFileName, text));
-    std::vector<ManifestEntry> entries;
-    std::size_t badLine = 0;
-    EXPECT_TRUE(ParseManifest(text, entries, badLine)) << badLine;
-    return entries;
+    Journal journal;
+    EXPECT_TRUE(ParseJournal(text, journal, fault)) << fault;
+    EXPECT_FALSE(journal.cutOff);
+    return journal;
   }
-  static int RollBack(const std::string& backup, bool force, std::string& report,
+  std::vector<ManifestEntry> Manifest(const std::string& backup) const {
+    return JournalOf(backup).entries;
+  }
+  static int RollBack(const std::string& backup, bool force, RollbackReport& report,
                       int lockWaitSeconds = kLockWaitSeconds) {
     return ::RollBack(backup, force, report, RollbackLock(lockWaitSeconds));
   }
@@ -90,7 +97,7 @@ TEST_F(Rollback, PutsTheUpgradedSamplesBackAsTheyWere) {
   ASSERT_FALSE(backup.empty());
   EXPECT_EQ(backup.rfind("C:\\QVD\\ROBOTER\\LOG\\Vantrel-backup-", 0), 0u) << backup;
   ASSERT_NE(testenv::FirstDifference(before, Destination()), "");
-  std::string report;
+  RollbackReport report;
   EXPECT_EQ(RollBack(backup, false, report), 0) << report;
   ExpectAsBefore();
 }
@@ -111,7 +118,7 @@ TEST_F(Rollback, ASecondRunIsRolledBackToWhatTheFirstLeft) {
       ++kept;
     }
   EXPECT_EQ(kept, 1u);
-  std::string report;
+  RollbackReport report;
   EXPECT_EQ(RollBack(backup, false, report), 0) << report;
   EXPECT_EQ(testenv::FirstDifference(first, Destination()), "");
 }
@@ -154,11 +161,15 @@ TEST_F(Rollback, TheManifestNamesWhatTheRunDid) {
 TEST_F(Rollback, AFileEditedSinceTheRunIsRefusedAndThenForced) {
   const std::string backup = Run();
   drive.Write(kWeld, "edited by hand\r\n");
-  std::string report;
+  RollbackReport report;
   EXPECT_EQ(RollBack(backup, false, report), 1);
-  EXPECT_NE(report.find("Changed since the run, left as it is: " + kWeld + "\n"),
+  EXPECT_NE(report.lines.find("Changed since the run, left as it is: " +
+                              platform::HostPath(kWeld) + "\n"),
             std::string::npos)
       << report;
+  EXPECT_EQ(report.messages,
+            "vantrel: 1 entry changed and 0 entries gone since the run were left as they are; "
+            "--force puts them back all the same\n");
   EXPECT_EQ(drive.Read(kWeld), "edited by hand\r\n");
   EXPECT_EQ(RollBack(backup, true, report), 0) << report;
   ExpectAsBefore();
@@ -168,17 +179,20 @@ TEST_F(Rollback, CanBeRepeatedAfterAnInterruption) {
   const std::string backup = Run();
   // An interrupted rollback put back the later half of the entries (it
   // works from the last entry to the first).
-  std::vector<ManifestEntry> entries = Manifest(backup);
+  const Journal journal = JournalOf(backup);
+  const std::vector<ManifestEntry>& entries = journal.entries;
   const std::string partial = "C:\\QVD\\ROBOTER\\LOG\\partial";
   testenv::CopyTree(drive.Host(backup), drive.Host(partial));
   std::vector<ManifestEntry> later(entries.begin() + entries.size() / 2, entries.end());
-  ASSERT_TRUE(platform::WriteFileAtomic(partial + "\\" + kManifestFileName, ManifestText(later)));
-  std::string report;
+  ASSERT_TRUE(platform::WriteFileAtomic(partial + "\\" + kManifestFileName, 
+                                        JournalText(journal.header, later)));
+  RollbackReport report;
   EXPECT_EQ(RollBack(partial, false, report), 0) << report;
   EXPECT_EQ(RollBack(backup, false, report), 0) << report;
   ExpectAsBefore();
   EXPECT_EQ(RollBack(backup, false, report), 0) << report;
-  EXPECT_EQ(report, "Rolled back: 0 put back, 0 left as they are, 0 failed\n");
+  EXPECT_EQ(report.lines, "Rolled back: 0 put back, 0 left as they are, 0 failed\n");
+  EXPECT_EQ(report.messages, "");
   ExpectAsBefore();
 }
 
@@ -203,7 +217,7 @@ TEST_F(Rollback, AfterARunAbortedAtEachStage) {
     EXPECT_EQ(run.Run(kCommand), 1);
     const std::string backup = run.context.Record.backupFolder;
     ASSERT_FALSE(backup.empty());
-    std::string report;
+    RollbackReport report;
     EXPECT_EQ(RollBack(backup, false, report), 0) << report;
     TreeSnapshot tree = testenv::Snapshot(fresh.Host("C:\\QVD\\ROBOTER"));
     for (auto it = tree.begin(); it != tree.end();)
@@ -254,7 +268,7 @@ TEST_F(Rollback, TheBackupOfARunWhoseExchangeProgramWasKilled) {
       if (entry.path == path) kept = entry.action == BackupAction::kChanged && !entry.kept.empty();
     EXPECT_TRUE(kept) << path;
   }
-  std::string report;
+  RollbackReport report;
   EXPECT_EQ(RollBack(backup, false, report), 0) << report;
   ExpectAsBefore();
 }
@@ -265,7 +279,7 @@ TEST_F(Rollback, WaitsForTheLockOfTheLogFolderAndWithoutItPutsNothingBack) {
   const std::string backup = Run();
   const TreeSnapshot upgraded = Destination();
   const std::string lockPath = "C:\\QVD\\ROBOTER\\LOG\\Vantrel.lock";
-  std::string report = "stale";
+  RollbackReport report{"stale", "stale"};
   {
     platform::FileLock run;
     bool acquired = false;
@@ -277,18 +291,89 @@ TEST_F(Rollback, WaitsForTheLockOfTheLogFolderAndWithoutItPutsNothingBack) {
               "vantrel: another run is using " + host + "; waiting up to 0 seconds\n"
               "vantrel: Another run is still using " + host +
                   " after 0 seconds; nothing was rolled back.\n");
-    EXPECT_EQ(report, "");
+    EXPECT_EQ(report.lines + report.messages, "");
     EXPECT_EQ(testenv::FirstDifference(upgraded, Destination()), "");
   }
   EXPECT_EQ(RollBack(backup, false, report), 0) << report;
   ExpectAsBefore();
 }
 
-TEST_F(Rollback, AFolderWithoutManifestIsRefused) {
+TEST_F(Rollback, AFolderWithoutJournalIsRefused) {
   drive.MakeFolder("C:\\Nothing");
-  std::string report;
+  RollbackReport report;
   EXPECT_EQ(RollBack("C:\\Nothing", false, report), 1);
-  EXPECT_EQ(report.rfind("No manifest: C:\\Nothing\\manifest.txt (", 0), 0u) << report;
+  EXPECT_EQ(report.messages.rfind(
+                "vantrel: No journal: " + drive.Host("C:\\Nothing\\manifest.txt") + " (", 0),
+            0u)
+      << report;
+  EXPECT_EQ(RollBack("C:\\Nowhere", false, report), 1);
+  EXPECT_EQ(report.messages, "vantrel: No backup folder: " + drive.Host("C:\\Nowhere") + "\n");
+}
+
+// The key in a snapshot of C:\QVD\ROBOTER of a path below it.
+std::string KeyOf(const std::string& path) {
+  std::string relative = path.substr(std::string("C:\\QVD\\ROBOTER\\").size());
+  for (char& c : relative)
+    if (c == '\\') c = '/';
+  return testenv::SnapshotKey(relative);
+}
+
+// A run killed at any byte of its journal: never exit 0, and every entry
+// the journal holds whole is put back. The cuts come in growing order, so
+// that each rollback starts where the one before left the destination.
+TEST_F(Rollback, OfAJournalCutAtAnyLineRestoresEveryCompleteEntry) {
+  const std::string backup = Run();
+  const std::string journal = backup + "\\" + kManifestFileName;
+  const std::string whole = drive.Read(journal);
+  const std::vector<ManifestEntry> entries = Manifest(backup);
+  std::vector<std::size_t> cuts;
+  for (std::size_t end = whole.find('\n'); end != std::string::npos;
+       end = whole.find('\n', end + 1)) {
+    if (end > 5) cuts.push_back(end - 5);
+    if (end + 1 < whole.size()) cuts.push_back(end + 1);
+  }
+  for (std::size_t cut : cuts) {
+    SCOPED_TRACE(cut);
+    drive.Write(journal, whole.substr(0, cut));
+    RollbackReport report;
+    ASSERT_EQ(RollBack(backup, false, report), 1) << report;
+    Journal read;
+    std::string fault;
+    if (!ParseJournal(whole.substr(0, cut), read, fault)) {
+      EXPECT_NE(report.messages.find("is refused, nothing was changed"), std::string::npos);
+      continue;
+    }
+    EXPECT_EQ(report.messages.rfind("vantrel: The run that made this backup was cut off", 0), 0u)
+        << report;
+    const TreeSnapshot now = Destination();
+    for (const ManifestEntry& entry : read.entries) {
+      if (entry.action == BackupAction::kCreatedFolder) continue;
+      const std::string key = KeyOf(entry.path);
+      ASSERT_EQ(now.count(key), before.count(key)) << entry.path;
+      if (before.count(key)) {
+        EXPECT_TRUE(now.at(key) == before.at(key)) << entry.path;
+      }
+    }
+    if (read.entries.size() == entries.size()) ExpectAsBefore();
+  }
+}
+
+TEST_F(Rollback, TheNextRunSaysThatThePreviousOneWasCutOff) {
+  const std::string backup = Run();
+  const std::string journal = backup + "\\" + kManifestFileName;
+  const std::string whole = drive.Read(journal);
+  drive.Write(journal, whole.substr(0, whole.find("after\t")));
+  testing::internal::CaptureStderr();
+  BatchRun run(kProgram);
+  run.Run(kCommand);
+  const std::string line =
+      "The previous run into this log folder was cut off; it can be rolled back with: "
+      "vantrel --rollback " + drive.Host(backup);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("vantrel: " + line + "\n"),
+            std::string::npos);
+  const std::vector<std::string> log =
+      testenv::ReadLogLines(drive.Host("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log"));
+  EXPECT_NE(std::find(log.begin(), log.end(), "!" + line), log.end());
 }
 
 }  // namespace
