@@ -61,7 +61,7 @@ Status RemoveFile(const std::string& host);
 Status RemoveFolder(const std::string& host);
 Status SetAttributes(const std::string& host, int attributes);
 Status AddHardLink(const std::string& from, const std::string& to);
-void RemoveStaleTempFiles(std::string host);
+void RemoveStaleTempFiles(const std::string& host);
 
 // A temporary file beside its target that takes the target's place, with
 // the target's attributes, on Commit; removed when dropped before.

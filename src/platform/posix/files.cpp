@@ -182,7 +182,7 @@ namespace os {
 
 // The folder is read and cleaned through one handle: a link put in its
 // place meanwhile is not followed to files elsewhere.
-void RemoveStaleTempFiles(std::string host) {
+void RemoveStaleTempFiles(const std::string& host) {
   int fd = open(host.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return;
   DIR* dir = fdopendir(fd);

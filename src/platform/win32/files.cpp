@@ -150,7 +150,8 @@ bool WriterIsGone(const std::string& name) {
 
 namespace os {
 
-void RemoveStaleTempFiles(std::string host) {
+void RemoveStaleTempFiles(const std::string& folder) {
+  std::string host = folder;
   while (host.size() > 1 && (host.back() == '\\' || host.back() == '/')) host.pop_back();
   WIN32_FIND_DATAA data;
   HANDLE find = FindFirstFileA((host + "\\" + kTempPrefix + "*").c_str(), &data);
