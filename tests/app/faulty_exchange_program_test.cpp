@@ -12,19 +12,14 @@
 #include <thread>
 
 #include "support/test_env.h"
+#include "support/whole_run.h"
 #include "support/tree_snapshot.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-using testenv::BatchRun;
-using testenv::kOldInstallation;
-using testenv::kProgramFolder;
-using testenv::kRunCommand;
-using testenv::ScratchDrive;
-using testenv::TreeSnapshot;
-using Lines = std::vector<std::string>;
+using namespace testenv::whole_run;
 
 const std::string kLog = "C:\\QVD\\ROBOTER\\LOG\\Vantrel.log";
 
@@ -59,10 +54,7 @@ class FaultyExchangeProgram : public ::testing::Test {
     return testenv::MaskedLog(testenv::ReadLogLines(on.Host(kLog)), kProgramFolder);
   }
   static TreeSnapshot Destination(const ScratchDrive& on) {
-    TreeSnapshot tree = testenv::Snapshot(on.Host("C:\\QVD\\ROBOTER"));
-    for (auto it = tree.begin(); it != tree.end();)
-      it = it->first.rfind("LOG", 0) == 0 ? tree.erase(it) : std::next(it);
-    return tree;
+    return testenv::SnapshotWithoutLog(on.Host("C:\\QVD\\ROBOTER"));
   }
   std::size_t Calls() const { return testenv::RecordedFoldexCalls(drive, kProgramFolder).size(); }
   void ExpectSourceUnchanged() const {

@@ -16,19 +16,14 @@
 #include <random>
 
 #include "support/test_env.h"
+#include "support/whole_run.h"
 #include "support/tree_snapshot.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-using testenv::BatchRun;
-using testenv::kOldInstallation;
-using testenv::kProgramFolder;
-using testenv::kRunCommand;
-using testenv::ScratchDrive;
-using testenv::TreeSnapshot;
-using Lines = std::vector<std::string>;
+using namespace testenv::whole_run;
 
 constexpr int kRounds = 200;
 // Cuts fall from the program's start to past the end of its work on
@@ -43,12 +38,6 @@ void LayRound(const ScratchDrive& drive) {
   fs::remove(drive.Host(kOldInstallation + "\\Program\\Broken_Open.src"));
   fs::remove(drive.Host(kOldInstallation + "\\Program\\Broken_Close.src"));
   testenv::InstallFakeFoldex(drive, kProgramFolder);
-}
-
-TreeSnapshot WithoutLog(TreeSnapshot tree) {
-  for (auto it = tree.begin(); it != tree.end();)
-    it = it->first.rfind("LOG", 0) == 0 ? tree.erase(it) : std::next(it);
-  return tree;
 }
 
 bool HoldsTemporaryFile(const TreeSnapshot& tree) {
@@ -90,12 +79,12 @@ TEST(SlowFaults, ExchangeProgramKilledAtRandomMomentsLeavesWholeFilesOnly) {
   {
     ScratchDrive clean;
     LayRound(clean);
-    states.before = WithoutLog(testenv::Snapshot(clean.Host("C:\\QVD\\ROBOTER")));
+    states.before = testenv::SnapshotWithoutLog(clean.Host("C:\\QVD\\ROBOTER"));
     states.source = testenv::Snapshot(clean.Host(kOldInstallation));
     testenv::SetFoldexBehaviour(clean, kProgramFolder, "exchange\n");
     BatchRun full(kProgramFolder);
     ASSERT_EQ(full.Run(kRunCommand), 0);
-    states.after = WithoutLog(testenv::Snapshot(clean.Host("C:\\QVD\\ROBOTER")));
+    states.after = testenv::SnapshotWithoutLog(clean.Host("C:\\QVD\\ROBOTER"));
     calls = testenv::RecordedFoldexCalls(clean, kProgramFolder).size();
   }
   ASSERT_GT(calls, 0u);
@@ -127,7 +116,7 @@ TEST(SlowFaults, ExchangeProgramKilledAtRandomMomentsLeavesWholeFilesOnly) {
       if (line.rfind("! Foldex.exe ended with exit code 137: ", 0) == 0) cut = true;
     EXPECT_EQ(code, cut ? 1 : 0);
     failedRuns += cut ? 1 : 0;
-    const TreeSnapshot destination = WithoutLog(testenv::Snapshot(drive.Host("C:\\QVD\\ROBOTER")));
+    const TreeSnapshot destination = testenv::SnapshotWithoutLog(drive.Host("C:\\QVD\\ROBOTER"));
     EXPECT_FALSE(HoldsTemporaryFile(destination));
     EXPECT_FALSE(HoldsTemporaryFile(testenv::Snapshot(drive.Host(kProgramFolder + "\\Vantrel"))));
     for (const auto& [path, state] : destination) {

@@ -16,20 +16,14 @@
 
 #include "platform/platform.h"
 #include "support/test_env.h"
+#include "support/whole_run.h"
 #include "support/tree_snapshot.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-using testenv::BatchRun;
-using testenv::kNewInstallation;
-using testenv::kOldInstallation;
-using testenv::kProgramFolder;
-using testenv::kRunCommand;
-using testenv::ScratchDrive;
-using testenv::TreeSnapshot;
-using Lines = std::vector<std::string>;
+using namespace testenv::whole_run;
 
 const std::string kIni = kProgramFolder + "\\vantrel.ini";
 
@@ -62,10 +56,7 @@ class HostileInput : public ::testing::Test {
                                              : TreeSnapshot();
   }
   TreeSnapshot Destination() const {
-    TreeSnapshot tree = testenv::Snapshot(drive.Host("C:\\QVD\\ROBOTER"));
-    for (auto it = tree.begin(); it != tree.end();)
-      it = it->first.rfind("LOG", 0) == 0 ? tree.erase(it) : std::next(it);
-    return tree;
+    return testenv::SnapshotWithoutLog(drive.Host("C:\\QVD\\ROBOTER"));
   }
   bool Logged(const std::string& line) const {
     return std::find(log.begin(), log.end(), line) != log.end();

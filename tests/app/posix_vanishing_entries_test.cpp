@@ -15,20 +15,14 @@
 
 #include "log/log_library.h"
 #include "support/test_env.h"
+#include "support/whole_run.h"
 #include "support/tree_snapshot.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-using testenv::BatchRun;
-using testenv::kNewInstallation;
-using testenv::kOldInstallation;
-using testenv::kProgramFolder;
-using testenv::kRunCommand;
-using testenv::ScratchDrive;
-using testenv::TreeSnapshot;
-using Lines = std::vector<std::string>;
+using namespace testenv::whole_run;
 
 // Passes every call on to the real log library; when the line that starts
 // with trigger is written, runs the hook once.

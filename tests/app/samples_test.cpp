@@ -48,10 +48,7 @@ class Samples : public ::testing::Test {
     return log.empty() ? std::string() : log.back();
   }
   TreeSnapshot Destination() const {
-    TreeSnapshot tree = testenv::Snapshot(drive.Host("C:\\QVD\\ROBOTER"));
-    for (auto it = tree.begin(); it != tree.end();)
-      it = it->first.rfind("LOG", 0) == 0 ? tree.erase(it) : std::next(it);
-    return tree;
+    return testenv::SnapshotWithoutLog(drive.Host("C:\\QVD\\ROBOTER"));
   }
   void ExpectSourceUnchanged() const {
     EXPECT_EQ(testenv::FirstDifference(sourceBefore, testenv::Snapshot(drive.Host("C:\\QVD_OLDINST"))),
@@ -184,9 +181,7 @@ TEST_F(Samples, KilledExchangeProgramLeavesNoHalfWrittenFile) {
     testenv::LaySamples(clean, kProgram);
     BatchRun full(kProgram);
     full.Run(kCommand);
-    TreeSnapshot tree = testenv::Snapshot(clean.Host("C:\\QVD\\ROBOTER"));
-    for (auto& [path, state] : tree)
-      if (path.rfind("LOG", 0) != 0) after[path] = state;
+    after = testenv::SnapshotWithoutLog(clean.Host("C:\\QVD\\ROBOTER"));
   }
   testenv::InstallFakeFoldex(drive, kProgram);
   testenv::SetFoldexBehaviour(drive, kProgram, "exchange\ndie-within 6\n");

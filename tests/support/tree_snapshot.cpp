@@ -106,6 +106,16 @@ std::string AttributeList(const TreeSnapshot& snapshot) {
   return list;
 }
 
+TreeSnapshot WithoutLog(TreeSnapshot tree) {
+  for (auto it = tree.begin(); it != tree.end();)
+    it = it->first.rfind("LOG", 0) == 0 ? tree.erase(it) : std::next(it);
+  return tree;
+}
+
+TreeSnapshot SnapshotWithoutLog(const std::string& hostRoot) {
+  return WithoutLog(Snapshot(hostRoot));
+}
+
 std::string SnapshotKey(const std::string& slashed) {
   return std::filesystem::path(slashed).make_preferred().string();
 }

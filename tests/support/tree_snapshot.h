@@ -16,6 +16,10 @@ struct EntryState {
 using TreeSnapshot = std::map<std::string, EntryState>;
 
 TreeSnapshot Snapshot(const std::string& hostRoot);
+// A snapshot of the new installation's root without its LOG folder, which
+// every run writes.
+TreeSnapshot SnapshotWithoutLog(const std::string& hostRoot);
+TreeSnapshot WithoutLog(TreeSnapshot tree);
 // A snapshot's key for a path written with "/": the snapshot names entries
 // with the host's own separator, a backslash on Windows.
 std::string SnapshotKey(const std::string& slashed);

@@ -17,100 +17,86 @@ class FoldCheck : public ::testing::Test {
  protected:
   void SetUp() override { run.context.Arg.Source = kOld; }
 
-  bool Check(const std::string& file, const std::string& bytes) {
+  bool Check(const std::string &file, const std::string &bytes) {
     drive.Write(kOld + "\\" + file, bytes);
     return ParseUserFile(run.context, file);
   }
-  const Lines& Log() const { return run.lines(); }
+  const Lines &Log() const { return run.lines(); }
 
   testenv::ScratchDrive drive;
   testenv::MemoryRun run;
 };
 
-Lines Clean(const std::string& file) {
-  return {".Parse the File:" + file, ".ParseUserFile: " + file + " no failure found !"};
+// The log of one check: the file's errors between its first and last line.
+Lines Expected(const std::string &file, const Lines &errors) {
+  Lines lines{".Parse the File:" + file};
+  lines.insert(lines.end(), errors.begin(), errors.end());
+  lines.push_back(errors.empty() ? ".ParseUserFile: " + file + " no failure found !"
+                                 : "#ParseUserFile: " + file + " hat " +
+                                       std::to_string(errors.size()) + " Fehler");
+  return lines;
 }
 
-TEST_F(FoldCheck, EmptyFileHasNoFault) {
-  EXPECT_TRUE(Check("Program\\E.SRC", ""));
-  EXPECT_EQ(Log(), Clean("Program\\E.SRC"));
+struct FoldCase {
+  const char *name;
+  const char *file;
+  std::string text;
+  Lines errors;
+};
+
+std::string Missing(int line) {
+  return "# ERROR: missing ';ENDFOLD' statement for the ';FOLD' statment in "
+         "line " +
+         std::to_string(line);
+}
+std::string Counts(int folds, int ends) {
+  return "# ERROR: there are " + std::to_string(folds) + " ;FOLD statements, but " +
+         std::to_string(ends) + " ;ENDFOLD statements in the file";
+}
+std::string Stray(int line) {
+  return "# ERROR: there is no ';FOLD' statement for the ';ENDFOLD' in line " +
+         std::to_string(line);
 }
 
-TEST_F(FoldCheck, FileWithoutMarkersHasNoFault) {
-  EXPECT_TRUE(Check("A.SRC", "DEF A()\r\nPTP HOME\r\nEND\r\n"));
-  EXPECT_EQ(Log(), Clean("A.SRC"));
+const FoldCase kFoldCases[] = {
+    {"EmptyFile", "Program\\E.SRC", "", {}},
+    {"NoMarkers", "A.SRC", "DEF A()\r\nPTP HOME\r\nEND\r\n", {}},
+    {"NestedInAnyCase", "A.SRC", ";FOLD a\r\n  ;fold b\r\nx\r\n  ;EndFold\r\n;ENDFOLD\r\n", {}},
+    {"UnclosedInnermostFirst",
+     "A.SRC",
+     "a\r\nb\r\n;FOLD 3\r\nd\r\n;FOLD 5\r\nf\r\ng\r\nh\r\n;ENDFOLD\r\n",
+     {Counts(2, 1), Missing(3)}},
+    {"SeveralUnclosed",
+     "A.SRC",
+     ";FOLD\r\n;FOLD\r\n;FOLD\r\n;ENDFOLD\r\n",
+     {Counts(3, 1), Missing(2), Missing(1)}},
+    {"StrayCloseInLineOne", "A.DAT", ";ENDFOLD\r\n;FOLD\r\n;ENDFOLD\r\n", {Stray(1)}},
+    {"StrayCloseBeforeTheEndOfFileFaults",
+     "A.SRC",
+     ";FOLD\r\n;ENDFOLD\r\n;ENDFOLD\r\n;FOLD\r\n",
+     {Stray(3), Counts(2, 1), Missing(4)}},
+    // "; ENDFOLD" is no marker; the last line opens a fold and closes none.
+    {"BlankAfterSemicolonAndBothMarkersOnALine",
+     "A.SRC",
+     "; ENDFOLD\r\n;FOLD x;ENDFOLD\r\n",
+     {Counts(1, 0), Missing(2)}},
+    {"LineFeedOnlyFileIsOneLine", "A.SRC", ";FOLD\n;ENDFOLD\n", {Counts(1, 0), Missing(1)}},
+};
+
+class FoldTable : public FoldCheck, public ::testing::WithParamInterface<FoldCase> {};
+
+TEST_P(FoldTable, LogsEachFaultAndTheFileVerdict) {
+  const FoldCase &c = GetParam();
+  EXPECT_EQ(Check(c.file, c.text), c.errors.empty());
+  EXPECT_EQ(Log(), Expected(c.file, c.errors));
 }
 
-TEST_F(FoldCheck, NestedFoldsInAnyCasePairUp) {
-  EXPECT_TRUE(Check("A.SRC", ";FOLD a\r\n  ;fold b\r\nx\r\n  ;EndFold\r\n;ENDFOLD\r\n"));
-  EXPECT_EQ(Log(), Clean("A.SRC"));
-}
-
-TEST_F(FoldCheck, UnclosedFoldsAreReportedInnermostFirst) {
-  EXPECT_FALSE(Check("A.SRC", "a\r\nb\r\n;FOLD 3\r\nd\r\n;FOLD 5\r\nf\r\ng\r\nh\r\n;ENDFOLD\r\n"));
-  EXPECT_EQ(Log(), (Lines{
-                       ".Parse the File:A.SRC",
-                       "# ERROR: there are 2 ;FOLD statements, but 1 ;ENDFOLD statements in the file",
-                       "# ERROR: missing ';ENDFOLD' statement for the ';FOLD' statment in line 3",
-                       "#ParseUserFile: A.SRC hat 2 Fehler",
-                   }));
-}
-
-TEST_F(FoldCheck, SeveralUnclosedFoldsGiveOneFaultMore) {
-  EXPECT_FALSE(Check("A.SRC", ";FOLD\r\n;FOLD\r\n;FOLD\r\n;ENDFOLD\r\n"));
-  EXPECT_EQ(Log(), (Lines{
-                       ".Parse the File:A.SRC",
-                       "# ERROR: there are 3 ;FOLD statements, but 1 ;ENDFOLD statements in the file",
-                       "# ERROR: missing ';ENDFOLD' statement for the ';FOLD' statment in line 2",
-                       "# ERROR: missing ';ENDFOLD' statement for the ';FOLD' statment in line 1",
-                       "#ParseUserFile: A.SRC hat 3 Fehler",
-                   }));
-}
-
-TEST_F(FoldCheck, StrayCloseInLineOneLeavesTheCountsAlone) {
-  EXPECT_FALSE(Check("A.DAT", ";ENDFOLD\r\n;FOLD\r\n;ENDFOLD\r\n"));
-  EXPECT_EQ(Log(), (Lines{
-                       ".Parse the File:A.DAT",
-                       "# ERROR: there is no ';FOLD' statement for the ';ENDFOLD' in line 1",
-                       "#ParseUserFile: A.DAT hat 1 Fehler",
-                   }));
-}
-
-TEST_F(FoldCheck, StrayCloseComesBeforeTheEndOfFileFaults) {
-  EXPECT_FALSE(Check("A.SRC", ";FOLD\r\n;ENDFOLD\r\n;ENDFOLD\r\n;FOLD\r\n"));
-  EXPECT_EQ(Log(), (Lines{
-                       ".Parse the File:A.SRC",
-                       "# ERROR: there is no ';FOLD' statement for the ';ENDFOLD' in line 3",
-                       "# ERROR: there are 2 ;FOLD statements, but 1 ;ENDFOLD statements in the file",
-                       "# ERROR: missing ';ENDFOLD' statement for the ';FOLD' statment in line 4",
-                       "#ParseUserFile: A.SRC hat 3 Fehler",
-                   }));
-}
-
-TEST_F(FoldCheck, BlankAfterSemicolonAndBothMarkersOnOneLine) {
-  // "; ENDFOLD" is no marker; the last line opens a fold and closes none.
-  EXPECT_FALSE(Check("A.SRC", "; ENDFOLD\r\n;FOLD x;ENDFOLD\r\n"));
-  EXPECT_EQ(Log(), (Lines{
-                       ".Parse the File:A.SRC",
-                       "# ERROR: there are 1 ;FOLD statements, but 0 ;ENDFOLD statements in the file",
-                       "# ERROR: missing ';ENDFOLD' statement for the ';FOLD' statment in line 2",
-                       "#ParseUserFile: A.SRC hat 2 Fehler",
-                   }));
-}
-
-TEST_F(FoldCheck, LineFeedOnlyFileIsOneLine) {
-  EXPECT_FALSE(Check("A.SRC", ";FOLD\n;ENDFOLD\n"));
-  EXPECT_EQ(Log(), (Lines{
-                       ".Parse the File:A.SRC",
-                       "# ERROR: there are 1 ;FOLD statements, but 0 ;ENDFOLD statements in the file",
-                       "# ERROR: missing ';ENDFOLD' statement for the ';FOLD' statment in line 1",
-                       "#ParseUserFile: A.SRC hat 2 Fehler",
-                   }));
-}
+INSTANTIATE_TEST_SUITE_P(Texts, FoldTable, ::testing::ValuesIn(kFoldCases),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 // Builds text whose byte at position kFoldCheckPieceSize falls inside what
 // follows the filler, so that a piece of the read ends within it.
-std::string AcrossPieceEnd(std::size_t splitAfter, const std::string& across) {
+std::string AcrossPieceEnd(std::size_t splitAfter, const std::string &across) {
   std::string text;
   while (text.size() + 3 <= kFoldCheckPieceSize - splitAfter) text += "x\r\n";
   text.append(kFoldCheckPieceSize - splitAfter - text.size(), 'y');
@@ -124,8 +110,11 @@ TEST_F(FoldCheck, MarkersSplitAtThePieceEnd) {
     run.log.lines.clear();
     EXPECT_FALSE(Check("A.SRC", text)) << split;
     ASSERT_EQ(Log().size(), 3u);
-    EXPECT_EQ(Log()[1].rfind("# ERROR: there is no ';FOLD' statement for the ';ENDFOLD' in line ",
-                             0), 0u) << split;
+    EXPECT_EQ(Log()[1].rfind("# ERROR: there is no ';FOLD' statement for the "
+                             "';ENDFOLD' in line ",
+                             0),
+              0u)
+        << split;
   }
   for (std::size_t split = 1; split < 5; ++split) {
     run.log.lines.clear();
@@ -139,11 +128,7 @@ TEST_F(FoldCheck, CarriageReturnAndLineFeedSplitAtThePieceEnd) {
   // fold opens in line 2 and closes in line 3.
   std::string first(kFoldCheckPieceSize - 1, 'x');
   EXPECT_FALSE(Check("A.SRC", first + "\r\n;FOLD\r\n;ENDFOLD\r\n;ENDFOLD\r\n"));
-  EXPECT_EQ(Log(), (Lines{
-                       ".Parse the File:A.SRC",
-                       "# ERROR: there is no ';FOLD' statement for the ';ENDFOLD' in line 4",
-                       "#ParseUserFile: A.SRC hat 1 Fehler",
-                   }));
+  EXPECT_EQ(Log(), Expected("A.SRC", {Stray(4)}));
 }
 
 TEST_F(FoldCheck, DeepNestingAndLargeCountsDoNotWrap) {
@@ -152,13 +137,7 @@ TEST_F(FoldCheck, DeepNestingAndLargeCountsDoNotWrap) {
   for (int i = 0; i < depth; ++i) text += ";FOLD\r\n";
   for (int i = 0; i < depth - 1; ++i) text += ";ENDFOLD\r\n";
   EXPECT_FALSE(Check("A.SRC", text));
-  EXPECT_EQ(Log(), (Lines{
-                       ".Parse the File:A.SRC",
-                       "# ERROR: there are 40000 ;FOLD statements, but 39999 ;ENDFOLD statements "
-                       "in the file",
-                       "# ERROR: missing ';ENDFOLD' statement for the ';FOLD' statment in line 1",
-                       "#ParseUserFile: A.SRC hat 2 Fehler",
-                   }));
+  EXPECT_EQ(Log(), Expected("A.SRC", {Counts(40000, 39999), Missing(1)}));
 }
 
 TEST_F(FoldCheck, MissingFileIsOneErrorLine) {
@@ -172,7 +151,8 @@ TEST_F(FoldCheck, FolderInPlaceOfTheFileIsOneErrorLine) {
   drive.MakeFolder(kOld + "\\X.SRC");
   EXPECT_FALSE(ParseUserFile(run.context, "X.SRC"));
   EXPECT_EQ(Log(), (Lines{".Parse the File:X.SRC",
-                          "# ERROR: can not read the file C:\\OLD\\R1\\X.SRC: Is a directory"}));
+                          "# ERROR: can not read the file C:\\OLD\\R1\\X.SRC: "
+                          "Is a directory"}));
 }
 
 // A line of 64 MB, read in pieces: a marker at its very end still counts.
