@@ -1,7 +1,20 @@
 # The program folder as one zip: vantrel.exe, Foldex.exe, lumo.dll,
-# vantrel.ini and the control folder Vantrel\. The shipped folder is the
-# 32-bit one; the 64-bit twin is named apart.
+# vantrel.ini, README.txt and the control folder Vantrel\, at the zip's top,
+# so that it unzips into the folder the technician chooses. The shipped
+# folder is the 32-bit one; the 64-bit twin is named apart.
+# The shipped programs carry no debug sections: the build's own keep theirs
+# for the tests and the debugger, the zip gets stripped copies.
 install(TARGETS vantrel foldex lumo RUNTIME DESTINATION . LIBRARY DESTINATION .)
+if(CMAKE_STRIP)
+  install(CODE "
+    foreach(program vantrel.exe Foldex.exe lumo.dll)
+      execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-debug
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${program}\" RESULT_VARIABLE stripped)
+      if(NOT stripped EQUAL 0)
+        message(FATAL_ERROR \"cannot strip \${program}\")
+      endif()
+    endforeach()")
+endif()
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/dist/ DESTINATION .)
 
 set(CPACK_GENERATOR ZIP)
@@ -12,5 +25,5 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
 else()
   set(CPACK_PACKAGE_FILE_NAME vantrel-${PROJECT_VERSION}-win64)
 endif()
-set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 include(CPack)
