@@ -1,9 +1,11 @@
 #!/bin/sh
 # Takes pictures of the two windows of the Windows program, run under wine
 # in a virtual X server: the settings dialog as it starts, and the progress
-# window in the middle of a run over a generated installation.
+# window in the middle of a run over a generated installation, at 96 and at
+# 144 dots per inch (150 %).
 #   tools/screenshots.sh [BUILD-FOLDER]   (default: build-windows)
-# Writes docs/screenshots/settings.png and docs/screenshots/progress.png.
+# Writes docs/screenshots/settings.png, progress.png, settings-144dpi.png
+# and progress-144dpi.png.
 set -eu
 wine=${VANTREL_WINE_LOADER:-/usr/lib/wine/wine64}
 
@@ -50,15 +52,29 @@ g++ -std=c++20 -O1 -o "$work/make_installation" "$here/bench/make_installation.c
 "$work/make_installation" "$drive" 400 >/dev/null
 cp -r "$bin" "$drive/PROG"
 
-"$wine" "$drive/PROG/vantrel.exe" >/dev/null 2>&1 &
-dialog=$!
-shoot Settings settings.png
-kill $dialog 2>/dev/null || true
+# Both windows at the display's present size; suffix names the pictures.
+pictures() {
+  suffix=$1
+  "$wine" "$drive/PROG/vantrel.exe" >/dev/null 2>&1 &
+  dialog=$!
+  shoot Settings "settings$suffix.png"
+  kill $dialog 2>/dev/null || true
 
-"$wine" "$drive/PROG/vantrel.exe" 'C:\QVD_OLDINST\QVD\R1|C:\QVD\ROBOTER\QVD\R1' >/dev/null 2>&1 &
-batch=$!
-# Into the user files, where the bar has come some way.
-shoot "Upgrade R1 files" progress.png 8
-# The picture is taken; the rest of the run is not needed.
-kill $batch 2>/dev/null || true
+  "$wine" "$drive/PROG/vantrel.exe" 'C:\QVD_OLDINST\QVD\R1|C:\QVD\ROBOTER\QVD\R1' >/dev/null 2>&1 &
+  batch=$!
+  # Into the user files, where the bar has come some way.
+  shoot "Upgrade R1 files" "progress$suffix.png" 8
+  # The picture is taken; the rest of the run is not needed.
+  kill $batch 2>/dev/null || true
+  "$(dirname "$wine")/wineserver" -k 2>/dev/null || true
+  "$(dirname "$wine")/wineserver" -w 2>/dev/null || true
+}
+
+pictures ""
+# Each run starts from the generated installation anew.
+rm -rf "$drive/QVD" "$drive/QVD_OLDINST"
+"$work/make_installation" "$drive" 400 >/dev/null
+"$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+"$(dirname "$wine")/wineserver" -w 2>/dev/null || true
+pictures -144dpi
 echo "pictures in $out"

@@ -12,6 +12,46 @@ int ScreenDpi() {
   return dpi > 0 ? dpi : 96;
 }
 
+// The program's own windows are those of its classes; the system makes
+// windows of its own on the thread (for input methods, say), never meant to
+// own a box.
+bool IsOwnWindow(HWND window) {
+  char name[32] = {};
+  GetClassNameA(window, name, sizeof name);
+  return std::string_view(name).substr(0, sizeof kOwnClassPrefix - 1) == kOwnClassPrefix;
+}
+
+HWND TopWindowOfProgram(HWND fallback) {
+  const DWORD thread = GetCurrentThreadId();
+  for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT))
+    if (IsWindowVisible(window) && GetWindowThreadProcessId(window, nullptr) == thread &&
+        IsOwnWindow(window))
+      return window;
+  return fallback;
+}
+
+int TextWidth(HWND control) {
+  char text[256] = {};
+  int length = GetWindowTextA(control, text, sizeof text);
+  HDC dc = length > 0 ? GetDC(control) : nullptr;
+  if (!dc) return 0;
+  auto font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
+  HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+  SIZE extent{};
+  BOOL measured = GetTextExtentPoint32A(dc, text, length, &extent);
+  if (old) SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  return measured ? extent.cx : 0;
+}
+
+int IdealWidth(HWND button) {
+  SIZE ideal{};
+  if (SendMessageA(button, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal))) return ideal.cx;
+  // Without the common controls' own measure: the box, about as wide as the
+  // text is high, a gap, and the text.
+  return TextWidth(button) + GetSystemMetrics(SM_CXMENUCHECK) + 6;
+}
+
 ControlClass ClassOf(ControlKind kind) {
   switch (kind) {
     case ControlKind::kGroup:
@@ -31,8 +71,7 @@ ControlClass ClassOf(ControlKind kind) {
 }
 
 FormWindow::FormWindow(const FormLayout& layout, const char* windowClass, DWORD style, HICON icon,
-                       void* owner) {
-  int dpi = ScreenDpi();
+                       void* owner, int dpi) {
   RECT outer{0, 0, TwipsToPixels(layout.clientWidth, dpi), TwipsToPixels(layout.clientHeight, dpi)};
   AdjustWindowRectEx(&outer, style, FALSE, 0);
   int width = outer.right - outer.left;
@@ -49,8 +88,11 @@ FormWindow::FormWindow(const FormLayout& layout, const char* windowClass, DWORD 
   }
   NONCLIENTMETRICSA metrics{};
   metrics.cbSize = sizeof metrics;
-  if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+  if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+    // The system's font is sized for the screen; the layout may be another.
+    metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, dpi, ScreenDpi());
     font_ = CreateFontIndirectA(&metrics.lfMessageFont);
+  }
   CreateControls(layout, dpi);
 }
 
@@ -85,6 +127,7 @@ void FormWindow::CreateControls(const FormLayout& layout, int dpi) {
         GetModuleHandleA(nullptr), nullptr);
     if (!child) continue;
     if (font_) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    WidenToFitText(child, control.kind);
     controls_[control.name] = child;
     names_[id] = control.name;
   }
@@ -98,4 +141,17 @@ HWND FormWindow::Control(std::string_view name) const {
 std::string_view FormWindow::NameOf(int id) const {
   auto found = names_.find(id);
   return found == names_.end() ? std::string_view() : found->second;
+}
+
+// A text scales with its font's hinting rather than with the layout, so at
+// some sizes a label's text is wider than its place and would be cut: the
+// label and the check box grow to the right by what their text lacks.
+void FormWindow::WidenToFitText(HWND control, ControlKind kind) const {
+  if (kind != ControlKind::kLabel && kind != ControlKind::kCheckBox) return;
+  int needed = kind == ControlKind::kCheckBox ? IdealWidth(control) : TextWidth(control);
+  RECT place{};
+  GetWindowRect(control, &place);
+  if (needed <= place.right - place.left) return;
+  SetWindowPos(control, nullptr, 0, 0, needed, place.bottom - place.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

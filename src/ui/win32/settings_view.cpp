@@ -22,6 +22,8 @@ LRESULT CALLBACK SettingsProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
   auto* view = reinterpret_cast<SettingsView*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  // The dialog manager asks which button Enter presses.
+  if (view && message == DM_GETDEFID) return MAKELRESULT(view->DefaultButtonId(), DC_HASDEFID);
   if (view && message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
     view->OnCommand(LOWORD(wParam));
     return 0;
@@ -66,17 +68,23 @@ std::string TextOf(HWND control) {
 
 }  // namespace
 
-SettingsView::SettingsView(Context& context, MessageBoxFunction messageBox, ShellBrowser shell)
+SettingsView::SettingsView(Context& context, MessageBoxFunction messageBox, ShellBrowser shell,
+                           int dpi)
     : context_(context),
       form_(SettingsLayout(), RegisteredSettingsClass(), kSettingsStyle,
-            LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1)), this) {
+            LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1)), this, dpi) {
   std::string title = context.ProgramName;
+  // A box shown while the progress window is up belongs to that window, or
+  // the window would cover it.
   context_.ShowMessageBox = [this, messageBox, title](const std::string& text, MessageIcon icon) {
-    messageBox(Window(), text, title, MB_OK | static_cast<UINT>(icon));
+    messageBox(TopWindowOfProgram(Window()), text, title, MB_OK | static_cast<UINT>(icon));
   };
   context_.UI.BrowseForFolder = [this, shell](const std::string& dialogTitle) {
-    return BrowseWithShell(shell, Window(), dialogTitle);
+    return BrowseWithShell(shell, Window(), dialogTitle, browseStart_);
   };
+  // Run is the default button, which Enter presses.
+  HWND run = Control("Run");
+  SendMessageA(run, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
   context_.UI.OnEnabledChange = [this](const MainDialog& dialog) {
     if (dialog.Enabled) DropPendingInput();
     EnableWindow(Window(), dialog.Enabled ? TRUE : FALSE);
@@ -90,9 +98,18 @@ SettingsView::~SettingsView() {
   context_.UI.OnEnabledChange = nullptr;
 }
 
-int SettingsView::RunMessageLoop() {
+int SettingsView::DefaultButtonId() const {
+  return GetDlgCtrlID(Control("Run"));
+}
+
+void SettingsView::Show() {
   ShowWindow(Window(), SW_SHOW);
   UpdateWindow(Window());
+  SetFocus(Control(SettingsLayout().focusOrder.front()));
+}
+
+int SettingsView::RunMessageLoop() {
+  Show();
   MSG message;
   while (!exitCode_ && GetMessageA(&message, nullptr, 0, 0) > 0) {
     if (IsDialogMessageA(Window(), &message)) continue;
@@ -103,12 +120,24 @@ int SettingsView::RunMessageLoop() {
 }
 
 void SettingsView::OnCommand(int id) {
-  std::string_view name = form_.NameOf(id);
+  // Enter with the focus on no button, and Escape, come as the dialog
+  // manager's own two commands.
+  std::string_view name = id == IDOK       ? "Run"
+                          : id == IDCANCEL ? "Leave"
+                                           : form_.NameOf(id);
   MainDialog& dialog = context_.UI;
   if (name == "SelAll") return RunInWindow([&] { dialog.SelAll_Click(); });
   if (name == "DeselAll") return RunInWindow([&] { dialog.DeselAll_Click(); });
-  if (name == "BrowseSRC") return RunInWindow([&] { dialog.BrowseSRC_Click(); });
-  if (name == "BrowseDest") return RunInWindow([&] { dialog.BrowseDest_Click(); });
+  if (name == "BrowseSRC")
+    return RunInWindow([&] {
+      browseStart_ = dialog.SourcePath;
+      dialog.BrowseSRC_Click();
+    });
+  if (name == "BrowseDest")
+    return RunInWindow([&] {
+      browseStart_ = dialog.DestPath;
+      dialog.BrowseDest_Click();
+    });
   if (name == "Run") return RunInWindow([&] { dialog.Run_Click(context_); });
   if (name == "Leave") return RunInWindow([&] { dialog.Leave_Click(); });
 }

@@ -30,11 +30,27 @@ struct ShellBrowser {
 };
 ShellBrowser SystemShellBrowser();
 
-// The folder picked in the browser owned by owner, or an empty text.
-std::string BrowseWithShell(const ShellBrowser& shell, HWND owner, const std::string& title);
+// The folder picked in the browser owned by owner, or an empty text. The
+// browser opens with start selected where that folder exists.
+std::string BrowseWithShell(const ShellBrowser& shell, HWND owner, const std::string& title,
+                            const std::string& start = {});
+// What the browser calls once it is made: it selects the start folder.
+int CALLBACK SelectStartFolder(HWND browser, UINT message, LPARAM, LPARAM start);
 
 // The dots per inch the windows are laid out for.
 int ScreenDpi();
+
+// The program's window classes are named with this prefix.
+inline constexpr char kOwnClassPrefix[] = "Vantrel";
+// The program's topmost visible window, which a message box must be owned
+// by so that no window of the program covers it; fallback where there is
+// none.
+HWND TopWindowOfProgram(HWND fallback);
+
+// What a control's text needs, in pixels, in the control's font: the text
+// alone, and a button's whole width as the common controls measure it.
+int TextWidth(HWND control);
+int IdealWidth(HWND button);
 
 // The window class, style and extended style of a control of that kind.
 struct ControlClass {
@@ -47,8 +63,9 @@ ControlClass ClassOf(ControlKind kind);
 // The child windows of one form, made from its table.
 class FormWindow {
  public:
+  // Laid out for dpi dots per inch, with the message font of that size.
   FormWindow(const FormLayout& layout, const char* windowClass, DWORD style, HICON icon,
-             void* owner);
+             void* owner, int dpi = ScreenDpi());
   ~FormWindow();
   FormWindow(const FormWindow&) = delete;
   FormWindow& operator=(const FormWindow&) = delete;
@@ -62,6 +79,7 @@ class FormWindow {
 
  private:
   void CreateControls(const FormLayout& layout, int dpi);
+  void WidenToFitText(HWND control, ControlKind kind) const;
   HWND window_ = nullptr;
   HFONT font_ = nullptr;
   std::map<std::string_view, HWND> controls_;
@@ -90,7 +108,8 @@ class ProgressView {
 // The settings dialog.
 class SettingsView {
  public:
-  SettingsView(Context& context, MessageBoxFunction messageBox, ShellBrowser shell);
+  SettingsView(Context& context, MessageBoxFunction messageBox, ShellBrowser shell,
+               int dpi = ScreenDpi());
   ~SettingsView();
   SettingsView(const SettingsView&) = delete;
   SettingsView& operator=(const SettingsView&) = delete;
@@ -99,6 +118,9 @@ class SettingsView {
   HWND Control(std::string_view name) const { return form_.Control(name); }
   // Set once a handler has ended the process.
   std::optional<int> ExitCode() const { return exitCode_; }
+  // Shows the dialog with the keyboard on the first control of its focus
+  // order.
+  void Show();
   // Shows the dialog modeless and runs the message loop until the process
   // ends; returns its exit code.
   int RunMessageLoop();
@@ -106,6 +128,8 @@ class SettingsView {
   // The window procedure's part: a button pressed, the close box.
   void OnCommand(int id);
   void OnClose();
+  // The button Enter presses.
+  int DefaultButtonId() const;
 
  private:
   void ReadControls();
@@ -115,6 +139,7 @@ class SettingsView {
   Context& context_;
   FormWindow form_;
   std::optional<int> exitCode_;
+  std::string browseStart_;  // the text box's folder, where the browser opens
 };
 
 // What the windows need of the window system while they live: the common

@@ -34,6 +34,7 @@ struct Shown {
   LRESULT barPosition;
   LRESULT barLow;
   LRESULT barHigh;
+  HWND progressWindow;
 };
 
 int ErrorLines(const Lines& log) {
@@ -73,7 +74,7 @@ class SampleRunFromTheDialog : public ::testing::Test {
       shown.push_back({owner, text, title, type, IsWindowEnabled(view->Window()) != FALSE,
                        window && IsWindowVisible(window), SendMessageA(bar, PBM_GETPOS, 0, 0),
                        SendMessageA(bar, PBM_GETRANGE, TRUE, 0),
-                       SendMessageA(bar, PBM_GETRANGE, FALSE, 0)});
+                       SendMessageA(bar, PBM_GETRANGE, FALSE, 0), window});
       return IDOK;
     };
   }
@@ -149,9 +150,10 @@ TEST_F(SampleRunFromTheDialog, AMissingTemplateIsShownCriticallyBeforeTheErrorRe
   EXPECT_EQ(shown[0].text, missing);
   EXPECT_EQ(shown[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
   EXPECT_EQ(shown[0].title, "vantrel");
-  EXPECT_EQ(shown[0].owner, view->Window());
-  // Shown while the user-file stage works, before it hides the window.
+  // Shown while the user-file stage works, before it hides the window: the
+  // box belongs to the progress window, which would cover it otherwise.
   EXPECT_TRUE(shown[0].progressShown);
+  EXPECT_EQ(shown[0].owner, shown[0].progressWindow);
   Lines log = Log("Vantrel_Man.log");
   EXPECT_NE(std::find(log.begin(), log.end(), "# " + missing), log.end());
   EXPECT_NE(std::find(log.begin(), log.end(), "# USER Files not converted !!!"), log.end());

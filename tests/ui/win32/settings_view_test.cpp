@@ -21,6 +21,7 @@ struct Shown {
   std::string text;
   std::string title;
   UINT type;
+  HWND progress = nullptr;  // the progress window, where it stood then
   bool operator==(const Shown&) const = default;
 };
 
@@ -74,7 +75,8 @@ class SettingsWindow : public ::testing::Test {
   void TearDown() override { view.reset(); }
   MessageBoxFunction RecordingBox() {
     return [this](HWND owner, const std::string& text, const std::string& title, UINT type) {
-      shown.push_back({owner, text, title, type});
+      HWND above = progress.Window();
+      shown.push_back({owner, text, title, type, above && IsWindowVisible(above) ? above : nullptr});
       if (whileShown) whileShown();
       return IDOK;
     };
@@ -131,7 +133,7 @@ TEST_F(SettingsWindow, EachControlIsOfItsKind) {
       {"CONFIG_DAT", "Button", BS_AUTOCHECKBOX, false}, {"Userfiles", "Button", BS_AUTOCHECKBOX, false},
       {"SPS_SUB", "Button", BS_AUTOCHECKBOX, false}, {"IR_STOPM_SRC", "Button", BS_AUTOCHECKBOX, false},
       {"SelAll", "Button", BS_PUSHBUTTON, false},    {"DeselAll", "Button", BS_PUSHBUTTON, false},
-      {"Leave", "Button", BS_PUSHBUTTON, false},     {"Run", "Button", BS_PUSHBUTTON, false},
+      {"Leave", "Button", BS_PUSHBUTTON, false},     {"Run", "Button", BS_DEFPUSHBUTTON, false},
   };
   ASSERT_EQ(std::size(kinds), SettingsLayout().controls.size());
   const auto& order = SettingsLayout().focusOrder;
@@ -184,8 +186,19 @@ TEST_F(SettingsWindow, ControlsStandAtTheirPlacesInTwipsToWithinOnePixel) {
     }
     EXPECT_NEAR(place.left * 1440 / dpi, left, pixel) << control.name;
     EXPECT_NEAR(place.top * 1440 / dpi, top, pixel) << control.name;
-    EXPECT_NEAR((place.right - place.left) * 1440 / dpi, control.width, pixel) << control.name;
     EXPECT_NEAR((place.bottom - place.top) * 1440 / dpi, control.height, pixel) << control.name;
+    // A label or a box whose text needs more grows to the right by that.
+    const int width = (place.right - place.left) * 1440 / dpi;
+    if (width > control.width + pixel && (control.kind == ControlKind::kLabel ||
+                                          control.kind == ControlKind::kCheckBox)) {
+      HWND window = view->Control(control.name);
+      EXPECT_EQ(place.right - place.left, control.kind == ControlKind::kLabel
+                                              ? TextWidth(window)
+                                              : IdealWidth(window))
+          << control.name;
+    } else {
+      EXPECT_NEAR(width, control.width, pixel) << control.name;
+    }
   }
 }
 
@@ -307,16 +320,23 @@ TEST_F(SettingsWindow, ARunReportsItsErrorsWithTheInteractiveLogAndLeavesTheDial
   ASSERT_TRUE(RunStarted());
   EXPECT_TRUE(context.LogFilePath.ends_with("\\Vantrel_Man.log")) << context.LogFilePath;
   ASSERT_GT(context.ErrorCount, 0);
-  EXPECT_EQ(shown, (std::vector<Shown>{Box(std::to_string(context.ErrorCount) +
-                                                " Error(s) occurred !\r\n\r\nFor details see logfile: " +
-                                                context.LogFilePath,
-                                            MB_ICONERROR)}));
+  // The progress window still stands when the report comes: the report is
+  // its box, so that the window does not cover it.
+  ASSERT_EQ(shown.size(), 1u);
+  ASSERT_NE(shown[0].progress, nullptr);
+  Shown report = Box(std::to_string(context.ErrorCount) +
+                         " Error(s) occurred !\r\n\r\nFor details see logfile: " +
+                         context.LogFilePath,
+                     MB_ICONERROR);
+  report.owner = report.progress = shown[0].progress;
+  EXPECT_EQ(shown[0], report);
   EXPECT_EQ(progress.Window(), nullptr);
   EXPECT_TRUE(IsWindowEnabled(view->Window()));
   EXPECT_FALSE(view->ExitCode());
   Click("Run");
-  EXPECT_EQ(shown.size(), 2u);
-  EXPECT_EQ(shown.back(), shown.front());
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown.back().text, shown.front().text);
+  EXPECT_EQ(shown.back().owner, shown.back().progress);
 }
 
 TEST_F(SettingsWindow, ClicksAndKeysGivenDuringARunAreDroppedAndStartNoSecondRun) {
@@ -339,6 +359,60 @@ TEST_F(SettingsWindow, ClicksAndKeysGivenDuringARunAreDroppedAndStartNoSecondRun
   }
   EXPECT_EQ(shown.size(), 1u);
   EXPECT_TRUE(IsWindowEnabled(view->Window()));
+}
+
+// A key as the message loop hands it to the dialog manager.
+void PressKey(HWND dialog, HWND focus, WPARAM key) {
+  SetFocus(focus);
+  MSG message{focus, WM_KEYDOWN, key, 0, 0, {}};
+  IsDialogMessageA(dialog, &message);
+}
+
+TEST_F(SettingsWindow, TheKeyboardStartsOnTheFirstControlOfTheFocusOrder) {
+  view->Show();
+  EXPECT_EQ(GetFocus(), view->Control("SelAll"));
+}
+
+TEST_F(SettingsWindow, EnterPressesRunAndEscapeIsExit) {
+  // Enter with the focus on a box or a text box presses the default button.
+  PressKey(view->Window(), view->Control("CONFIG_DAT"), VK_RETURN);
+  PressKey(view->Window(), view->Control("DestPath"), VK_RETURN);
+  EXPECT_EQ(shown, (std::vector<Shown>(2, Box("Nothing selected !", MB_ICONINFORMATION))));
+  EXPECT_FALSE(view->ExitCode());
+  PressKey(view->Window(), view->Control("SourcePath"), VK_ESCAPE);
+  EXPECT_EQ(view->ExitCode(), 0);
+}
+
+TEST_F(SettingsWindow, AMessageBoxBelongsToTheProgramsTopmostWindow) {
+  context.ShowMessageBox("alone", MessageIcon::kNone);
+  // The progress window stands above the dialog while a run works.
+  context.StdForm.Load();
+  context.StdForm.Show();
+  context.StdForm.Refresh();
+  HWND above = progress.Window();
+  ASSERT_NE(above, nullptr);
+  context.ShowMessageBox("above", MessageIcon::kNone);
+  context.StdForm.Unload();
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0].owner, view->Window());
+  EXPECT_EQ(shown[1].owner, above);
+}
+
+// At every size the labels' and the boxes' texts fit their controls, as
+// the font of that size measures them.
+TEST_F(SettingsWindow, TextsFitTheirControlsAt96_120And144Dpi) {
+  for (int dpi : {96, 120, 144}) {
+    SettingsView sized(context, RecordingBox(), shell, dpi);
+    for (const ControlLayout& control : SettingsLayout().controls) {
+      if (control.kind != ControlKind::kLabel && control.kind != ControlKind::kCheckBox) continue;
+      HWND window = sized.Control(control.name);
+      RECT client{};
+      GetClientRect(window, &client);
+      int needed = control.kind == ControlKind::kLabel ? TextWidth(window) : IdealWidth(window);
+      EXPECT_GT(needed, 0) << control.name << " at " << dpi;
+      EXPECT_LE(needed, client.right) << control.name << " at " << dpi;
+    }
+  }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@ namespace {
 struct FakeShell {
   BROWSEINFOA request{};
   std::string title;
+  std::string start;  // what the browser would select once made
   const char* path = nullptr;
   bool isFolder = true;
   int freed = 0;
@@ -23,6 +24,7 @@ struct FakeShell {
         [this](BROWSEINFOA* info) -> LPITEMIDLIST {
           request = *info;
           title = info->lpszTitle;
+          if (info->lpfn) start = reinterpret_cast<const char*>(info->lParam);
           return path ? &item : nullptr;
         },
         [this](LPCITEMIDLIST list, char* buffer) -> BOOL {
@@ -74,6 +76,43 @@ TEST(ShellBrowse, AnItemThatIsNoFolderGivesAnEmptyTextAndIsFreed) {
   shell.isFolder = false;
   EXPECT_EQ(BrowseWithShell(shell.Browser(), kOwner, "Select Source Path"), "");
   EXPECT_EQ(shell.freed, 1);
+}
+
+TEST(ShellBrowse, OpensAtTheFolderOfTheTextBox) {
+  FakeShell shell;
+  shell.path = "C:\\QVD\\OLD";
+  BrowseWithShell(shell.Browser(), kOwner, "Select Source Path", "C:\\QVD_OLDINST\\QVD\\R1");
+  EXPECT_EQ(shell.request.lpfn, &SelectStartFolder);
+  EXPECT_EQ(shell.start, "C:\\QVD_OLDINST\\QVD\\R1");
+  // The root and the flag stay: the whole name space, folders only.
+  EXPECT_EQ(shell.request.pidlRoot, nullptr);
+  EXPECT_EQ(shell.request.ulFlags, static_cast<UINT>(BIF_RETURNONLYFSDIRS));
+}
+
+// The browser's own window, standing in: it records the selection asked of it.
+std::string selected;
+LRESULT CALLBACK RecordSelection(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == BFFM_SETSELECTIONA && wParam == TRUE)
+    selected = reinterpret_cast<const char*>(lParam);
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST(ShellBrowse, TheMadeBrowserSelectsTheStartFolderAndNothingElse) {
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = RecordSelection;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "VantrelBrowserStandIn";
+  RegisterClassA(&windowClass);
+  HWND browser = CreateWindowExA(0, "VantrelBrowserStandIn", "", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                 nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(browser, nullptr);
+  const char* start = "C:\\QVD\\ROBOTER\\QVD\\R1";
+  selected.clear();
+  SelectStartFolder(browser, BFFM_SELCHANGED, 0, reinterpret_cast<LPARAM>(start));
+  EXPECT_EQ(selected, "");
+  SelectStartFolder(browser, BFFM_INITIALIZED, 0, reinterpret_cast<LPARAM>(start));
+  EXPECT_EQ(selected, start);
+  DestroyWindow(browser);
 }
 
 }  // namespace
