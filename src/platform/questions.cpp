@@ -72,6 +72,11 @@ Status ListFolder(const std::string& folder, std::vector<DirEntry>& entries,
   return Status::Ok();
 }
 
+bool SameFileState(const FileIdentity& a, const FileIdentity& b) {
+  return a.volume == b.volume && a.index == b.index && a.size == b.size &&
+         a.modified == b.modified && a.changed == b.changed;
+}
+
 std::string ProgramName() {
   std::string name = os::ProgramFileName();
   std::size_t dot = name.rfind('.');

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "util/exchange_command.h"
 
@@ -16,5 +17,8 @@ int32_t RunAndWait(Context& context, const std::string& arguments);
 
 // One step of the exchange program: the command is formatted once for the
 // call, and the file it writes is announced before and checked after it. A
-// non-zero exit code is also one error line naming that file.
-int32_t RunExchange(Context& context, const foldex::Command& command);
+// non-zero exit code is also one error line naming that file. The files
+// the step only reads (its source, its template) must be as they were
+// after it: a change is one error line each.
+int32_t RunExchange(Context& context, const foldex::Command& command,
+                    const std::vector<std::string>& onlyRead = {});

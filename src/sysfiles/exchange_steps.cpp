@@ -25,9 +25,11 @@ std::string Controlfile(const std::string& name) { return "(Controlfile: " + nam
 
 // The exchange program's three commands. The bar after the saved file
 // differs between callers ("|" or "| "); the program accepts both.
+// A save only reads its file.
 void SaveFolds(Context& context, const std::string& file, const std::string& bar,
                const std::string& control) {
-  RunExchange(context, {.file = file, .control = context.UpgFolder + control, .fileBar = bar});
+  RunExchange(context, {.file = file, .control = context.UpgFolder + control, .fileBar = bar},
+              {file});
 }
 
 void ExchangeFolds(Context& context, const std::string& destFile, const std::string& control) {
@@ -35,12 +37,15 @@ void ExchangeFolds(Context& context, const std::string& destFile, const std::str
 }
 
 void TransferVariables(Context& context) {
-  RunExchange(context, {.form = foldex::Form::kTransfer,
-                        .file = FoundDestPath(context),
-                        .control = context.UpgFolder + "Config_Cfile.upg",
-                        .source = FoundSourcePath(context),
-                        .controlBar = " |",
-                        .modeGap = ""});
+  const std::string source = FoundSourcePath(context);
+  RunExchange(context,
+              {.form = foldex::Form::kTransfer,
+               .file = FoundDestPath(context),
+               .control = context.UpgFolder + "Config_Cfile.upg",
+               .source = source,
+               .controlBar = " |",
+               .modeGap = ""},
+              {source});
 }
 
 void SaveSystemFolds(Context& context, const std::string& control, const std::string& bar) {

@@ -5,6 +5,7 @@
 #include "platform/platform.h"
 #include "trees/path_ops.h"
 #include "trees/stale_files.h"
+#include "util/strings.h"
 
 namespace {
 
@@ -21,6 +22,21 @@ bool LeavesTree(const std::string& relativePath) {
     std::size_t end = start;
     while (end < relativePath.size() && !IsSeparator(relativePath[end])) ++end;
     if (relativePath.compare(start, end - start, "..") == 0) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+// The tree walk leaves out what the controller cannot name; a name from
+// vantrel.ini is held to the same rule, so that a listed file is never
+// copied where the walk would refuse it.
+bool HoldsForeignName(const std::string& relativePath) {
+  std::size_t start = 0;
+  while (start <= relativePath.size()) {
+    std::size_t end = relativePath.find_first_of("\\/", start);
+    if (end == std::string::npos) end = relativePath.size();
+    if (!util::IsControllerName(std::string_view(relativePath).substr(start, end - start)))
+      return true;
     start = end + 1;
   }
   return false;
@@ -56,6 +72,11 @@ bool CopyBetweenRoots(const TreeRun& run, const std::string& sourceRoot,
                       const std::string& destRoot, const std::string& relativePath) {
   if (LeavesTree(relativePath)) {
     run.log.Log("# " + relativePath + " : path leaves the installation tree, not copied");
+    return false;
+  }
+  if (HoldsForeignName(relativePath)) {
+    run.log.Log("! " + util::Printable(relativePath) +
+                " : name not allowed on the controller, not copied");
     return false;
   }
   const std::string sourcePath = sourceRoot + "\\" + relativePath;

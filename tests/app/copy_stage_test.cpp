@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "core/context.h"
+#include "app/dry_run.h"
 #include "app/run.h"
+#include "core/context.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
 #include "support/test_env.h"
@@ -219,6 +220,47 @@ TEST_F(CopyStage, FaultyEntriesAreReportedAndTheOthersStillCopied) {
   EXPECT_FALSE(drive.Exists("C:\\QVD\\outside.txt"));
   EXPECT_FALSE(drive.Exists("C:\\QVD\\ROBOTER\\outside.txt"));
   EXPECT_EQ(drive.Read(kNew + "\\Busy.dat\\inside.txt"), "in the way");
+}
+
+// The tree walk leaves out names the controller cannot hold (a DEL among
+// them); the copy list holds its entries to the same rule, in the plan
+// and in the run alike.
+TEST_F(CopyStage, AListedNameTheControllerCannotHoldIsNeitherPlannedNorCopied) {
+  const std::string del(1, '\x7f');
+  const std::string file = "Del" + del + ".dat";
+  const std::string folder = "Fol" + del + "der\\y.dat";
+  WriteIni("[START_FILETOCOPY]\r\n" + file + "\r\n" + folder +
+           "\r\nplain.dat\r\n[END_FILETOCOPY]\r\n");
+  drive.Write(kOld + "\\" + file, "d");
+  drive.Write(kOld + "\\" + folder, "f");
+  drive.Write(kOld + "\\plain.dat", "p");
+
+  BatchRun dry("C:\\PROG");
+  dry.context.CommandLine = kOld + "|" + kNew;
+  std::string plan;
+  RunDry(dry.context, PlanFormat::kText, plan);
+  const std::vector<RunRecord::Verdict>& planned = dry.context.Record.listedFiles;
+  ASSERT_EQ(planned.size(), 3u);
+  EXPECT_FALSE(planned[0].done);
+  EXPECT_FALSE(planned[1].done);
+  EXPECT_TRUE(planned[2].done);
+
+  // The walk of the source has left both out, with an error each.
+  EXPECT_EQ(run.Run(kOld + "|" + kNew), 1) << Dump();
+  const std::vector<RunRecord::Verdict>& done = run.context.Record.listedFiles;
+  ASSERT_EQ(done.size(), 3u);
+  for (std::size_t i = 0; i < done.size(); ++i) EXPECT_EQ(done[i].done, planned[i].done) << i;
+  EXPECT_EQ(run.context.Record.warnings, dry.context.Record.warnings);
+  EXPECT_EQ(run.context.Record.errors, dry.context.Record.errors);
+  EXPECT_EQ(From(". - - - START COPYING FILES - - -"),
+            (Lines{". - - - START COPYING FILES - - -",
+                   "! Del<7F>.dat : name not allowed on the controller, not copied",
+                   "! Fol<7F>der\\y.dat : name not allowed on the controller, not copied",
+                   ".plain.dat copied from " + kOld + "\\plain.dat to " + kNew + "\\plain.dat",
+                   ". - - - END COPYING FILES - - -", kSeparator,
+                   ".Transferring File/Folder Attributes"}));
+  EXPECT_FALSE(drive.Exists(kNew + "\\" + file));
+  EXPECT_FALSE(drive.Exists(kNew + "\\Fol" + del + "der"));
 }
 
 TEST_F(CopyStage, WithoutUserFilesNothingIsCopiedButAttributesAreTransferred) {

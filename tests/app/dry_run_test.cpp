@@ -131,3 +131,29 @@ TEST_F(DryRun, TheRealRunDoesWhatThePlanSays) {
 }
 
 }  // namespace
+
+namespace {
+
+// A user program lacking one of the template's folds takes the others: the
+// exchange program's step is done, and the run's errors are the plan's.
+TEST_F(DryRun, AProgramLackingATemplateFoldIsUpgradedAndThePlanKeepsItsErrors) {
+  const std::string program = "C:\\QVD\\ROBOTER\\QVD\\R1\\Program\\NoHome.src";
+  drive.Write("C:\\QVD_OLDINST\\QVD\\R1\\Program\\NoHome.src",
+              "DEF NOHOME ( )\r\n;FOLD INI\r\n;FOLD SYSTEM INI\r\n old ini\r\n;ENDFOLD\r\n"
+              ";FOLD USER INI\r\n mine\r\n;ENDFOLD\r\n;ENDFOLD\r\nEND\r\n");
+  int planned = 0;
+  BatchRun dry(kProgram);
+  dry.context.CommandLine = kCommand;
+  std::string plan;
+  planned = RunDry(dry.context, PlanFormat::kText, plan);
+
+  BatchRun real(kProgram);
+  EXPECT_EQ(real.Run(kCommand), planned);
+  EXPECT_EQ(real.context.Record.errors, dry.context.Record.errors);
+  const std::string upgraded = drive.Read(program);
+  EXPECT_NE(upgraded.find("COLLISION_CHECK(1)"), std::string::npos) << upgraded;
+  EXPECT_NE(upgraded.find(" mine\r\n"), std::string::npos) << upgraded;
+  EXPECT_EQ(upgraded.find(" old ini"), std::string::npos) << upgraded;
+}
+
+}  // namespace

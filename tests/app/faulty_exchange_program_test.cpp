@@ -181,3 +181,37 @@ TEST_F(FaultyExchangeProgram, FailedStepsUpgradeNothingInTheCounts) {
 }
 
 }  // namespace
+
+namespace {
+
+// An exchange program that ends with 0 but has written over the file its
+// save step should only read: each such file is one error, and the system
+// files it was saved from count as not upgraded.
+TEST_F(FaultyExchangeProgram, ASourceFileChangedByASaveStepIsAnError) {
+  testenv::InstallFakeFoldex(drive, kProgramFolder);
+  testenv::SetFoldexBehaviour(drive, kProgramFolder, "scribble\n");
+
+  BatchRun run(kProgramFolder);
+  EXPECT_EQ(run.Run(kRunCommand), 1);
+
+  Lines log = Masked(drive);
+  Lines changed;
+  for (const std::string& line : log)
+    if (line.rfind("# Foldex.exe changed ", 0) == 0) changed.push_back(line);
+  const std::string system = kOldInstallation + "\\System\\";
+  const std::string vorgabe = "# Foldex.exe changed C:\\QVD\\ROBOTER\\Template\\Vorgabe.";
+  ASSERT_GE(changed.size(), 3u);
+  EXPECT_EQ(Lines(changed.begin(), changed.begin() + 3),
+            (Lines{"# Foldex.exe changed " + system + "$CONFIG.DAT, which it only reads",
+                   "# Foldex.exe changed " + system + "SPS.SUB, which it only reads",
+                   "# Foldex.exe changed " + system + "IR_STOPM.SRC, which it only reads"}));
+  // Every save of a template writes over it again.
+  for (std::size_t i = 3; i < changed.size(); ++i)
+    EXPECT_EQ(changed[i].rfind(vorgabe, 0), 0u) << changed[i];
+  // The scribbled $CONFIG.DAT files may bring errors of their own.
+  EXPECT_GE(run.context.ErrorCount, static_cast<int32_t>(changed.size()));
+  for (const RunRecord::Verdict& verdict : run.context.Record.systemFiles)
+    EXPECT_FALSE(verdict.done) << verdict.name;
+}
+
+}  // namespace

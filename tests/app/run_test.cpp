@@ -9,9 +9,14 @@
 #include <filesystem>
 #include <fstream>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include "platform/paths.h"
 #include "platform/platform.h"
 #include "support/test_env.h"
+#include "support/tree_snapshot.h"
 
 namespace fs = std::filesystem;
 
@@ -251,8 +256,33 @@ TEST(Program, LogThatCannotBeCreatedIsSaidOnStandardErrorWithExitCode1) {
                                   drive.Host("C:\\PROG\\" + testenv::ProgramFileName()));
   EXPECT_EQ(code, 1);
   EXPECT_EQ(output, "vantrel: The log file " + platform::HostPath("C:\\Vantrel.log") +
-                        " cannot be created; nothing was upgraded.\n");
+                        " cannot be written (something other than a file stands at its place);"
+                        " nothing was upgraded.\n");
 }
+
+#ifndef _WIN32
+// The lock file is there from an earlier run; the log cannot be made in
+// the folder. Root writes any folder: there the in-process tests with a
+// library that writes nothing stand for this one.
+TEST(Program, ALogFolderThatTakesNoLogStopsTheRunBeforeItsFirstChange) {
+  if (geteuid() == 0) GTEST_SKIP() << "root writes into a read-only folder";
+  ScratchDrive drive;
+  testenv::LaySamples(drive, "C:\\PROG");
+  const std::string log = "C:\\QVD\\ROBOTER\\LOG";
+  drive.Write(log + "\\Vantrel.lock", "");
+  const testenv::TreeSnapshot before = testenv::Snapshot(drive.Host("C:\\QVD"));
+  fs::permissions(drive.Host(log), fs::perms::owner_read | fs::perms::owner_exec);
+  int code = 0;
+  std::string output =
+      RunProgram(kCommand, code, drive.Host("C:\\PROG\\" + testenv::ProgramFileName()));
+  fs::permissions(drive.Host(log), fs::perms::owner_all);
+  EXPECT_EQ(code, 1);
+  EXPECT_EQ(output, "vantrel: The log file " + platform::HostPath(log + "\\Vantrel.log") +
+                        " cannot be written (the log library did not create it); nothing was"
+                        " upgraded.\n");
+  EXPECT_EQ(testenv::FirstDifference(before, testenv::Snapshot(drive.Host("C:\\QVD"))), "");
+}
+#endif
 
 }  // namespace
 

@@ -37,16 +37,19 @@ TEST_F(FoldexDeclarations, ValuesReplacedAndNewLinesAddedBeforeEnddat) {
 }
 
 // Neither an added line nor a new value may open or close a fold of the
-// target; the other lines are done.
-TEST_F(FoldexDeclarations, LinesThatWouldChangeTheFoldsAreNotSet) {
-  drive.Write(kTarget, ";FOLD T\r\nA=0\r\nB=0 ;endfold\r\nENDDAT\r\n");
+// target; then nothing is set.
+TEST_F(FoldexDeclarations, LinesThatWouldChangeTheFoldsLeaveTheTargetAsItWas) {
+  const std::string target = ";FOLD T\r\nA=0\r\nB=0 ;endfold\r\nENDDAT\r\n";
+  drive.Write(kTarget, target);
   EXPECT_FALSE(Run("A=1 ;fold X\r\nN=1 ;ENDFOLD\r\nB=2\r\nM=4\r\n"));
-  EXPECT_EQ(problems,
-            (Problems{std::string(kControl) + ", line 1: holds a fold marker, not set: A=1 ;fold X",
-                      std::string(kControl) + ", line 2: holds a fold marker, not set: N=1 ;ENDFOLD",
-                      std::string(kTarget) +
-                          ", line 3: holds a fold marker that the new value would remove, not set"}));
-  EXPECT_EQ(drive.Read(kTarget), ";FOLD T\r\nA=0\r\nB=0 ;endfold\r\nM=4\r\nENDDAT\r\n");
+  EXPECT_EQ(
+      problems,
+      (Problems{std::string(kControl) + ", line 1: holds a fold marker, not set: A=1 ;fold X",
+                std::string(kControl) + ", line 2: holds a fold marker, not set: N=1 ;ENDFOLD",
+                std::string(kTarget) +
+                    ", line 3: holds a fold marker that the new value would remove, not set",
+                std::string(kTarget) + ": left as it was, no definition set"}));
+  EXPECT_EQ(drive.Read(kTarget), target);
 }
 
 TEST_F(FoldexDeclarations, TheTargetKeepsItsDeclarationWordsAndLineBreak) {
@@ -61,12 +64,13 @@ TEST_F(FoldexDeclarations, WithoutEnddatNewLinesGoAtTheEnd) {
   EXPECT_EQ(drive.Read(kTarget), "A=1\r\nB=2\r\nC=4\r\n");
 }
 
-TEST_F(FoldexDeclarations, LinesThatAreNoDefinitionsAreReportedTheRestIsDone) {
+TEST_F(FoldexDeclarations, ALineThatIsNoDefinitionLeavesTheTargetAsItWas) {
   drive.Write(kTarget, "A=1\r\nENDDAT\r\n");
   EXPECT_FALSE(Run("  ; remark\r\nDECL INT\r\nA=2\r\n"));
   EXPECT_EQ(problems,
-            Problems{"C:\\prog\\VANTREL\\Config_5x-6x.upg, line 2: not a definition: DECL INT"});
-  EXPECT_EQ(drive.Read(kTarget), "A=2\r\nENDDAT\r\n");
+            (Problems{"C:\\prog\\VANTREL\\Config_5x-6x.upg, line 2: not a definition: DECL INT",
+                      std::string(kTarget) + ": left as it was, no definition set"}));
+  EXPECT_EQ(drive.Read(kTarget), "A=1\r\nENDDAT\r\n");
 }
 
 }  // namespace

@@ -49,11 +49,13 @@ TEST_F(FoldexSave, TemplateSelectionLeavesOutUserFoldsAndFoldsHoldingFolds) {
             ";FOLD PTP HOME\r\n;ENDFOLD\r\n");
 }
 
-TEST_F(FoldexSave, AMissingExactNameIsAProblemButTheRestIsSaved) {
+TEST_F(FoldexSave, AMissingExactNameSavesNothing) {
+  drive.Write(kStore, "; Foldex store: 1 saved\r\n;FOLD OLD\r\n;ENDFOLD\r\n");
   drive.Write("C:\\OLD\\A.SRC", ";FOLD A\r\n;ENDFOLD\r\n");
   EXPECT_FALSE(SaveFolds("C:\\OLD\\A.SRC", kControl, Save({"A", "B", "C*"}), problems));
-  EXPECT_EQ(problems, Problems{"C:\\OLD\\A.SRC: no fold named B"});
-  EXPECT_EQ(drive.Read(kStore), "; Foldex store: 1 saved\r\n;FOLD A\r\n;ENDFOLD\r\n");
+  EXPECT_EQ(problems,
+            (Problems{"C:\\OLD\\A.SRC: no fold named B", "C:\\OLD\\A.SRC: folds not saved"}));
+  EXPECT_FALSE(drive.Exists(kStore));
 }
 
 TEST_F(FoldexSave, AFailedSaveLeavesNoOldStoreBehind) {

@@ -45,21 +45,31 @@ TEST_F(FoldexTransfer, AValueThatWouldChangeTheFoldsIsNotTaken) {
   const std::string target = ";FOLD T\r\nA=0\r\nB=0 ;ENDFOLD\r\nC=0\r\n";
   drive.Write(kTarget, target);
   EXPECT_FALSE(Run({"*"}));
-  EXPECT_EQ(problems, (Problems{std::string(kTarget) +
-                                    ", line 2: A not set, the new value would change the folds",
-                                std::string(kTarget) +
-                                    ", line 3: B not set, the new value would change the folds"}));
-  EXPECT_EQ(drive.Read(kTarget), ";FOLD T\r\nA=0\r\nB=0 ;ENDFOLD\r\nC=3\r\n");
+  EXPECT_EQ(
+      problems,
+      (Problems{std::string(kTarget) + ", line 2: A not set, the new value would change the folds",
+                std::string(kTarget) + ", line 3: B not set, the new value would change the folds",
+                std::string(kTarget) + ": left as it was, no value taken"}));
+  EXPECT_EQ(drive.Read(kTarget), target);
 }
 
-TEST_F(FoldexTransfer, MissingDefinitionsOnEitherSideAreReported) {
+// The target has no place for it: the others are taken, and that is the
+// whole step.
+TEST_F(FoldexTransfer, AVariableTheTargetLacksIsLeftOutAndTheStepIsDone) {
   drive.Write(kSource, "LOAD_DATA[1]={M 1.0}\r\nLOAD_DATA[40]={M 2.0}\r\n");
   drive.Write(kTarget, "LOAD_DATA[1]={M -1.0}\r\n");
-  EXPECT_FALSE(Run({"LOAD_DATA[*]", "TOOL_TYPE[*]", "MAX_TOOL"}));
-  EXPECT_EQ(problems, (Problems{"C:\\OLD\\$CONFIG.DAT: no definition of MAX_TOOL",
-                                "C:\\NEW\\$CONFIG.DAT: no definition of LOAD_DATA[40] to take "
-                                "its value"}));
+  EXPECT_TRUE(Run({"LOAD_DATA[*]", "TOOL_TYPE[*]"}));
+  EXPECT_TRUE(problems.empty());
   EXPECT_EQ(drive.Read(kTarget), "LOAD_DATA[1]={M 1.0}\r\n");
+}
+
+TEST_F(FoldexTransfer, ANamedVariableTheSourceLacksLeavesTheTargetAsItWas) {
+  drive.Write(kSource, "LOAD_DATA[1]={M 1.0}\r\n");
+  drive.Write(kTarget, "LOAD_DATA[1]={M -1.0}\r\n");
+  EXPECT_FALSE(Run({"LOAD_DATA[*]", "MAX_TOOL"}));
+  EXPECT_EQ(problems, (Problems{"C:\\OLD\\$CONFIG.DAT: no definition of MAX_TOOL",
+                                "C:\\NEW\\$CONFIG.DAT: left as it was, no value taken"}));
+  EXPECT_EQ(drive.Read(kTarget), "LOAD_DATA[1]={M -1.0}\r\n");
 }
 
 TEST_F(FoldexTransfer, AMissingSourceLeavesTheTargetAsItWas) {

@@ -266,3 +266,27 @@ TEST(PlatformContract, AnOutputWrittenInPiecesReplacesTheTargetOnlyOnCommit) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PlatformContract, AFileKeepsItsStateUntilReplacedAndCanBeProbedForWriting) {
+  ScratchDrive drive;
+  drive.Write("C:\\D\\a.txt", "abc");
+  platform::FileIdentity first, second, replaced;
+  ASSERT_TRUE(platform::GetFileIdentity("C:\\D\\a.txt", first).ok);
+  ASSERT_TRUE(platform::GetFileIdentity("C:\\D\\A.TXT", second).ok);
+  EXPECT_TRUE(platform::SameFileState(first, second));
+  EXPECT_NE(first.changed, 0);
+  // The same size, put in place by a rename: another file.
+  ASSERT_TRUE(platform::WriteFileAtomic("C:\\D\\a.txt", "xyz").ok);
+  ASSERT_TRUE(platform::GetFileIdentity("C:\\D\\a.txt", replaced).ok);
+  EXPECT_FALSE(platform::SameFileState(first, replaced));
+  EXPECT_TRUE(platform::ProbeWritable("C:\\D\\a.txt").ok);
+  EXPECT_EQ(drive.Read("C:\\D\\a.txt"), "xyz");
+  const platform::Status missing = platform::ProbeWritable("C:\\D\\gone.txt");
+  EXPECT_FALSE(missing.ok);
+  EXPECT_FALSE(missing.reason.empty());
+  EXPECT_FALSE(drive.Exists("C:\\D\\gone.txt"));
+}
+
+}  // namespace

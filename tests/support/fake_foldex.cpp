@@ -18,12 +18,15 @@
 //   garbage       write bytes that are no text (NULs, control characters,
 //                 line ends of every kind, lines that look like log lines)
 //                 to standard output and standard error
+//   scribble      write 300 random bytes over the first path of its
+//                 command line (for a save, the file it should only read)
 // The calls are counted in the file named after it with ".count".
 
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -48,6 +51,7 @@ struct Behaviour {
   int dieAtCall = 0;
   std::string waitFor;
   bool garbage = false;
+  bool scribble = false;
   int interruptAtCall = 0;
 };
 
@@ -64,6 +68,7 @@ Behaviour ReadBehaviour(const std::string& path) {
     if (word == "die-at-call") lines >> behaviour.dieAtCall;
     if (word == "wait-for") lines >> behaviour.waitFor;
     if (word == "garbage") behaviour.garbage = true;
+    if (word == "scribble") behaviour.scribble = true;
     if (word == "interrupt-at-call")
       lines >> behaviour.interruptAtCall;
   }
@@ -138,6 +143,15 @@ std::atomic_flag g_ending = ATOMIC_FLAG_INIT;
 }
 #endif
 
+void ScribbleOverFirstPath(const std::string& argument) {
+  foldex::Command command;
+  if (!foldex::ParseCommandLine(argument, command)) return;
+  std::mt19937 random{std::random_device{}()};
+  std::string bytes(300, '\0');
+  for (char& byte : bytes) byte = static_cast<char>(random() & 0xff);
+  platform::WriteFileAtomic(command.file, bytes);
+}
+
 void WaitUntilExists(const std::string& path) {
   while (!platform::Exists(path)) std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
@@ -175,6 +189,7 @@ int main(int argc, char** argv) {
       NextCallNumber(self + ".count") == behaviour.interruptAtCall)
     InterruptRunAndSelf();
   if (behaviour.garbage) WriteGarbage();
+  if (behaviour.scribble) ScribbleOverFirstPath(argument);
   if (behaviour.exchange && behaviour.dieWithin > 0)
     ExchangeCutOffAfter(argument, std::chrono::milliseconds(NextCallNumber(self + ".count") %
                                                             behaviour.dieWithin));

@@ -1,6 +1,7 @@
 // Attributes, existence and listings of entries.
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/xattr.h>
@@ -128,6 +129,17 @@ Status GetFileIdentity(const std::string& path, FileIdentity& identity) {
   identity.links = static_cast<uint64_t>(info.st_nlink);
   identity.size = static_cast<uint64_t>(info.st_size);
   identity.modified = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+  identity.changed = static_cast<int64_t>(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
+  return Status::Ok();
+}
+
+// Neither a FIFO's reader nor a terminal is waited for or taken over.
+Status ProbeWritable(const std::string& path) {
+  std::string host = MapPath(path);
+  if (host.empty()) return Status::Fail(std::strerror(ENOENT));
+  int fd = open(host.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return Errno();
+  close(fd);
   return Status::Ok();
 }
 

@@ -98,6 +98,9 @@ Status GetFileIdentity(const std::string& path, FileIdentity& identity) {
   if (handle == INVALID_HANDLE_VALUE) return LastError();
   BY_HANDLE_FILE_INFORMATION info;
   Status status = GetFileInformationByHandle(handle, &info) ? Status::Ok() : LastError();
+  FILE_BASIC_INFO basic{};
+  if (status && !GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic))
+    basic.ChangeTime.QuadPart = 0;
   CloseHandle(handle);
   if (!status) return status;
   auto join = [](DWORD high, DWORD low) { return (uint64_t{high} << 32) | low; };
@@ -107,6 +110,18 @@ Status GetFileIdentity(const std::string& path, FileIdentity& identity) {
   identity.size = join(info.nFileSizeHigh, info.nFileSizeLow);
   identity.modified = static_cast<int64_t>(
       join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime));
+  // Where the file system keeps no change time, the last write stands in:
+  // a change that keeps both size and last write then goes unseen.
+  identity.changed = basic.ChangeTime.QuadPart != 0 ? basic.ChangeTime.QuadPart : identity.modified;
+  return Status::Ok();
+}
+
+Status ProbeWritable(const std::string& path) {
+  HANDLE handle = CreateFileA(MapPath(path).c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return LastError();
+  CloseHandle(handle);
   return Status::Ok();
 }
 
