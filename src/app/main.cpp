@@ -157,7 +157,8 @@ int main(int argc, char** argv) {
 
   if (interactive) {
     StartInteractive(context);
-    Console console{platform::ReadStdinLine, platform::WriteStdout};
+    Console console = TerminalConsole();
+    console.Summary = [&context] { return RunSummary(context.Record, context.LogFilePath); };
     return RunTerminalDialog(context, console);
   }
   int exitCode = RunBatch(context);

@@ -421,4 +421,16 @@ bool ReadStdinLine(std::string& line);
 void WriteStderr(const std::string& text);
 void WriteStdout(const std::string& text);
 
+// Key by key from the terminal, without its echo, until EndKeyInput: what a
+// line editor reads. False where standard input is no terminal.
+bool BeginKeyInput();
+void EndKeyInput();
+// One key's bytes as the terminal sends them, an escape sequence whole;
+// false at the end of input.
+bool ReadKey(std::string& bytes);
+// Drops what was typed on the terminal but not yet read.
+void DropTypeAhead();
+// The terminal's echo of typed keys, off while a run works.
+void SetTerminalEcho(bool on);
+
 }  // namespace platform

@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 #include "core/dialog.h"
 #include "ui/layout.h"
+#include "ui/line_editor.h"
 #include "util/strings.h"
 #include "version.h"
 
@@ -83,6 +84,7 @@ class TerminalDialog {
 
  private:
   bool Prompt(const std::string& prompt, std::string& line) {
+    if (console_.DropTypeAhead) console_.DropTypeAhead();
     console_.Write(prompt);
     return console_.ReadLine(line);
   }
@@ -107,18 +109,32 @@ class TerminalDialog {
     return true;
   }
 
-  // Enter keeps the path; anything typed replaces it exactly as typed.
+  // On a terminal the path is edited in place, as in the window's text box.
+  // Elsewhere Enter keeps it and anything typed replaces it exactly as typed.
   bool EditPath(const std::string& label, std::string& path) {
+    if (console_.EditLine) {
+      if (console_.DropTypeAhead) console_.DropTypeAhead();
+      std::string edited = path;
+      if (console_.EditLine(label, edited)) path = edited;
+      return true;
+    }
     std::string typed;
     if (Prompt(label + "[" + path + "] ", typed) && !typed.empty()) path = typed;
     return true;
   }
 
   void RunAndReport() {
-    if (!dialog_.Run_Click(context_)) return;
+    if (console_.Echo) console_.Echo(false);
+    const bool ran = dialog_.Run_Click(context_);
+    if (console_.Echo) console_.Echo(true);
+    if (!ran) return;
     console_.Write("\nRun ended with " + std::to_string(context_.ErrorCount) +
                    " error(s). Log: " + platform::HostPath(context_.LogFilePath) + "\n");
-    if (!context_.Record.backupFolder.empty())
+    // The summary names the backup with the rest; without it, the backup
+    // is named alone.
+    if (console_.Summary)
+      console_.Write(console_.Summary());
+    else if (!context_.Record.backupFolder.empty())
       console_.Write("Backup: " + platform::HostPath(context_.Record.backupFolder) + "\n");
   }
 
@@ -147,9 +163,53 @@ std::string DialogForm(const MainDialog& dialog) {
 void ShowConsoleMessage(const Console& console, const std::string& text, MessageIcon icon) {
   std::string shown = "\n" + std::string(vantrel::kProgramTitle) + IconTitle(icon) + "\n";
   for (const std::string& line : MessageLines(text)) shown += "  " + line + "\n";
+  // An Enter typed during the run must not dismiss a box nobody has seen.
+  if (console.DropTypeAhead) console.DropTypeAhead();
   console.Write(shown + "OK (Enter) ");
   std::string ignored;
   console.ReadLine(ignored);
+}
+
+namespace {
+
+bool EditOnTerminal(const std::string& prompt, std::string& line) {
+  if (!platform::BeginKeyInput()) {
+    // No terminal after all: the path is typed anew.
+    platform::WriteStdout(prompt + "[" + line + "] ");
+    std::string typed;
+    if (!platform::ReadStdinLine(typed)) return false;
+    if (!typed.empty()) line = typed;
+    return true;
+  }
+  LineEditor editor(line);
+  platform::WriteStdout(editor.Render(prompt));
+  LineEditor::Outcome outcome = LineEditor::Outcome::kEditing;
+  std::string key;
+  while (outcome == LineEditor::Outcome::kEditing) {
+    if (!platform::ReadKey(key)) {
+      outcome = LineEditor::Outcome::kEndOfInput;
+      break;
+    }
+    outcome = editor.Apply(key);
+    platform::WriteStdout(editor.Render(prompt));
+  }
+  platform::EndKeyInput();
+  platform::WriteStdout("\n");
+  if (outcome == LineEditor::Outcome::kEndOfInput) return false;
+  line = editor.text();
+  return true;
+}
+
+}  // namespace
+
+Console TerminalConsole() {
+  Console console;
+  console.ReadLine = platform::ReadStdinLine;
+  console.Write = platform::WriteStdout;
+  console.EditLine = EditOnTerminal;
+  console.DropTypeAhead = platform::DropTypeAhead;
+  console.Echo = platform::SetTerminalEcho;
+  return console;
 }
 
 int RunTerminalDialog(Context& context, const Console& console) {

@@ -127,6 +127,8 @@ TEST_F(TerminalDialogProgram, RunOverTheSamplesGivesTheBatchLogAndOffersTheDialo
   ASSERT_TRUE(session.WaitFor("OK (Enter) "));
   session.Type("\n");
   ASSERT_TRUE(session.WaitFor("Run ended with 6 error(s). Log: " + drive.Host(kLog)));
+  // The run's summary, warnings and all.
+  ASSERT_TRUE(session.WaitFor("\nErrors: 6, warnings: 0\r\n"));
   ASSERT_TRUE(session.WaitFor("Settings"));
   ASSERT_TRUE(session.WaitFor("Choice: "));
   session.Type("x\n");
@@ -145,8 +147,8 @@ TEST_F(TerminalDialogProgram, TypedPathIsValidatedAndEndOfInputEndsWith0) {
   ASSERT_TRUE(session.started());
   ASSERT_TRUE(session.WaitFor("Choice: "));
   session.Type("1\n");
-  ASSERT_TRUE(session.WaitFor("Source : [C:\\QVD_OLDINST\\QVD\\R1] "));
-  session.Type("C:\\Nowhere\n");
+  ASSERT_TRUE(session.WaitFor("Source : C:\\QVD_OLDINST\\QVD\\R1"));
+  session.Type("\x15" "C:\\Nowhere\r");  // Ctrl-U clears the line first
   ASSERT_TRUE(session.WaitFor("    1  Source :       C:\\Nowhere"));
   session.Type("6\n");
   ASSERT_TRUE(session.WaitFor("    6  [x] all Userfiles"));
@@ -159,6 +161,21 @@ TEST_F(TerminalDialogProgram, TypedPathIsValidatedAndEndOfInputEndsWith0) {
   session.Type("\x04");  // end of input
   EXPECT_EQ(session.Wait(), 0);
   EXPECT_FALSE(drive.Exists(kLog));
+}
+
+TEST_F(TerminalDialogProgram, ThePathIsEditedInPlace) {
+  TerminalSession session(Program());
+  ASSERT_TRUE(session.started());
+  ASSERT_TRUE(session.WaitFor("Choice: "));
+  session.Type("2\n");
+  ASSERT_TRUE(session.WaitFor("Destination : C:\\QVD\\ROBOTER\\QVD\\R1"));
+  // Back over "R1", the backslash before it out, a new end; then at the
+  // start the drive changed.
+  session.Type("\x1b[D\x1b[D\x7fX\x1b[F2\x1b[H\x1b[3~D\r");
+  ASSERT_TRUE(session.WaitFor("    2  Destination :  D:\\QVD\\ROBOTER\\QVDXR12"));
+  ASSERT_TRUE(session.WaitFor("Choice: "));
+  session.Type("x\n");
+  EXPECT_EQ(session.Wait(), 0);
 }
 
 TEST_F(TerminalDialogProgram, WithoutATerminalToReadFromItGivesTheUsage) {
