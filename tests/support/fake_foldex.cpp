@@ -15,10 +15,14 @@
 //   interrupt-at-call K  at the K-th call (from 1) send SIGINT to the run
 //                 that started it and die of SIGINT, as Ctrl-C in a
 //                 terminal reaches both (POSIX only)
+//   hold-at-call K  at the K-th call (from 1), before its work, create
+//                 Foldex.held in its folder and wait until Foldex.go is
+//                 there: a moment at which a test can interrupt the run
 //   garbage       write bytes that are no text (NULs, control characters,
 //                 line ends of every kind, lines that look like log lines)
 //                 to standard output and standard error
-// The calls are counted in the file named after it with ".count".
+// The calls are counted in the file named after it with ".count", by the
+// one instruction of those above that counts them.
 
 #include <atomic>
 #include <chrono>
@@ -49,6 +53,7 @@ struct Behaviour {
   std::string waitFor;
   bool garbage = false;
   int interruptAtCall = 0;
+  int holdAtCall = 0;
 };
 
 Behaviour ReadBehaviour(const std::string& path) {
@@ -66,6 +71,7 @@ Behaviour ReadBehaviour(const std::string& path) {
     if (word == "garbage") behaviour.garbage = true;
     if (word == "interrupt-at-call")
       lines >> behaviour.interruptAtCall;
+    if (word == "hold-at-call") lines >> behaviour.holdAtCall;
   }
   return behaviour;
 }
@@ -171,6 +177,10 @@ int main(int argc, char** argv) {
   Behaviour behaviour = ReadBehaviour(self + ".fake");
   if (!behaviour.waitFor.empty())
     WaitUntilExists(platform::ProgramFolder() + "\\" + behaviour.waitFor);
+  if (behaviour.holdAtCall > 0 && NextCallNumber(self + ".count") == behaviour.holdAtCall) {
+    platform::WriteFileAtomic(platform::ProgramFolder() + "\\Foldex.held", "");
+    WaitUntilExists(platform::ProgramFolder() + "\\Foldex.go");
+  }
   if (behaviour.interruptAtCall > 0 &&
       NextCallNumber(self + ".count") == behaviour.interruptAtCall)
     InterruptRunAndSelf();
