@@ -18,7 +18,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <iostream>
 #include <optional>
 #include <random>
@@ -103,16 +102,10 @@ bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-// The installation a test interrupts, laid anew for each interruption.
-struct Installation {
-  std::function<void(const ScratchDrive&)> lay;
-  std::string behaviour;  // of the stand-in exchange program; empty: the real one
-};
-
-// What a complete run over an installation leaves, made once.
+// What a complete run over an installation leaves.
 struct CompleteRun {
   testenv::WholeStates states;
-  Lines calls;  // of the exchange program
+  Lines calls;  // of the stand-in exchange program
   std::chrono::milliseconds took{};
 };
 
@@ -122,12 +115,8 @@ std::string Stem(const ScratchDrive& drive, const std::string& name) {
   return drive.Host("C:\\" + name);
 }
 
-CompleteRun RunCompletely(const Installation& installation) {
+CompleteRun RunCompletely(const ScratchDrive& drive) {
   CompleteRun complete;
-  ScratchDrive drive;
-  installation.lay(drive);
-  if (!installation.behaviour.empty())
-    testenv::SetFoldexBehaviour(drive, kProgramFolder, installation.behaviour);
   complete.states.before = testenv::WithoutLog(testenv::Snapshot(drive.Host(kRoot)));
   complete.states.source = testenv::Snapshot(drive.Host(kOldInstallation));
   const auto start = std::chrono::steady_clock::now();
@@ -317,7 +306,10 @@ using Row = std::tuple<Stop, Moment>;
 class InterruptedRun : public ::testing::TestWithParam<Row> {
  protected:
   static void SetUpTestSuite() {
-    complete_ = new CompleteRun(RunCompletely({LaySamplesForInterruption, "exchange\n"}));
+    ScratchDrive drive;
+    LaySamplesForInterruption(drive);
+    testenv::SetFoldexBehaviour(drive, kProgramFolder, "exchange\n");
+    complete_ = new CompleteRun(RunCompletely(drive));
   }
   static void TearDownTestSuite() {
     delete complete_;
@@ -394,5 +386,70 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) {
       return std::string(std::get<0>(info.param).name) + "_" + MomentName(std::get<1>(info.param));
     });
+
+constexpr int kRoundsPerStop = 10;
+// An installation as large as a controller's, most of it files the run
+// only gives their attributes; the user programs set the time a run takes.
+constexpr int kLargeInstallationFiles = 2000;
+constexpr int kLargeInstallationUserFiles = 100;
+
+// What the runs left beside the log: their logs and backups.
+void EmptyLogFolder(const ScratchDrive& drive) {
+  for (const auto& entry : fs::directory_iterator(drive.Host(kLogFolder))) fs::remove_all(entry);
+}
+
+// The rollback of a run that was not interrupted puts the tree back too.
+void RollBackCompleteRun(const ScratchDrive& drive, const CompleteRun& complete) {
+  const std::optional<std::string> backup = NewestBackup(drive);
+  ASSERT_TRUE(backup.has_value());
+  ProgramProcess rollback(Program(drive), {"--rollback", *backup}, Stem(drive, "rollback"));
+  EXPECT_EQ(testenv::ExitCodeOf(rollback.Wait()), 0) << rollback.Errors();
+  EXPECT_EQ(testenv::FirstDifference(complete.states.before,
+                                     testenv::WithoutLog(testenv::Snapshot(drive.Host(kRoot)))),
+            "");
+}
+
+// Laying an installation this large costs more than a run on the build
+// machines, so it is laid once: each rollback must put it back exactly,
+// which is what is tested, and a round that finds otherwise ends the test.
+TEST(SlowInterruptions, RunsStoppedOrKilledAtRandomMomentsRollBackToTheTreeOfBefore) {
+  ScratchDrive drive;
+  testenv::LayLargeInstallation(drive, kProgramFolder, kLargeInstallationFiles,
+                                kLargeInstallationUserFiles);
+  const CompleteRun complete = RunCompletely(drive);
+  RollBackCompleteRun(drive, complete);
+  ASSERT_FALSE(testing::Test::HasFailure());
+
+  const char* seedText = std::getenv("VANTREL_INTERRUPT_SEED");
+  const unsigned seed =
+      seedText ? static_cast<unsigned>(std::strtoul(seedText, nullptr, 10)) : 2026u;
+  std::cout << "seed " << seed << ", a complete run takes " << complete.took.count() << " ms\n";
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<long> pickMoment(0, complete.took.count());
+  const Stop* stops[] = {&kCtrlC, &kTerminate, &kKill};
+  int stopped = 0;
+  int cutOff = 0;
+  for (int round = 0; round < kRoundsPerStop * 3; ++round) {
+    const Stop& stop = *stops[round % 3];
+    const std::chrono::milliseconds moment(pickMoment(random));
+    SCOPED_TRACE("seed " + std::to_string(seed) + ", round " + std::to_string(round + 1) + ": " +
+                 stop.name + " after " + std::to_string(moment.count()) + " ms");
+    EmptyLogFolder(drive);
+    Interruption interruption(drive, complete, stop);
+    ProgramProcess run(Program(drive), {kRunCommand}, Stem(drive, "run"));
+    ASSERT_TRUE(run.WaitUntilCatchingStops());
+    std::this_thread::sleep_for(moment);
+    interruption.Interrupt(run);
+    const int status = run.Wait();
+    interruption.Check(status, run.Errors(), false);
+    stopped += testenv::ExitCodeOf(status) != 0 ? 1 : 0;
+    cutOff += interruption.cutOff() ? 1 : 0;
+    if (testing::Test::HasFailure()) break;
+  }
+  // Moments that all fell after the end of the run would test nothing.
+  EXPECT_GT(stopped, kRoundsPerStop);
+  std::cout << stopped << " of " << kRoundsPerStop * 3 << " runs ended before their end, " << cutOff
+            << " of them with a journal cut off (seed " << seed << ")\n";
+}
 
 }  // namespace
