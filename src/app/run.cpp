@@ -1,5 +1,6 @@
 #include "app/run.h"
 
+#include <exception>
 #include <optional>
 #include <string>
 
@@ -228,13 +229,26 @@ void EndAfterFailedStart(Context& context) {
   AbortRun(context);
 }
 
+// Not a guarded step: the stop that is being handled would end it before
+// it begins.
+void DeleteSavedFoldsAfterStop(Context& context) {
+  if (context.UpgFolder.empty()) return;
+  try {
+    KillFilesByExtension(context, context.UpgFolder, "add");
+  } catch (const std::exception& error) {
+    context.Log(std::string("# Deleting the saved folds failed: ") + error.what());
+  }
+}
+
 // What was changed until the stop stays as it is; the journal is ended
 // before the locks are let go, so that a rollback waiting for them finds it.
+// The folds saved for the steps not done go as at any end of a run.
 [[noreturn]] void EndStoppedRun(Context &context, BackupOfRun &backup,
                                 platform::StopCause cause) {
   context.Record.stoppedBy = platform::StopCauseText(cause);
   context.Log("# The run was stopped (" + context.Record.stoppedBy +
               "); what was done until now can be rolled back");
+  DeleteSavedFoldsAfterStop(context);
   backup.End();
   if (!context.Record.backupFolder.empty())
     context.Log(".To roll it back: vantrel --rollback " +

@@ -73,6 +73,7 @@ class Rollback {
       if (entry->action == BackupAction::kChanged) RestoreKeptFile(*entry);
       if (entry->action == BackupAction::kAttributes) RestoreAttributes(*entry);
     }
+    RemoveStaleTempFiles(entries);
     // The folders last, deepest first: the files in them are gone by now.
     for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
       if (entry->action == BackupAction::kCreatedFolder) RemoveCreatedFolder(*entry);
@@ -172,6 +173,20 @@ class Rollback {
     if ((now & platform::kSettable) == before) return;
     if (Check(platform::SetAttributes(entry.path, before), entry.path))
       Done("Attributes restored", entry.path);
+  }
+
+  // A run killed between naming a temporary file and renaming it over its
+  // target leaves it in the target's folder; it is the run's, not what was
+  // there before. Only files whose writer is gone are removed.
+  static void RemoveStaleTempFiles(const std::vector<ManifestEntry>& entries) {
+    std::unordered_set<std::string> cleaned;
+    auto clean = [&](const std::string& folder) {
+      if (cleaned.insert(util::Upper(folder)).second) platform::RemoveStaleTempFiles(folder);
+    };
+    for (const ManifestEntry& entry : entries) {
+      clean(ParentFolder(entry.path));
+      if (entry.action == BackupAction::kCreatedFolder) clean(entry.path);
+    }
   }
 
   void RemoveCreatedFolder(const ManifestEntry& entry) {

@@ -24,6 +24,8 @@ namespace fs = std::filesystem;
 namespace {
 
 using namespace testenv::whole_run;
+using testenv::HoldsTemporaryFile;
+using testenv::WithoutLog;
 
 constexpr int kRounds = 200;
 // Cuts fall from the program's start to past the end of its work on
@@ -40,41 +42,8 @@ void LayRound(const ScratchDrive& drive) {
   testenv::InstallFakeFoldex(drive, kProgramFolder);
 }
 
-bool HoldsTemporaryFile(const TreeSnapshot& tree) {
-  for (const auto& [path, state] : tree)
-    if (path.find(".vantrel-tmp") != std::string::npos) return true;
-  return false;
-}
-
-bool EndsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
-// The states a destination file may be in after a cut: as it was, as a
-// complete run leaves it, a plain copy of its source (a user file is
-// copied, then exchanged), or for $CONFIG.DAT, which passes several whole
-// states, one that ends with its last line.
-struct WholeStates {
-  TreeSnapshot before;
-  TreeSnapshot after;
-  TreeSnapshot source;
-
-  bool Holds(const std::string& path, const std::string& bytes) const {
-    auto in = [&](const TreeSnapshot& tree, const std::string& at) {
-      auto found = tree.find(at);
-      return found != tree.end() && found->second.bytes == bytes;
-    };
-    const std::string installation = testenv::SnapshotKey("QVD/R1/");
-    std::string below =
-        path.rfind(installation, 0) == 0 ? path.substr(installation.size()) : std::string();
-    return in(before, path) || in(after, path) || (!below.empty() && in(source, below)) ||
-           (path == testenv::SnapshotKey("QVD/R1/System/$CONFIG.DAT") &&
-            EndsWith(bytes, "ENDDAT\r\n"));
-  }
-};
-
 TEST(SlowFaults, ExchangeProgramKilledAtRandomMomentsLeavesWholeFilesOnly) {
-  WholeStates states;
+  testenv::WholeStates states;
   std::size_t calls = 0;
   {
     ScratchDrive clean;

@@ -15,12 +15,16 @@
 //   interrupt-at-call K  at the K-th call (from 1) send SIGINT to the run
 //                 that started it and die of SIGINT, as Ctrl-C in a
 //                 terminal reaches both (POSIX only)
+//   hold-at-call K  at the K-th call (from 1), before its work, create
+//                 Foldex.held in its folder and wait until Foldex.go is
+//                 there: a moment at which a test can interrupt the run
 //   garbage       write bytes that are no text (NULs, control characters,
 //                 line ends of every kind, lines that look like log lines)
 //                 to standard output and standard error
 //   scribble      write 300 random bytes over the first path of its
 //                 command line (for a save, the file it should only read)
-// The calls are counted in the file named after it with ".count".
+// The calls are counted in the file named after it with ".count", by the
+// one instruction of those above that counts them.
 
 #include <atomic>
 #include <chrono>
@@ -53,6 +57,7 @@ struct Behaviour {
   bool garbage = false;
   bool scribble = false;
   int interruptAtCall = 0;
+  int holdAtCall = 0;
 };
 
 Behaviour ReadBehaviour(const std::string& path) {
@@ -71,6 +76,7 @@ Behaviour ReadBehaviour(const std::string& path) {
     if (word == "scribble") behaviour.scribble = true;
     if (word == "interrupt-at-call")
       lines >> behaviour.interruptAtCall;
+    if (word == "hold-at-call") lines >> behaviour.holdAtCall;
   }
   return behaviour;
 }
@@ -185,6 +191,10 @@ int main(int argc, char** argv) {
   Behaviour behaviour = ReadBehaviour(self + ".fake");
   if (!behaviour.waitFor.empty())
     WaitUntilExists(platform::ProgramFolder() + "\\" + behaviour.waitFor);
+  if (behaviour.holdAtCall > 0 && NextCallNumber(self + ".count") == behaviour.holdAtCall) {
+    platform::WriteFileAtomic(platform::ProgramFolder() + "\\Foldex.held", "");
+    WaitUntilExists(platform::ProgramFolder() + "\\Foldex.go");
+  }
   if (behaviour.interruptAtCall > 0 &&
       NextCallNumber(self + ".count") == behaviour.interruptAtCall)
     InterruptRunAndSelf();

@@ -197,6 +197,52 @@ void LaySamples(const ScratchDrive& drive, const std::string& programFolder) {
   MakeProgramFolder(drive, programFolder, false);
 }
 
+namespace {
+
+// A user program of the old installation, with the template's folds in
+// their older form and the customer's own.
+std::string UserProgram(int number, const std::string& kind) {
+  const std::string name = "BULK" + std::to_string(number);
+  const std::string value = std::to_string(1000 + number);
+  if (kind == "dat")
+    return "DEFDAT  " + name +
+           "\r\n;FOLD EXTERNAL DECLARATIONS\r\n;FOLD SYSTEM EXT\r\nEXT  INIT_MOTION ( )\r\n"
+           ";ENDFOLD (SYSTEM EXT)\r\n;FOLD USER EXT\r\n;ENDFOLD (USER EXT)\r\n"
+           ";ENDFOLD (EXTERNAL DECLARATIONS)\r\nDECL POS XP1={X " +
+           value + ".5,Y 12.0,Z 850.0,A 0.0,B 90.0,C 0.0}\r\nENDDAT\r\n";
+  return "DEF " + name +
+         " ( )\r\n;FOLD INI\r\n  ;FOLD SYSTEM INI\r\n    INTERRUPT ON 3\r\n"
+         "    INIT_MOTION()\r\n  ;ENDFOLD (SYSTEM INI)\r\n  ;FOLD USER INI\r\n"
+         "  ;ENDFOLD (USER INI)\r\n;ENDFOLD (INI)\r\n;FOLD PTP HOME\r\nSET_FRAME(FHOME)\r\n"
+         "PTP  HOME\r\n;ENDFOLD\r\nLIN P1 VEL=0." +
+         value + "\r\nEND\r\n";
+}
+
+}  // namespace
+
+void LayLargeInstallation(const ScratchDrive& drive, const std::string& programFolder, int files,
+                          int userFiles) {
+  LaySamples(drive, programFolder);
+  fs::remove(drive.Host(kOldInstallation + "\\Program\\Broken_Open.src"));
+  fs::remove(drive.Host(kOldInstallation + "\\Program\\Broken_Close.src"));
+  const std::string kinds[] = {"src", "dat", "sub"};
+  for (int i = 0; i < userFiles; ++i) {
+    const std::string& kind = kinds[i % 3];
+    const std::string path =
+        "\\Program\\Bulk\\G" + std::to_string(i / 50) + "\\Bulk" + std::to_string(i) + "." + kind;
+    drive.Write(kOldInstallation + path, UserProgram(i, kind));
+    if (i % 2 == 0) drive.Write(kNewInstallation + path, UserProgram(i + 1, kind));
+  }
+  for (int i = userFiles; i < files; ++i) {
+    const std::string path =
+        "\\Docs\\D" + std::to_string(i / 100) + "\\note" + std::to_string(i) + ".txt";
+    const std::string text = "Note " + std::to_string(i) + " of the cell\r\n";
+    drive.Write(kOldInstallation + path, text);
+    drive.Write(kNewInstallation + path, text);
+    if (i % 20 == 0) testenv::SetAttributes(kOldInstallation + path, platform::kHidden);
+  }
+}
+
 std::vector<std::string> RecordedFoldexCalls(const ScratchDrive& drive,
                                              const std::string& programFolder) {
   std::ifstream in(drive.Host(programFolder + "\\foldex-calls.txt"), std::ios::binary);

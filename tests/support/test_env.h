@@ -78,6 +78,16 @@ void LayEmptyInstallations(const ScratchDrive& drive);
 // the real exchange program.
 void LaySamples(const ScratchDrive& drive, const std::string& programFolder);
 
+// Lays the samples without their two programs whose folds do not pair up
+// (a complete run ends with exit code 0), and more files in both
+// installations up to `files` in the old one, of which `userFiles` are user
+// programs the run upgrades (every second one already in the new
+// installation in an older form) and the rest files both installations
+// hold alike, every twentieth of them hidden in the old one only. Written
+// directly, without syncing, so that a test can lay it anew for each run.
+void LayLargeInstallation(const ScratchDrive& drive, const std::string& programFolder, int files,
+                          int userFiles);
+
 // The arguments the recording stand-in received, one per call.
 std::vector<std::string> RecordedFoldexCalls(const ScratchDrive& drive,
                                              const std::string& programFolder);

@@ -106,6 +106,24 @@ std::string AttributeList(const TreeSnapshot& snapshot) {
   return list;
 }
 
+namespace {
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+}  // namespace
+
+bool WholeStates::Holds(const std::string& path, const std::string& bytes) const {
+  auto in = [&](const TreeSnapshot& tree, const std::string& at) {
+    auto found = tree.find(at);
+    return found != tree.end() && found->second.bytes == bytes;
+  };
+  const std::string installation = SnapshotKey("QVD/R1/");
+  std::string below =
+      path.rfind(installation, 0) == 0 ? path.substr(installation.size()) : std::string();
+  return in(before, path) || in(after, path) || (!below.empty() && in(source, below)) ||
+         (path == SnapshotKey("QVD/R1/System/$CONFIG.DAT") && EndsWith(bytes, "ENDDAT\r\n"));
+}
+
 TreeSnapshot WithoutLog(TreeSnapshot tree) {
   for (auto it = tree.begin(); it != tree.end();)
     it = it->first.rfind("LOG", 0) == 0 ? tree.erase(it) : std::next(it);
@@ -114,6 +132,12 @@ TreeSnapshot WithoutLog(TreeSnapshot tree) {
 
 TreeSnapshot SnapshotWithoutLog(const std::string& hostRoot) {
   return WithoutLog(Snapshot(hostRoot));
+}
+
+bool HoldsTemporaryFile(const TreeSnapshot& tree) {
+  for (const auto& [path, state] : tree)
+    if (path.find(".vantrel-tmp") != std::string::npos) return true;
+  return false;
 }
 
 std::string SnapshotKey(const std::string& slashed) {

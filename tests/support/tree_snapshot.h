@@ -26,6 +26,21 @@ std::string SnapshotKey(const std::string& slashed);
 // The first difference between two snapshots, or "" when equal.
 std::string FirstDifference(const TreeSnapshot& expected, const TreeSnapshot& actual);
 
+// The states a destination file may be in after a run that was cut off:
+// as it was, as a complete run leaves it, a plain copy of its source (a
+// user file is copied, then exchanged), or for $CONFIG.DAT, which passes
+// several whole states, one that ends with its last line. Paths are keys
+// of snapshots of the new installation's root (QVD\ROBOTER).
+struct WholeStates {
+  TreeSnapshot before;
+  TreeSnapshot after;
+  TreeSnapshot source;  // of the old installation (QVD_OLDINST\QVD\R1)
+  bool Holds(const std::string& path, const std::string& bytes) const;
+};
+
+// Whether a snapshot holds a temporary file of a writer.
+bool HoldsTemporaryFile(const TreeSnapshot& tree);
+
 // Copies a host folder's contents into another (created as needed).
 void CopyTree(const std::string& fromHost, const std::string& toHost);
 // Applies an attribute list (letters R H S A, blank, path below C:).

@@ -126,6 +126,26 @@ TEST_F(PosixRollback, ALinkOnTheWaySinceTheRunRefusesTheJournal) {
   EXPECT_EQ(report.lines, "");
 }
 
+// A run killed between naming a temporary file and renaming it over its
+// target leaves it behind (pid 4000000 runs nowhere); the rollback puts the
+// tree back without it, also in a folder the run made, which then goes too.
+// A temporary file whose writer still runs is not the rollback's to remove.
+TEST_F(PosixRollback, TemporaryFilesOfAKilledRunGoWithIt) {
+  const TreeSnapshot before = testenv::Snapshot(drive.Host("C:\\QVD\\ROBOTER\\QVD"));
+  const std::string backup = Run();
+  const std::string running = "C:\\QVD\\ROBOTER\\QVD\\R1\\.vantrel-tmp-" +
+                              std::to_string(platform::CurrentProcessId()) + "-0";
+  for (const char* folder : {"System", "Program\\Pallet\\Deep"})
+    drive.Write("C:\\QVD\\ROBOTER\\QVD\\R1\\" + std::string(folder) + "\\.vantrel-tmp-4000000-0",
+                "a replacement never renamed");
+  drive.Write(running, "being written");
+  EXPECT_EQ(RollBack(backup), 0) << report.lines << report.messages;
+  EXPECT_TRUE(drive.Exists(running));
+  fs::remove(drive.Host(running));
+  EXPECT_EQ(
+      testenv::FirstDifference(before, testenv::Snapshot(drive.Host("C:\\QVD\\ROBOTER\\QVD"))), "");
+}
+
 TEST_F(PosixRollback, AFifoAtAUserFilesPlaceIsNeitherKeptNorReplaced) {
   drive.Write("C:\\QVD_OLDINST\\QVD\\R1\\Program\\Welcome.src", "DEF Welcome ( )\r\nEND\r\n");
   const std::string fifo = "C:\\QVD\\ROBOTER\\QVD\\R1\\Program\\Welcome.src";
