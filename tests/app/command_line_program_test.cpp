@@ -1,0 +1,66 @@
+// The program as a process with a mistaken command line: one line on
+// standard error, exit code 2, and the log of the last run left alone.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "support/test_env.h"
+
+namespace {
+
+std::string RunCaptured(const std::string& program, const std::string& arguments, int& exitCode) {
+  std::string output;
+  platform::RunResult result = platform::RunAndCapture(program, arguments, output);
+  exitCode = result.started ? result.exitCode : -1;
+  for (std::size_t at; (at = output.find("\r\n")) != std::string::npos;) output.erase(at, 1);
+  return output;
+}
+
+TEST(ProgramCommandLine, EveryMistakeIsOneLineExitCode2AndTheLogStays) {
+  testenv::ScratchDrive drive;
+  testenv::LayEmptyInstallations(drive);
+  const std::string log = "C:\\QVD\\ROBOTER\\LOG\\Vantrel.log";
+  drive.Write(log, "the log of the last real upgrade\r\n");
+  const std::string program = drive.Host("C:\\PROG\\" + testenv::ProgramFileName());
+  const std::string pair = testenv::kRunCommand;
+  const std::vector<std::string> mistakes = {
+      "-x " + pair,
+      "--bogus " + pair,
+      "--format=json " + pair,
+      "--version " + pair,
+      "-q --verbose " + pair,
+      testenv::kOldInstallation,
+      pair + "|C:\\X",
+      "--rollback C:\\QVD\\ROBOTER\\LOG\\B --dry-run",
+      "-n",
+  };
+  for (const std::string& arguments : mistakes) {
+    int code = 0;
+    const std::string output = RunCaptured(program, arguments, code);
+    EXPECT_EQ(code, 2) << arguments;
+    EXPECT_EQ(output.rfind("vantrel: ", 0), 0u) << arguments << ": " << output;
+    EXPECT_EQ(output.find('\n'), output.size() - 1) << arguments << ": " << output;
+    EXPECT_EQ(drive.Read(log), "the log of the last real upgrade\r\n") << arguments;
+    EXPECT_FALSE(drive.Exists(log + ".bak")) << arguments;
+  }
+  EXPECT_TRUE(testenv::RecordedFoldexCalls(drive, "C:\\PROG").empty());
+}
+
+TEST(ProgramCommandLine, HelpAndVersionAnswerAndTouchNothing) {
+  testenv::ScratchDrive drive;
+  testenv::LayEmptyInstallations(drive);
+  const std::string program = drive.Host("C:\\PROG\\" + testenv::ProgramFileName());
+  for (const char* help : {"-h", "--help", "--help --version", "-h C:\\A|C:\\B"}) {
+    int code = 1;
+    const std::string output = RunCaptured(program, help, code);
+    EXPECT_EQ(code, 0) << help;
+    EXPECT_EQ(output.rfind("usage: vantrel", 0), 0u) << help;
+    EXPECT_NE(output.find("  -v, --verbose "), std::string::npos) << help;
+  }
+  EXPECT_FALSE(drive.Exists("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log"));
+}
+
+}  // namespace
