@@ -8,9 +8,13 @@ void Context::Log(const std::string& line) {
     ++Record.errors;
     Record.lastError = line;
     if (Record.firstError.empty()) Record.firstError = line;
+    if (Record.firstErrors.size() < RunRecord::kFirstErrorsKept)
+      Record.firstErrors.push_back(util::Printable(line));
   }
   if (!line.empty() && line.front() == '!') ++Record.warnings;
-  if (Lumo) Lumo->LogWrite(util::Printable(line));
+  const std::string printable = util::Printable(line);
+  if (EchoLogLine) EchoLogLine(printable);
+  if (Lumo) Lumo->LogWrite(printable);
 }
 
 void Context::FlushLog() {

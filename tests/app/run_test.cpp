@@ -184,13 +184,15 @@ TEST(Program, EmptyCommandLineGivesUsageAndExitCode2) {
   int code = 0;
 #ifdef _WIN32
   // Without a command line the program shows its settings dialog (tested
-  // with the windows); a dry run without one has nobody to ask.
+  // with the windows); a dry run without its pair is a mistake.
   std::string output = RunProgram("--dry-run", code);
+  EXPECT_EQ(output, "vantrel: the installations must be given as SOURCE|DESTINATION, the two "
+                    "paths joined by |\n");
 #else
   std::string output = RunProgram("", code);
+  EXPECT_EQ(output.rfind("usage: vantrel", 0), 0u);
 #endif
   EXPECT_EQ(code, 2);
-  EXPECT_EQ(output.rfind("usage: vantrel", 0), 0u);
   EXPECT_EQ(RunProgram("--version", code), "Vantrel 1.0.0\n");
   EXPECT_EQ(code, 0);
 }
@@ -217,6 +219,9 @@ TEST(Program, BatchRunPrintsItsSummaryWithTheLogPath) {
             "  User files copied unchanged because of fold faults: 0\n"
             "  Files copied: 0\n"
             "  Errors: 1, warnings: 0\n"
+            "  First errors:\n"
+            "    # ERROR: source path = destination path\n"
+            "  Cause: the source and the destination are the same folder C:\\A B\\R1\n"
             "  Log: " + platform::HostPath("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log") + "\n"
             "  Backup: none\n");
   Lines log = ReadLogLines(drive.Host("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log"));
