@@ -9,6 +9,7 @@
 #include "app/run_lock.h"
 #include "app/startup.h"
 #include "app/summary.h"
+#include "app/summary_json.h"
 #include "core/context.h"
 #include "log/log_library.h"
 #include "platform/platform.h"
@@ -109,6 +110,24 @@ int AnswerWithoutRun(const CommandLine& line) {
   }
 }
 
+// Writes the JSON summary where the command line asked for one. A script
+// that asked for it must not take a missing one for success: a summary
+// that cannot be written makes the exit code 1.
+int WithSummaryFile(const CommandLine& line, const RunRecord& record, const std::string& logPath,
+                    int exitCode) {
+  if (line.summaryJson.empty()) return exitCode;
+  SummaryPaths paths;
+  if (!logPath.empty() && platform::FileExists(logPath)) paths.log = platform::HostPath(logPath);
+  if (!record.backupFolder.empty()) paths.backup = platform::HostPath(record.backupFolder);
+  const std::string json = SummaryJson(record, exitCode, line.dryRun, paths);
+  if (platform::Status status = platform::WriteFileAtomic(line.summaryJson, json); !status) {
+    platform::WriteStderr("vantrel: the summary cannot be written to " +
+                          platform::HostPath(line.summaryJson) + ": " + status.reason + "\n");
+    return 1;
+  }
+  return exitCode;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -142,14 +161,14 @@ int main(int argc, char** argv) {
     std::string plan;
     int exitCode = RunDry(context, line.json ? PlanFormat::kJson : PlanFormat::kText, plan);
     platform::WriteStdout(plan);
-    return exitCode;
+    return WithSummaryFile(line, context.Record, "", exitCode);
   }
   LumoLibrary lumo;
   if (platform::Status status = lumo.LoadBesideProgram(); !status) {
     platform::WriteStderr("vantrel: cannot load the log library " +
                           platform::HostPathBesideProgram(platform::LogLibraryFileName()) + ": " +
                           status.reason + "\n");
-    return 1;
+    return WithSummaryFile(line, context.Record, "", 1);
   }
   context.Lumo = &lumo;
 #ifdef _WIN32
@@ -172,5 +191,5 @@ int main(int argc, char** argv) {
   if (context.Record.logOpened && !line.quiet)
     platform::WriteStderr("vantrel: summary of the run\n" +
                           Indented(RunSummary(context.Record, context.LogFilePath)));
-  return exitCode;
+  return WithSummaryFile(line, context.Record, context.LogFilePath, exitCode);
 }

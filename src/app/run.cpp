@@ -285,6 +285,7 @@ void RunUpgrade(Context& context) {
   PrepareProgressWindow(context);
   context.BeginRunState();
   if (!TakeRunLocks(context, controlLock, logLock)) {
+    context.Record.locked = true;
     context.StdForm.Unload();
     throw ProcessEnd{1};
   }

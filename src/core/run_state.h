@@ -30,6 +30,8 @@ struct RunRecord {
     std::string why;  // why not, when not done
   };
   bool logOpened = false;
+  // The run waited for another one in vain and ended before its log.
+  bool locked = false;
   bool aborted = false;
   // What stopped the run between two steps; empty when nothing did.
   std::string stoppedBy;

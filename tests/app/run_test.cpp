@@ -240,7 +240,8 @@ TEST(Program, DryRunPrintsThePlanAndWritesNoLog) {
   std::string output = RunProgram("--dry-run --format=json C:\\A\\R1|C:\\B\\R1", code);
   EXPECT_EQ(code, 1);
   const std::string start =
-      "{\n  \"checks\": \"failed: # Can not find path: C:\\\\A\\\\R1\\\\System\",\n";
+      "{\n  \"schemaVersion\": 1,\n  \"kind\": \"plan\",\n  \"verdict\": \"not-started\",\n"
+      "  \"checks\": \"failed: # Can not find path: C:\\\\A\\\\R1\\\\System\",\n";
   EXPECT_EQ(output.substr(0, start.size()), start) << output;
   EXPECT_FALSE(drive.Exists("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log"));
   output = RunProgram("--dry-run C:\\A\\R1|C:\\B\\R1", code);
