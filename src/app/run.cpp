@@ -119,8 +119,11 @@ void CopyListedFiles(Context& context) {
   KeyedList& list = context.FileToCopyList;
   std::size_t count = list.Count();
   int step = count == 0 || count > 1000 ? 0 : static_cast<int>(1000 / count);
+  context.StdForm.Done = 0;
+  context.StdForm.Total = static_cast<int>(count);
   while (list.Count() > 0) {
     std::string entry = list.TakeFirst();
+    ++context.StdForm.Done;
     Guarded(context, "Copying " + entry, [&] {
       bool copied = util::Like(util::Upper(entry), "STEU\\*") ? CopyParentTreeFile(context, entry)
                                                                 : CopyTreeFile(context, entry);
@@ -135,6 +138,7 @@ void CopyListedFiles(Context& context) {
 void CopyStage(Context& context) {
   RunStage(context, {"Copy Other FILES", "COPYING FILES", 0, 1, 1000},
            [&] { CopyListedFiles(context); });
+  context.StdForm.Total = 0;
 }
 
 void AttributeStage(Context& context) {

@@ -404,6 +404,9 @@ void SleepMilliseconds(int milliseconds);
 void IgnoreFileSizeSignal();
 
 bool StderrIsTerminal();
+// The width in columns of the terminal standard error writes to: the
+// terminal's own, else the environment variable COLUMNS, else 80.
+int TerminalColumns();
 // Both standard input and standard output are a terminal: a person sits at
 // it, so the settings dialog can be offered there.
 bool ConsoleIsTerminal();

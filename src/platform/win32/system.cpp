@@ -48,6 +48,12 @@ bool StderrIsTerminal() {
   return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
 }
 
+int StderrTerminalColumns() {
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_ERROR_HANDLE), &info)) return 0;
+  return info.srWindow.Right - info.srWindow.Left + 1;
+}
+
 bool ConsoleIsTerminal() {
   DWORD mode = 0;
   return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0 &&
