@@ -135,6 +135,9 @@ int main(int argc, char** argv) {
   // form; nothing else depends on it.
   (void)std::setlocale(LC_TIME, "");
   platform::IgnoreFileSizeSignal();
+#ifdef _WIN32
+  ConnectToTheStartingConsole();
+#endif
   const CommandLine line = ParseCommandLine(platform::CommandLineText(argc, argv));
   if (int exitCode = AnswerWithoutRun(line); exitCode >= 0) return exitCode;
   if (line.mode == CommandMode::kRollback) return RollBackCommand(line.paths, line.force);
@@ -174,7 +177,7 @@ int main(int argc, char** argv) {
 #ifdef _WIN32
   // The settings dialog and the progress window are real windows here; an
   // interactive run shows its summary in its end message.
-  int exitCode = RunWithWindows(context);
+  int exitCode = RunWithWindows(context, !line.quiet);
   if (interactive) return exitCode;
 #else
   // The log's lines on the same stream would tear the updating line.

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -59,8 +60,33 @@ TEST(ProgramCommandLine, HelpAndVersionAnswerAndTouchNothing) {
     EXPECT_EQ(code, 0) << help;
     EXPECT_EQ(output.rfind("usage: vantrel", 0), 0u) << help;
     EXPECT_NE(output.find("  -v, --verbose "), std::string::npos) << help;
+#ifdef _WIN32
+    // cmd's quoting, not a shell's.
+    EXPECT_NE(output.find("vantrel.exe C:\\QVD_OLDINST\\QVD\\R1^|C:\\QVD"), std::string::npos);
+#else
+    EXPECT_NE(output.find("vantrel 'C:\\QVD_OLDINST\\QVD\\R1|C:\\QVD"), std::string::npos);
+#endif
   }
   EXPECT_FALSE(drive.Exists("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log"));
+}
+
+// Quotation marks around the paths are removed and "/" is read as "\\",
+// on every platform: the log names the paths as the controller has them.
+TEST(ProgramCommandLine, QuotedPairsAndForwardSlashesReachTheRunAsPaths) {
+  testenv::ScratchDrive drive;
+  testenv::LayEmptyInstallations(drive);
+  const std::string program = drive.Host("C:\\PROG\\" + testenv::ProgramFileName());
+  for (const char* arguments :
+       {"\"C:\\A B\\R1|C:\\N\\R1\"", "\"C:\\A B\\R1\"|\"C:\\N\\R1\"", "-q C:/A B/R1|C:/N/R1"}) {
+    int code = 0;
+    RunCaptured(program, arguments, code);
+    EXPECT_EQ(code, 1) << arguments;
+    const std::vector<std::string> log =
+        testenv::ReadLogLines(drive.Host("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log"));
+    EXPECT_NE(std::find(log.begin(), log.end(), ".Source-Path: C:\\A B\\R1"), log.end())
+        << arguments;
+    EXPECT_NE(std::find(log.begin(), log.end(), ".Dest.-Path: C:\\N\\R1"), log.end()) << arguments;
+  }
 }
 
 }  // namespace

@@ -26,6 +26,8 @@ std::string DateText() { return FormatNow("%x"); }
 std::string TimeText() { return FormatNow("%X"); }
 std::string StampText() { return FormatNow("%Y-%m-%d_%H-%M-%S"); }
 
+void AttachParentConsole() {}
+
 bool StderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }
 
 int StderrTerminalColumns() {
