@@ -95,6 +95,21 @@ TEST(SummaryJson, ThePlanCarriesTheSchemaVersionAndUtf8Names) {
       std::string::npos);
 }
 
+TEST(SummaryJson, ARunThatWaitedForTheLockInVainIsLocked) {
+  testenv::ScratchDrive drive;
+  testenv::LayEmptyInstallations(drive);
+  platform::FileLock other;
+  bool acquired = false;
+  ASSERT_TRUE(other.TryAcquire("C:\\PROG\\Vantrel\\Vantrel.lock", acquired).ok && acquired);
+  testenv::BatchRun run(testenv::kProgramFolder);
+  run.context.LockWaitSeconds = 0;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(run.Run(testenv::kRunCommand), 1);
+  testing::internal::GetCapturedStderr();
+  EXPECT_STREQ(RunVerdict(run.context.Record), "locked");
+  EXPECT_FALSE(drive.Exists("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log"));
+}
+
 // A whole run over the samples with a user file whose name is Latin-1.
 TEST(SummaryJson, TheProgramWritesTheSummaryOfARealRun) {
   testenv::ScratchDrive drive;
