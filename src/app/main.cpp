@@ -11,6 +11,7 @@
 #include "app/summary.h"
 #include "app/summary_json.h"
 #include "core/context.h"
+#include "core/echo_log.h"
 #include "log/log_library.h"
 #include "platform/platform.h"
 #include "ui/terminal_dialog.h"
@@ -173,7 +174,8 @@ int main(int argc, char** argv) {
                           status.reason + "\n");
     return WithSummaryFile(line, context.Record, "", 1);
   }
-  context.Lumo = &lumo;
+  RunLogLibrary log(lumo, context.EchoLogLine);
+  context.Lumo = log.get();
 #ifdef _WIN32
   // The settings dialog and the progress window are real windows here; an
   // interactive run shows its summary in its end message.

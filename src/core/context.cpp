@@ -12,9 +12,7 @@ void Context::Log(const std::string& line) {
       Record.firstErrors.push_back(util::Printable(line));
   }
   if (!line.empty() && line.front() == '!') ++Record.warnings;
-  const std::string printable = util::Printable(line);
-  if (EchoLogLine) EchoLogLine(printable);
-  if (Lumo) Lumo->LogWrite(printable);
+  if (Lumo) Lumo->LogWrite(util::Printable(line));
 }
 
 void Context::FlushLog() {

@@ -89,4 +89,24 @@ TEST(ProgramCommandLine, QuotedPairsAndForwardSlashesReachTheRunAsPaths) {
   }
 }
 
+// --verbose shows every line of the log as it is written, also those the
+// paths and the log library write; --quiet shows nothing at all.
+TEST(ProgramCommandLine, VerboseShowsTheLogsLinesAndQuietNothing) {
+  testenv::ScratchDrive drive;
+  testenv::LayEmptyInstallations(drive);
+  const std::string program = drive.Host("C:\\PROG\\" + testenv::ProgramFileName());
+  int code = 0;
+  std::string output = RunCaptured(program, "--verbose C:\\A\\R1|C:\\B\\R1", code);
+  EXPECT_EQ(code, 1);
+  const std::vector<std::string> log =
+      testenv::ReadLogLines(drive.Host("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log"));
+  std::string lines;
+  for (const std::string& line : log) lines += line + "\n";
+  EXPECT_EQ(output.rfind(lines + "vantrel: summary of the run\n", 0), 0u) << output;
+  EXPECT_NE(lines.find(".Source-Path: C:\\A\\R1\n"), std::string::npos) << lines;
+  output = RunCaptured(program, "--quiet C:\\A\\R1|C:\\B\\R1", code);
+  EXPECT_EQ(code, 1);
+  EXPECT_EQ(output, "");
+}
+
 }  // namespace
