@@ -37,7 +37,9 @@ std::string DriveText(const std::string& missing) {
     return "";
   const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(missing[0])));
   const std::string drive = std::string(1, letter) + ":\\";
-  const std::string host = platform::HostPath(drive);
+  std::string host = platform::HostPath(drive);
+  // The drive's folder as it is named, without the separator of its root.
+  while (host.size() > 3 && (host.back() == '\\' || host.back() == '/')) host.pop_back();
   const bool there = platform::FolderExists(drive);
   if (there && util::EqualsNoCase(host, drive)) return "";
   const std::string variable = std::string("VANTREL_DRIVE_") + letter;
