@@ -1,6 +1,7 @@
 #include "app/dry_run.h"
 
 #include "core/context.h"
+#include "core/echo_log.h"
 #include "app/plan.h"
 #include "app/startup.h"
 #include "log/log_library.h"
@@ -9,7 +10,8 @@
 int RunDry(Context& context, PlanFormat format, std::string& plan) {
   MemoryLog memory;
   LogLibrary* lumo = context.Lumo;
-  context.Lumo = &memory;
+  RunLogLibrary log(memory, context.EchoLogLine);
+  context.Lumo = log.get();
   int exitCode = 0;
   {
     platform::ReadOnlyScope scope;

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "app/json_text.h"
+#include "app/summary_json.h"
 #include "core/run_state.h"
 #include "platform/platform.h"
 
@@ -28,36 +30,14 @@ std::string Verdicts(const std::vector<RunRecord::Verdict>& verdicts, const char
   return text;
 }
 
-std::string Quoted(const std::string& text) {
-  std::string out = "\"";
-  for (char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (byte < 0x20) {
-      const char* hex = "0123456789abcdef";
-      out += "\\u00";
-      out += hex[byte >> 4];
-      out += hex[byte & 0xf];
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
-
-std::string JsonList(const std::vector<std::string>& items) {
-  std::string text = "[";
-  for (const std::string& item : items) text += (text.size() > 1 ? ", " : "") + Quoted(item);
-  return text + "]";
-}
-
-std::string JsonVerdicts(const std::vector<RunRecord::Verdict>& verdicts, const char* done) {
+// Each verdict as its text and as one fixed word for scripts.
+std::string JsonVerdicts(const std::vector<RunRecord::Verdict>& verdicts, const char* done,
+                         const char* doneWord, const char* notDoneWord) {
   std::string text = "[";
   for (const RunRecord::Verdict& verdict : verdicts)
-    text += std::string(text.size() > 1 ? ", " : "") + "{\"name\": " + Quoted(verdict.name) +
-            ", \"verdict\": " + Quoted(VerdictText(verdict, done)) + "}";
+    text += std::string(text.size() > 1 ? ", " : "") + "{\"name\": " + JsonString(verdict.name) +
+            ", \"result\": \"" + (verdict.done ? doneWord : notDoneWord) +
+            "\", \"verdict\": " + JsonString(VerdictText(verdict, done)) + "}";
   return text + "]";
 }
 
@@ -110,14 +90,20 @@ std::string PlanText(const RunRecord& record, const platform::WouldDo& wouldDo) 
 
 std::string PlanJson(const RunRecord& record, const platform::WouldDo& wouldDo) {
   return std::string("{\n") +
-         "  \"checks\": " + Quoted(Checks(record)) + ",\n" +
-         "  \"checkVerdicts\": " + JsonVerdicts(record.checks, "passed") + ",\n" +
-         "  \"systemFiles\": " + JsonVerdicts(record.systemFiles, "would be upgraded") + ",\n" +
+         "  \"schemaVersion\": " + std::to_string(kJsonSchemaVersion) + ",\n" +
+         "  \"kind\": \"plan\",\n" +
+         "  \"verdict\": \"" + RunVerdict(record) + "\",\n" +
+         "  \"checks\": " + JsonString(Checks(record)) + ",\n" +
+         "  \"checkVerdicts\": " + JsonVerdicts(record.checks, "passed", "passed", "failed") + ",\n" +
+         "  \"systemFiles\": " +
+         JsonVerdicts(record.systemFiles, "would be upgraded", "upgraded", "not-upgraded") + ",\n" +
          "  \"migration\": " + (record.migrationRun ? "true" : "false") + ",\n" +
          "  \"migrationAxes\": [" + AxisList(record.migrationAxes) + "],\n" +
-         "  \"userFiles\": " + JsonVerdicts(UserFileVerdicts(record), "would be upgraded") + ",\n" +
-         "  \"filesToCopy\": " + JsonVerdicts(record.listedFiles, "would be copied") + ",\n" +
-         "  \"foldersToCreate\": " + JsonList(wouldDo.foldersCreated) + ",\n" +
+         "  \"userFiles\": " +
+         JsonVerdicts(UserFileVerdicts(record), "would be upgraded", "upgraded", "copied-unchanged") +
+         ",\n" + "  \"filesToCopy\": " +
+         JsonVerdicts(record.listedFiles, "would be copied", "copied", "not-copied") + ",\n" +
+         "  \"foldersToCreate\": " + JsonStringList(wouldDo.foldersCreated) + ",\n" +
          "  \"attributeChanges\": " + std::to_string(wouldDo.attributeChanges) + ",\n" +
          "  \"filesWritten\": " + std::to_string(wouldDo.filesWritten.size()) + ",\n" +
          "  \"exchangeCalls\": " + std::to_string(wouldDo.programsNotStarted.size()) + ",\n" +

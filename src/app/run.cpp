@@ -6,6 +6,7 @@
 
 #include "app/run_lock.h"
 #include "app/stages.h"
+#include "app/start_cause.h"
 #include "app/summary.h"
 #include "core/context.h"
 #include "core/guard.h"
@@ -119,8 +120,11 @@ void CopyListedFiles(Context& context) {
   KeyedList& list = context.FileToCopyList;
   std::size_t count = list.Count();
   int step = count == 0 || count > 1000 ? 0 : static_cast<int>(1000 / count);
+  context.StdForm.Done = 0;
+  context.StdForm.Total = static_cast<int>(count);
   while (list.Count() > 0) {
     std::string entry = list.TakeFirst();
+    ++context.StdForm.Done;
     Guarded(context, "Copying " + entry, [&] {
       bool copied = util::Like(util::Upper(entry), "STEU\\*") ? CopyParentTreeFile(context, entry)
                                                                 : CopyTreeFile(context, entry);
@@ -135,6 +139,7 @@ void CopyListedFiles(Context& context) {
 void CopyStage(Context& context) {
   RunStage(context, {"Copy Other FILES", "COPYING FILES", 0, 1, 1000},
            [&] { CopyListedFiles(context); });
+  context.StdForm.Total = 0;
 }
 
 void AttributeStage(Context& context) {
@@ -224,6 +229,15 @@ bool Check(Context& context, const char* name, bool passed, const std::string& e
   return passed;
 }
 
+// Upgrading the older installation from the newer one would carry the
+// new contents back into the old installation.
+std::string OlderDestinationLine(const Context& context) {
+  return "# The destination " + context.Arg.Dest +
+         " holds a 5.x configuration and the source " + context.Arg.Source +
+         " does not: the source is the newer installation. Source and destination seem "
+         "swapped; nothing was upgraded";
+}
+
 void EndAfterFailedStart(Context& context) {
   context.Log("! End Vantrel.exe");
   AbortRun(context);
@@ -289,6 +303,7 @@ void RunUpgrade(Context& context) {
   PrepareProgressWindow(context);
   context.BeginRunState();
   if (!TakeRunLocks(context, controlLock, logLock)) {
+    context.Record.locked = true;
     context.StdForm.Unload();
     throw ProcessEnd{1};
   }
@@ -329,18 +344,28 @@ void CheckAndConvert(Context &context, BackupOfRun &backup) {
     return EndAfterFailedStart(context);
 
   WriteHeader(context);
-  if (context.BatchMode)
-    context.Arg.init(context.CommandLine, *context.Lumo);
-  else
-    context.Arg.init(context.UI.SourcePath + "|" + context.UI.DestPath, *context.Lumo);
+  const std::string pathText = context.BatchMode
+                                   ? context.CommandLine
+                                   : context.UI.SourcePath + "|" + context.UI.DestPath;
+  context.Arg.init(pathText, *context.Lumo);
   if (!Check(context, "Installation paths given", !context.Arg.Source.empty(),
              "# ERROR: command line not found"))
     return AbortRun(context);
   if (!Check(context, "Source and destination apart", !PathsOverlap(context),
-             "# ERROR: source path = destination path"))
+             "# ERROR: source path = destination path")) {
+    context.Record.startCause = OverlapCause(context, pathText);
     return AbortRun(context);
-  if (!Check(context, "Installation folders", CheckInstallationPaths(context)))
+  }
+  if (!Check(context, "Installation folders", CheckInstallationPaths(context))) {
+    context.Record.startCause = MissingFolderCause(context);
     return AbortRun(context);
+  }
+  if (!Check(context, "Destination not the older installation",
+             !DestinationIsTheOlder(context), OlderDestinationLine(context))) {
+    if (!context.BatchMode) context.ShowMessage(OlderDestinationLine(context).substr(2),
+                                                MessageIcon::kCritical);
+    return AbortRun(context);
+  }
   if (!backup.Begin()) return AbortRun(context);
 
   if (!NegativeListStage(context)) return EndAfterFailedStart(context);

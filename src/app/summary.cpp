@@ -51,6 +51,18 @@ std::string BackupText(const RunRecord& record) {
   return text;
 }
 
+// The first errors as the log has them, and their cause where the log
+// does not say it plainly.
+std::string ErrorLines(const RunRecord& record) {
+  std::string text;
+  if (!record.firstErrors.empty()) {
+    text += "First errors:\n";
+    for (const std::string& line : record.firstErrors) text += "  " + line + "\n";
+  }
+  if (!record.startCause.empty()) text += "Cause: " + record.startCause + "\n";
+  return text;
+}
+
 }  // namespace
 
 std::string SummaryText(const RunRecord& record, const std::string& logPath,
@@ -66,7 +78,7 @@ std::string SummaryText(const RunRecord& record, const std::string& logPath,
          UnchangedLines(record.userFilesUnchanged) +
          "Files copied: " + std::to_string(record.filesCopied) + "\n" +
          "Errors: " + std::to_string(record.errors) +
-         ", warnings: " + std::to_string(record.warnings) + "\n" +
+         ", warnings: " + std::to_string(record.warnings) + "\n" + ErrorLines(record) +
          "Log: " + logPath + "\n" +
          "Backup: " + (backupPath.empty() ? "none" : backupPath) + "\n";
 }

@@ -57,3 +57,17 @@ void CheckConfigVersion(Context& context) {
   }
   DecideAndMigrate(context, source, dest, machine);
 }
+
+namespace {
+bool HoldsV5Configuration(const std::string& path) {
+  std::string bytes;
+  if (!platform::ReadFileBytes(path, bytes)) return false;
+  return HasV5Keys(util::Upper(CompactBlanks(bytes)), true);
+}
+}  // namespace
+
+bool DestinationIsTheOlder(const Context& context) {
+  const std::string config = "System\\$CONFIG.DAT";
+  return HoldsV5Configuration(context.Arg.InDest(config)) &&
+         !HoldsV5Configuration(context.Arg.InSource(config));
+}

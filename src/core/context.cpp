@@ -8,6 +8,8 @@ void Context::Log(const std::string& line) {
     ++Record.errors;
     Record.lastError = line;
     if (Record.firstError.empty()) Record.firstError = line;
+    if (Record.firstErrors.size() < RunRecord::kFirstErrorsKept)
+      Record.firstErrors.push_back(util::Printable(line));
   }
   if (!line.empty() && line.front() == '!') ++Record.warnings;
   if (Lumo) Lumo->LogWrite(util::Printable(line));

@@ -37,6 +37,9 @@ struct Context : RunState, RunLog {
   // Whether an interactive run's end message carries the run's summary:
   // below the error report, or in a message of its own without errors.
   bool SummaryInEndMessage = false;
+  // Shows each log line as it is written (--verbose); unset, nothing. The
+  // entrance and the dry run put it between the run and its log library.
+  std::function<void(const std::string& line)> EchoLogLine;
 
   // Installation paths.
   CArg Arg;

@@ -6,6 +6,8 @@ void ProgressWindow::Load() {
   Min = 1;
   Max = 100;
   Value = 1;
+  Done = 0;
+  Total = 0;
   Visible = false;
   Loaded = true;
 }

@@ -13,6 +13,10 @@ class ProgressWindow {
   double Max = 100;
   double Value = 1;
   bool Visible = false;
+  // The files of the stage handled so far and in all, for a view that
+  // shows a count; Total 0 means no count.
+  int Done = 0;
+  int Total = 0;
   // False after Unload until the next Load: a window view then destroys its
   // window rather than hiding it, and builds it anew on the next run.
   bool Loaded = false;

@@ -30,10 +30,19 @@ struct RunRecord {
     std::string why;  // why not, when not done
   };
   bool logOpened = false;
+  // The run waited for another one in vain and ended before its log.
+  bool locked = false;
   bool aborted = false;
   // What stopped the run between two steps; empty when nothing did.
   std::string stoppedBy;
   std::string lastError;  // the last "#" line, which an abort follows
+  // The first "#" lines of the run, as the log has them, at most
+  // kFirstErrorsKept.
+  static constexpr std::size_t kFirstErrorsKept = 5;
+  std::vector<std::string> firstErrors;
+  // A failed start's cause in plain words, where its log line is not
+  // plain about it; empty otherwise.
+  std::string startCause;
   std::vector<Verdict> checks;  // the start and path checks, as far as the run got
   std::vector<Verdict> systemFiles;
   bool migrationRun = false;

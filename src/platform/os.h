@@ -103,4 +103,8 @@ void Unlock(intptr_t handle);
 std::string ProgramFileName();
 
 }  // namespace os
+// The columns of the terminal standard error writes to; 0 when it is no
+// terminal or does not tell.
+int StderrTerminalColumns();
+
 }  // namespace platform

@@ -412,7 +412,15 @@ void SleepMilliseconds(int milliseconds);
 // disk instead of ending the process.
 void IgnoreFileSizeSignal();
 
+// A program without a console of its own (vantrel.exe is a windowed
+// program) writes its standard streams that are not redirected to the
+// console of the program that started it, where there is one: a command
+// prompt then sees the usage and the summary. Does nothing on POSIX.
+void AttachParentConsole();
 bool StderrIsTerminal();
+// The width in columns of the terminal standard error writes to: the
+// terminal's own, else the environment variable COLUMNS, else 80.
+int TerminalColumns();
 // Both standard input and standard output are a terminal: a person sits at
 // it, so the settings dialog can be offered there.
 bool ConsoleIsTerminal();

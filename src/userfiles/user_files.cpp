@@ -55,6 +55,10 @@ void ListUserFiles(Context& context) {
 }
 
 void ConvertAllKinds(Context& context) {
+  context.StdForm.Done = 0;
+  context.StdForm.Total = static_cast<int>(context.SrcFileReg.FilesToCopy().size() +
+                                           context.DatFileReg.FilesToCopy().size() +
+                                           context.SubFileReg.FilesToCopy().size());
   ConvertRegisteredFiles(context, context.SrcFileReg, "Src");
   context.StdForm.Value = 400;
   ConvertRegisteredFiles(context, context.DatFileReg, "Dat");
@@ -97,6 +101,7 @@ void ConvertUserFiles(Context& context) {
   } else {
     ReportMissingTemplates(context);
   }
+  context.StdForm.Total = 0;
   if (!context.BatchMode) context.StdForm.Hide();
 }
 
@@ -107,6 +112,7 @@ void ConvertRegisteredFiles(Context& context, CFileReg& registry, const std::str
   const std::size_t count = files.size();
   for (std::size_t i = 0; i < count; ++i) {
     const std::string& file = files[i];
+    ++context.StdForm.Done;
     Guarded(context, "Upgrading the user file " + file,
             [&] { ConvertOneFile(context, file, kind); });
   }

@@ -32,7 +32,8 @@ TEST(Plan, AFailedStartNamesItsErrorAndJsonEscapesNames) {
   EXPECT_NE(json.find("\"checks\": \"failed: # Can not find path: C:\\\\\\\"A\\\"\",\n"),
             std::string::npos)
       << json;
-  EXPECT_NE(json.find("[{\"name\": \"x\\u0009y\", \"verdict\": \"not copied\"}]"),
+  EXPECT_NE(json.find("[{\"name\": \"x\\u0009y\", \"result\": \"not-copied\", \"verdict\": "
+                      "\"not copied\"}]"),
             std::string::npos)
       << json;
 }

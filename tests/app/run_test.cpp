@@ -189,13 +189,15 @@ TEST(Program, EmptyCommandLineGivesUsageAndExitCode2) {
   int code = 0;
 #ifdef _WIN32
   // Without a command line the program shows its settings dialog (tested
-  // with the windows); a dry run without one has nobody to ask.
+  // with the windows); a dry run without its pair is a mistake.
   std::string output = RunProgram("--dry-run", code);
+  EXPECT_EQ(output, "vantrel: the installations must be given as SOURCE|DESTINATION, the two "
+                    "paths joined by |\n");
 #else
   std::string output = RunProgram("", code);
+  EXPECT_EQ(output.rfind("usage: vantrel", 0), 0u);
 #endif
   EXPECT_EQ(code, 2);
-  EXPECT_EQ(output.rfind("usage: vantrel", 0), 0u);
   EXPECT_EQ(RunProgram("--version", code), "Vantrel 1.0.0\n");
   EXPECT_EQ(code, 0);
 }
@@ -222,6 +224,9 @@ TEST(Program, BatchRunPrintsItsSummaryWithTheLogPath) {
             "  User files copied unchanged because of fold faults: 0\n"
             "  Files copied: 0\n"
             "  Errors: 1, warnings: 0\n"
+            "  First errors:\n"
+            "    # ERROR: source path = destination path\n"
+            "  Cause: the source and the destination are the same folder C:\\A B\\R1\n"
             "  Log: " + platform::HostPath("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log") + "\n"
             "  Backup: none\n");
   Lines log = ReadLogLines(drive.Host("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log"));
@@ -240,7 +245,8 @@ TEST(Program, DryRunPrintsThePlanAndWritesNoLog) {
   std::string output = RunProgram("--dry-run --format=json C:\\A\\R1|C:\\B\\R1", code);
   EXPECT_EQ(code, 1);
   const std::string start =
-      "{\n  \"checks\": \"failed: # Can not find path: C:\\\\A\\\\R1\\\\System\",\n";
+      "{\n  \"schemaVersion\": 1,\n  \"kind\": \"plan\",\n  \"verdict\": \"not-started\",\n"
+      "  \"checks\": \"failed: # Can not find path: C:\\\\A\\\\R1\\\\System\",\n";
   EXPECT_EQ(output.substr(0, start.size()), start) << output;
   EXPECT_FALSE(drive.Exists("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log"));
   output = RunProgram("--dry-run C:\\A\\R1|C:\\B\\R1", code);

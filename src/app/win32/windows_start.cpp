@@ -1,12 +1,16 @@
 #include "app/win32/windows_start.h"
 
+#include <optional>
+
 #include "app/startup.h"
 #include "core/context.h"
+#include "platform/platform.h"
 #include "ui/win32/windows_ui.h"
 
-int RunWithWindows(Context& context) {
+int RunWithWindows(Context& context, bool showProgress) {
   WindowSystemScope windowSystem;
-  ProgressView progress(context.StdForm);
+  std::optional<ProgressView> progress;
+  if (showProgress) progress.emplace(context.StdForm);
   if (!context.CommandLine.empty()) {
     const int exitCode = RunBatch(context);
     context.StdForm.Hide();
@@ -17,3 +21,5 @@ int RunWithWindows(Context& context) {
   SettingsView dialog(context, SystemMessageBox(), SystemShellBrowser());
   return dialog.RunMessageLoop();
 }
+
+void ConnectToTheStartingConsole() { platform::AttachParentConsole(); }

@@ -4,5 +4,10 @@
 struct Context;
 
 // An empty command line shows the dialog, any other runs at once with the
-// progress window. Returns the exit code.
-int RunWithWindows(Context& context);
+// progress window (none with showProgress false: --quiet). Returns the
+// exit code.
+int RunWithWindows(Context& context, bool showProgress = true);
+
+// The start of vantrel.exe before it reads its command line: what it
+// writes reaches the command prompt it was started from.
+void ConnectToTheStartingConsole();

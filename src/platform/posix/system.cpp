@@ -1,10 +1,12 @@
 // Date and time, and the standard streams.
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <ctime>
 
+#include "platform/os.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -24,7 +26,15 @@ std::string DateText() { return FormatNow("%x"); }
 std::string TimeText() { return FormatNow("%X"); }
 std::string StampText() { return FormatNow("%Y-%m-%d_%H-%M-%S"); }
 
+void AttachParentConsole() {}
+
 bool StderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+
+int StderrTerminalColumns() {
+  struct winsize size {};
+  if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) != 0) return 0;
+  return size.ws_col;
+}
 
 bool ConsoleIsTerminal() { return isatty(STDIN_FILENO) == 1 && isatty(STDOUT_FILENO) == 1; }
 

@@ -43,9 +43,34 @@ std::string StampText() {
   return text;
 }
 
+namespace {
+// A stream a script redirected (a file, a pipe) is kept as it is.
+bool HasStream(DWORD which) {
+  HANDLE handle = GetStdHandle(which);
+  return handle != nullptr && handle != INVALID_HANDLE_VALUE &&
+         GetFileType(handle) != FILE_TYPE_UNKNOWN;
+}
+}  // namespace
+
+void AttachParentConsole() {
+  const bool out = HasStream(STD_OUTPUT_HANDLE);
+  const bool err = HasStream(STD_ERROR_HANDLE);
+  if ((out && err) || !AttachConsole(ATTACH_PARENT_PROCESS)) return;
+  // The runtime's streams were set up without a console: they are opened
+  // on it anew.
+  if (!out && std::freopen("CONOUT$", "w", stdout) == nullptr) return;
+  if (!err) (void)std::freopen("CONOUT$", "w", stderr);
+}
+
 bool StderrIsTerminal() {
   DWORD mode = 0;
   return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
+int StderrTerminalColumns() {
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_ERROR_HANDLE), &info)) return 0;
+  return info.srWindow.Right - info.srWindow.Left + 1;
 }
 
 bool ConsoleIsTerminal() {
