@@ -169,9 +169,15 @@ int main(int argc, char** argv) {
   }
   LumoLibrary lumo;
   if (platform::Status status = lumo.LoadBesideProgram(); !status) {
-    platform::WriteStderr("vantrel: cannot load the log library " +
-                          platform::HostPathBesideProgram(platform::LogLibraryFileName()) + ": " +
-                          status.reason + "\n");
+    const std::string message =
+        "vantrel: cannot load the log library " +
+        platform::HostPathBesideProgram(platform::LogLibraryFileName()) + ": " + status.reason +
+        "\n";
+#ifdef _WIN32
+    TellStartFailure(message);
+#else
+    platform::WriteStderr(message);
+#endif
     return WithSummaryFile(line, context.Record, "", 1);
   }
   RunLogLibrary log(lumo, context.EchoLogLine);

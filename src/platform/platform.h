@@ -418,6 +418,9 @@ void IgnoreFileSizeSignal();
 // prompt then sees the usage and the summary. Does nothing on POSIX.
 void AttachParentConsole();
 bool StderrIsTerminal();
+// Standard error leads somewhere (a console, a file, a pipe): a program
+// started by a double click has none, and must show what it cannot say.
+bool StderrReachesSomeone();
 // The width in columns of the terminal standard error writes to: the
 // terminal's own, else the environment variable COLUMNS, else 80.
 int TerminalColumns();

@@ -23,3 +23,13 @@ int RunWithWindows(Context& context, bool showProgress) {
 }
 
 void ConnectToTheStartingConsole() { platform::AttachParentConsole(); }
+
+void TellStartFailure(const std::string& text) {
+  if (platform::StderrReachesSomeone()) {
+    platform::WriteStderr(text);
+    return;
+  }
+  std::string shown = text;
+  while (!shown.empty() && shown.back() == '\n') shown.pop_back();
+  SystemMessageBox()(nullptr, shown, "vantrel", MB_OK | MB_ICONERROR);
+}

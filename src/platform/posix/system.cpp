@@ -36,6 +36,9 @@ int StderrTerminalColumns() {
   return size.ws_col;
 }
 
+// A process here always has its three streams, if only /dev/null.
+bool StderrReachesSomeone() { return true; }
+
 bool ConsoleIsTerminal() { return isatty(STDIN_FILENO) == 1 && isatty(STDOUT_FILENO) == 1; }
 
 // Read through stdio, not the C++ streams: their start-up work would be

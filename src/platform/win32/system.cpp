@@ -62,6 +62,8 @@ void AttachParentConsole() {
   if (!err) (void)std::freopen("CONOUT$", "w", stderr);
 }
 
+bool StderrReachesSomeone() { return HasStream(STD_ERROR_HANDLE); }
+
 bool StderrIsTerminal() {
   DWORD mode = 0;
   return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;

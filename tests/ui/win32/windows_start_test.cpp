@@ -27,15 +27,18 @@ std::string TextOf(HWND window) {
 class StartedProgram : public ::testing::Test {
  protected:
   // The program in folder (a host path; the built one when empty).
-  void Start(const std::string& arguments, std::string folder = "") {
+  void Start(const std::string& arguments, std::string folder = "", bool withoutStreams = false) {
     if (folder.empty()) folder = testenv::BuiltProgramFolder();
     std::string program =
         (fs::absolute(folder) / testenv::ProgramFileName()).make_preferred().string();
     std::string commandLine = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    ASSERT_TRUE(CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                               nullptr, nullptr, &startup, &process))
+    // As a double click starts it: no console and no streams.
+    if (withoutStreams) startup.dwFlags = STARTF_USESTDHANDLES;
+    ASSERT_TRUE(CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                               withoutStreams ? DETACHED_PROCESS : 0, nullptr, nullptr, &startup,
+                               &process))
         << program << ": " << GetLastError();
     started = true;
   }
@@ -185,6 +188,22 @@ TEST_F(ProgramWithACommandLine, RunsAtOnceShowingTheProgressWindow) {
   EXPECT_EQ(code, expectedCode);
   EXPECT_TRUE(drive.Exists("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log"));
   EXPECT_FALSE(IsWindow(window));
+}
+
+// Double-clicked in a folder without its log library, the program says so
+// in a message box instead of ending without a sign.
+TEST_F(StartedProgram, WithoutItsLogLibraryItSaysSoInAMessageBox) {
+  testenv::ScratchDrive drive;
+  const std::string folder = drive.Host("C:\\ALONE");
+  fs::create_directories(folder);
+  fs::copy_file(fs::path(testenv::BuiltProgramFolder()) / testenv::ProgramFileName(),
+                fs::path(folder) / testenv::ProgramFileName());
+  Start("", folder, true);
+  HWND box = WaitForWindow("#32770", "vantrel");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)).rfind("vantrel: cannot load the log library ", 0), 0u);
+  SendMessageA(box, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(ExitCode(), 1);
 }
 
 }  // namespace
