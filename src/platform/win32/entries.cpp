@@ -98,9 +98,6 @@ Status GetFileIdentity(const std::string& path, FileIdentity& identity) {
   if (handle == INVALID_HANDLE_VALUE) return LastError();
   BY_HANDLE_FILE_INFORMATION info;
   Status status = GetFileInformationByHandle(handle, &info) ? Status::Ok() : LastError();
-  FILE_BASIC_INFO basic{};
-  if (status && !GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic))
-    basic.ChangeTime.QuadPart = 0;
   CloseHandle(handle);
   if (!status) return status;
   auto join = [](DWORD high, DWORD low) { return (uint64_t{high} << 32) | low; };
@@ -110,9 +107,12 @@ Status GetFileIdentity(const std::string& path, FileIdentity& identity) {
   identity.size = join(info.nFileSizeHigh, info.nFileSizeLow);
   identity.modified = static_cast<int64_t>(
       join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime));
-  // Where the file system keeps no change time, the last write stands in:
-  // a change that keeps both size and last write then goes unseen.
-  identity.changed = basic.ChangeTime.QuadPart != 0 ? basic.ChangeTime.QuadPart : identity.modified;
+  // The last write stands in for the change time: the change time also
+  // moves when only a file's attributes are written (wine writes a hidden
+  // file's attributes anew when a program merely opens it), which is no
+  // change of its bytes. A change that keeps both size and last write goes
+  // unseen here.
+  identity.changed = identity.modified;
   return Status::Ok();
 }
 
