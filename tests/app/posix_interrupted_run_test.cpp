@@ -27,6 +27,7 @@
 #include "platform/platform.h"
 #include "support/posix/program_process.h"
 #include "support/test_env.h"
+#include "support/whole_run.h"
 #include "support/tree_snapshot.h"
 #include "undo/manifest.h"
 
@@ -34,13 +35,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using testenv::kOldInstallation;
-using testenv::kProgramFolder;
-using testenv::kRunCommand;
+using namespace testenv::whole_run;
 using testenv::ProgramProcess;
-using testenv::ScratchDrive;
-using testenv::TreeSnapshot;
-using Lines = std::vector<std::string>;
 
 const std::string kRoot = "C:\\QVD\\ROBOTER";
 const std::string kLogFolder = kRoot + "\\LOG";

@@ -10,18 +10,14 @@
 
 #include "platform/platform.h"
 #include "support/test_env.h"
+#include "support/whole_run.h"
 #include "support/tree_snapshot.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-using testenv::BatchRun;
-using testenv::kOldInstallation;
-using testenv::kProgramFolder;
-using testenv::kRunCommand;
-using testenv::ScratchDrive;
-using Lines = std::vector<std::string>;
+using namespace testenv::whole_run;
 
 const std::string kLogFolder = "C:\\QVD\\ROBOTER\\LOG";
 constexpr int kInterruptedCall = 2;
