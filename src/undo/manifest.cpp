@@ -1,5 +1,6 @@
 #include "undo/manifest.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <string_view>
@@ -264,6 +265,14 @@ std::string JournalText(const JournalHeader& header, const std::vector<ManifestE
   for (const ManifestEntry& entry : entries) text += JournalEntryLine(entry);
   for (std::size_t i = 0; i < entries.size(); ++i) text += JournalAfterLine(i + 1, entries[i]);
   return text + JournalEndLine(entries.size(), text);
+}
+
+bool JournalHeadCutShort(const std::string& text) {
+  const std::string_view head = kFirstLine;
+  if (std::count(text.begin(), text.end(), '\n') >= 3) return false;
+  const std::string_view first = std::string_view(text).substr(0, text.find('\n'));
+  return text.find('\n') == std::string::npos ? head.substr(0, first.size()) == first
+                                               : first == head;
 }
 
 bool ParseJournal(const std::string& text, Journal& journal, std::string& fault) {

@@ -69,6 +69,10 @@ struct Journal {
 inline constexpr const char* kManifestFileName = "manifest.txt";
 
 std::string JournalHeaderText(const JournalHeader& header);
+// A journal torn within its head (its run was ended while writing it, and
+// so before its first change): empty, or the start of the head's three
+// lines with its first line as the head begins.
+bool JournalHeadCutShort(const std::string& text);
 // The line that tells of an entry before its change is made.
 std::string JournalEntryLine(const ManifestEntry& entry);
 // The state after the run of the number-th entry (from 1).

@@ -223,6 +223,15 @@ bool ReadJournal(const std::string& folder, Journal& journal, RollbackReport& re
     Refuse(report, "No journal: " + platform::HostPath(path) + " (" + status.reason +
                        "); nothing was changed");
     return false;
+  } else if (JournalHeadCutShort(text)) {
+    // Written ahead of every change, a head cut short tells of a run ended
+    // before its first one: nothing to put back. It still ends with 1, as
+    // every cut-off journal does: a head torn otherwise cannot be told.
+    journal = Journal{};
+    report.messages +=
+        "vantrel: The run that made this backup was cut off while it wrote its journal's head, "
+        "before its first change\n";
+    return true;
   } else if (!ParseJournal(text, journal, fault)) {
   } else if (FirstLinkOnTheWay(journal, folder, link)) {
     fault = "a symbolic link on the way: " + platform::HostPath(link);

@@ -107,6 +107,18 @@ TEST_P(JournalRefuses, NamingTheLineAndTheFault) {
 
 const std::string kLine4 = "changed\t32\tfiles\\000001\t" + kSha + "\t";
 
+// Torn while its head was written, a journal tells of a run that changed
+// nothing; a torn head of anything else is no journal.
+TEST(JournalHead, CutShortIsToldApartFromAWholeHeadAndFromOtherText) {
+  for (std::size_t size = 0; size < kHead.size(); ++size)
+    EXPECT_TRUE(JournalHeadCutShort(kHead.substr(0, size))) << size;
+  EXPECT_FALSE(JournalHeadCutShort(kHead));
+  EXPECT_FALSE(JournalHeadCutShort(kHead + kLine4));
+  EXPECT_FALSE(JournalHeadCutShort("[Section]\n"));
+  EXPECT_FALSE(JournalHeadCutShort("Vantrel backup manifest 1\n"));
+  EXPECT_FALSE(JournalHeadCutShort("Vantrel backup journal 2x"));
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Faults, JournalRefuses,
     ::testing::Values(

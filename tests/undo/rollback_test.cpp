@@ -339,6 +339,14 @@ TEST_F(Rollback, OfAJournalCutAtAnyLineRestoresEveryCompleteEntry) {
     ASSERT_EQ(RollBack(backup, false, report), 1) << report;
     Journal read;
     std::string fault;
+    if (JournalHeadCutShort(whole.substr(0, cut))) {
+      EXPECT_EQ(report.messages.rfind("vantrel: The run that made this backup was cut off while "
+                                      "it wrote its journal's head, before its first change\n",
+                                      0),
+                0u)
+          << report;
+      continue;
+    }
     if (!ParseJournal(whole.substr(0, cut), read, fault)) {
       EXPECT_NE(report.messages.find("is refused, nothing was changed"), std::string::npos);
       continue;
