@@ -54,10 +54,25 @@ std::string PathText(const std::vector<Word>& words) {
   return text;
 }
 
+// A mistake is told on one line: control characters of the words it
+// quotes (a line end among them) are shown by their code, as <0A>.
+std::string OneLine(const std::string& text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string line;
+  for (char c : text) {
+    auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F)
+      line += std::string("<") + kHex[byte >> 4] + kHex[byte & 0xF] + ">";
+    else
+      line += c;
+  }
+  return line;
+}
+
 CommandLine Mistake(const std::string& error) {
   CommandLine line;
   line.mode = CommandMode::kMistake;
-  line.error = error;
+  line.error = OneLine(error);
   return line;
 }
 

@@ -96,6 +96,8 @@ TEST(CommandLine, EveryMistakeIsOneLineAndNoRun) {
       {"-x", "unknown option -x (vantrel --help shows the usage)"},
       {"-nq C:\\A|C:\\B", "unknown option -nq (vantrel --help shows the usage)"},
       {"C:\\A|C:\\B --format=xml", "unknown option --format=xml (vantrel --help shows the usage)"},
+      // Told on one line: a line end in the word is shown by its code.
+      {"--bo\ngus C:\\A|C:\\B", "unknown option --bo<0A>gus (vantrel --help shows the usage)"},
       {"C:\\A\\R1", kNoPair},
       {" ", kNoPair},
       {"-n", kNoPair},
