@@ -13,27 +13,25 @@ struct Binding {
 };
 
 // What terminals send for the keys the editor knows, in their common forms.
-constexpr std::array<Binding, 20> kBindings{{
+constexpr std::array<Binding, 21> kBindings{{
     {"\x1b[D", Key::kLeft},    {"\x1bOD", Key::kLeft},    {"\x02", Key::kLeft},
     {"\x1b[C", Key::kRight},   {"\x1bOC", Key::kRight},   {"\x06", Key::kRight},
     {"\x1b[H", Key::kHome},    {"\x1bOH", Key::kHome},    {"\x1b[1~", Key::kHome},
     {"\x01", Key::kHome},      {"\x1b[F", Key::kEnd},     {"\x1bOF", Key::kEnd},
     {"\x1b[4~", Key::kEnd},    {"\x05", Key::kEnd},       {"\x7f", Key::kBackspace},
     {"\x08", Key::kBackspace}, {"\x1b[3~", Key::kDelete}, {"\x15", Key::kClear},
-    {"\r", Key::kEnter},       {"\n", Key::kEnter},
+    {"\r", Key::kEnter},       {"\n", Key::kEnter},       {"\x04", Key::kCtrlD},
 }};
 
 Key KeyOf(const std::string& bytes) {
   for (const Binding& binding : kBindings)
     if (bytes == binding.bytes) return binding.key;
-  if (bytes == "\x04") return Key::kCtrlD;
   return Key::kNone;
 }
 
-// One byte that is no control character: a code-page character as typed.
-bool IsText(const std::string& bytes) {
-  if (bytes.size() != 1) return false;
-  auto byte = static_cast<unsigned char>(bytes[0]);
+// A byte that is no control character: a code-page character as typed.
+bool IsText(char c) {
+  auto byte = static_cast<unsigned char>(c);
   return byte >= 0x20 && byte != 0x7f;
 }
 
@@ -76,7 +74,7 @@ LineEditor::Outcome LineEditor::Apply(const std::string& key) {
       // several bytes at once, and each is inserted.
       if (!key.empty() && key[0] == '\x1b') break;
       for (char byte : key)
-        if (IsText(std::string(1, byte))) Insert(std::string(1, byte));
+        if (IsText(byte)) Insert(byte);
       break;
   }
   return Outcome::kEditing;
@@ -90,9 +88,9 @@ std::string LineEditor::Render(const std::string& prompt) const {
   return shown;
 }
 
-void LineEditor::Insert(const std::string& key) {
-  text_.insert(cursor_, key);
-  cursor_ += key.size();
+void LineEditor::Insert(char c) {
+  text_.insert(cursor_, 1, c);
+  ++cursor_;
 }
 
 void LineEditor::EraseBefore() {

@@ -21,7 +21,7 @@ class LineEditor {
   std::size_t cursor() const { return cursor_; }
 
  private:
-  void Insert(const std::string& key);
+  void Insert(char c);
   void EraseBefore();
   void EraseAt();
 
