@@ -83,7 +83,7 @@ Status MakeChangesDurable() {
   noted.Clear();
   Status first = untold;
   untold = Status::Ok();
-  auto keep = [&](Status status) {
+  auto keep = [&](const Status& status) {
     if (!status && first) first = status;
   };
   for (const std::string& file : work.files) keep(os::SyncFileAt(file));
