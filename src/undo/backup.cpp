@@ -232,6 +232,7 @@ std::optional<std::string> CutOffBackup(const std::string& logFolder) {
       last = entry.name;
   if (last.empty()) return std::nullopt;
   const std::string folder = logFolder + "\\" + last;
+  if (platform::Exists(folder + "\\" + kRolledBackFileName)) return std::nullopt;
   std::string text, fault;
   Journal journal;
   if (!platform::ReadFileBytes(folder + "\\" + kManifestFileName, text) ||

@@ -67,6 +67,9 @@ struct Journal {
 };
 
 inline constexpr const char* kManifestFileName = "manifest.txt";
+// Written beside the journal of a cut-off run once a rollback has put
+// back all of it: the next run no longer offers that rollback.
+inline constexpr const char* kRolledBackFileName = "rolled-back.txt";
 
 std::string JournalHeaderText(const JournalHeader& header);
 // A journal torn within its head (its run was ended while writing it, and

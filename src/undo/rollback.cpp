@@ -271,5 +271,7 @@ int RollBack(const std::string& backupFolder, bool force, RollbackReport& report
                        durable.reason + "); roll back once more\n";
     return 1;
   }
+  if (journal.cutOff && rollback.ExitCode() == 0)
+    platform::WriteFileAtomic(folder + "\\" + kRolledBackFileName, platform::StampText() + "\n");
   return journal.cutOff ? 1 : rollback.ExitCode();
 }

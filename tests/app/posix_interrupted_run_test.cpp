@@ -208,7 +208,8 @@ class Interruption {
   }
 
   // The next run into the same log folder, after the rollback: it starts
-  // and completes, and names the backup of a run that was cut off.
+  // and completes, and names no backup: the rollback put back all of the
+  // run that was cut off.
   void CheckNextRun() {
     ProgramProcess next(Program(drive_), {kRunCommand}, Stem(drive_, "next"));
     EXPECT_EQ(testenv::ExitCodeOf(next.Wait()), 0) << next.Errors();
@@ -217,8 +218,8 @@ class Interruption {
         "vantrel --rollback " +
         backup_.value_or("");
     const Lines log = testenv::ReadLogLines(drive_.Host(kLogFolder + "\\Vantrel.log"));
-    EXPECT_EQ(Contains(next.Errors(), "vantrel: " + line + "\n"), cutOff_) << next.Errors();
-    EXPECT_EQ(Holds(log, "!" + line), cutOff_) << Joined(log);
+    EXPECT_FALSE(Contains(next.Errors(), "vantrel: " + line + "\n")) << next.Errors();
+    EXPECT_FALSE(Holds(log, "!" + line)) << Joined(log);
   }
 
   bool cutOff() const { return cutOff_; }

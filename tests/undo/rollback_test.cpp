@@ -8,13 +8,15 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "app/run_lock.h"
-#include "undo/manifest.h"
 #include "log/log_library.h"
 #include "platform/platform.h"
 #include "support/test_env.h"
 #include "support/tree_snapshot.h"
+#include "undo/backup.h"
+#include "undo/manifest.h"
 
 namespace fs = std::filesystem;
 
@@ -163,8 +165,8 @@ TEST_F(Rollback, AFileEditedSinceTheRunIsRefusedAndThenForced) {
   drive.Write(kWeld, "edited by hand\r\n");
   RollbackReport report;
   EXPECT_EQ(RollBack(backup, false, report), 1);
-  EXPECT_NE(report.lines.find("Changed since the run, left as it is: " +
-                              platform::HostPath(kWeld) + "\n"),
+  EXPECT_NE(report.lines.find("Changed since the run, left as it is: " + platform::HostPath(kWeld) +
+                              "\n"),
             std::string::npos)
       << report;
   EXPECT_EQ(report.messages,
@@ -184,7 +186,7 @@ TEST_F(Rollback, CanBeRepeatedAfterAnInterruption) {
   const std::string partial = "C:\\QVD\\ROBOTER\\LOG\\partial";
   testenv::CopyTree(drive.Host(backup), drive.Host(partial));
   std::vector<ManifestEntry> later(entries.begin() + entries.size() / 2, entries.end());
-  ASSERT_TRUE(platform::WriteFileAtomic(partial + "\\" + kManifestFileName, 
+  ASSERT_TRUE(platform::WriteFileAtomic(partial + "\\" + kManifestFileName,
                                         JournalText(journal.header, later)));
   RollbackReport report;
   EXPECT_EQ(RollBack(partial, false, report), 0) << report;
@@ -199,11 +201,13 @@ TEST_F(Rollback, CanBeRepeatedAfterAnInterruption) {
 TEST_F(Rollback, AfterARunAbortedAtEachStage) {
   const std::vector<std::string> triggers = {
       ". - - - START CONVERTING SYSTEMFILES",
-      ". +++ End: Exchange the UserFolds in  Dest.-file: C:\\QVD\\ROBOTER\\QVD\\R1\\System\\$CONFIG.DAT",
+      ". +++ End: Exchange the UserFolds in  Dest.-file: "
+      "C:\\QVD\\ROBOTER\\QVD\\R1\\System\\$CONFIG.DAT",
       ". Generate the Upg-file",
       ". - - - END CONVERTING SYSTEMFILES",
       ". - - - START CONVERTING USER FILES",
-      ". +++ End: Exchange the Folds in Dest.file: C:\\QVD\\ROBOTER\\QVD\\R1\\Program\\Pallet\\Pick.src",
+      ". +++ End: Exchange the Folds in Dest.file: "
+      "C:\\QVD\\ROBOTER\\QVD\\R1\\Program\\Pallet\\Pick.src",
       ". - - - START COPYING FILES",
       ". - - - END COPYING FILES",
   };
@@ -288,9 +292,10 @@ TEST_F(Rollback, WaitsForTheLockOfTheLogFolderAndWithoutItPutsNothingBack) {
     EXPECT_EQ(RollBack(backup, false, report, 0), 1);
     const std::string host = drive.Host(lockPath);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "vantrel: another run is using " + host + "; waiting up to 0 seconds\n"
-              "vantrel: Another run is still using " + host +
-                  " after 0 seconds; nothing was rolled back.\n");
+              "vantrel: another run is using " + host +
+                  "; waiting up to 0 seconds\n"
+                  "vantrel: Another run is still using " +
+                  host + " after 0 seconds; nothing was rolled back.\n");
     EXPECT_EQ(report.lines + report.messages, "");
     EXPECT_EQ(testenv::FirstDifference(upgraded, Destination()), "");
   }
@@ -376,12 +381,34 @@ TEST_F(Rollback, TheNextRunSaysThatThePreviousOneWasCutOff) {
   run.Run(kCommand);
   const std::string line =
       "The previous run into this log folder was cut off; it can be rolled back with: "
-      "vantrel --rollback " + drive.Host(backup);
+      "vantrel --rollback " +
+      drive.Host(backup);
   EXPECT_NE(testing::internal::GetCapturedStderr().find("vantrel: " + line + "\n"),
             std::string::npos);
   const std::vector<std::string> log =
       testenv::ReadLogLines(drive.Host("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log"));
   EXPECT_NE(std::find(log.begin(), log.end(), "!" + line), log.end());
+}
+
+}  // namespace
+
+namespace {
+
+// Once a rollback has put a cut-off run's changes back, the next run no
+// longer offers that rollback; one that could not put all back still does.
+TEST_F(Rollback, ACutOffRunRolledBackIsOfferedNoMore) {
+  const std::string logFolder = "C:\\QVD\\ROBOTER\\LOG";
+  for (const bool completely : {false, true}) {
+    const std::string backup = Run();
+    const std::string journal = backup + "\\" + kManifestFileName;
+    const std::string whole = drive.Read(journal);
+    drive.Write(journal, whole.substr(0, whole.find("after\t")));
+    ASSERT_EQ(CutOffBackup(logFolder), backup);
+    if (!completely) drive.Write(backup + "\\files\\000001", "not as kept");
+    RollbackReport report;
+    EXPECT_EQ(RollBack(backup, false, report), 1) << report;
+    EXPECT_EQ(CutOffBackup(logFolder), completely ? std::nullopt : std::optional(backup)) << report;
+  }
 }
 
 }  // namespace
