@@ -10,23 +10,26 @@
 //   reset     back to the seed, all of it durable; the count starts at 0
 //   cut K     the power fails right after the K-th changing operation from
 //             now: the durable state there is the crash image
-//   reboot    the crash image becomes the state (repeatable)
+//   reboot    the crash image becomes the state (taken now where no cut
+//             fell since the last reset or cut); repeatable
 //
 // Reading it gives "count N" (changing operations since the reset) and,
 // once the cut has fallen, "cut K" (the number of the operation after
 // which it fell). /.powercut-ops lists every changing operation since the
 // reset, numbered from 1. Locks are left to the kernel.
+//
+// The kernel's node numbers are the volume's inodes, so that the names of
+// a hard link share one inode in the kernel too.
 
 #define FUSE_USE_VERSION 31
 
-#include <fuse.h>
+#include <fuse_lowlevel.h>
 #include <sys/xattr.h>
 
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -39,54 +42,31 @@ namespace {
 
 using powercut::Ino;
 
-constexpr char kControl[] = "/.powercut";
-constexpr char kOperationList[] = "/.powercut-ops";
-constexpr Ino kControlHandle = ~Ino{0};
-constexpr Ino kOperationListHandle = ~Ino{0} - 1;
+constexpr char kControlName[] = ".powercut";
+constexpr char kOperationListName[] = ".powercut-ops";
+constexpr Ino kControlIno = Ino{1} << 62;
+constexpr Ino kOperationListIno = kControlIno + 1;
+// Names and attributes are kept by the kernel until a reset or a reboot
+// drops them (ReplaceTree); absent names are asked for every time, and a
+// file's cached pages are dropped at each open.
+constexpr double kKept = 24 * 3600;  // seconds
 
 std::unique_ptr<powercut::Volume> volume;
+fuse_session* session = nullptr;
 
-// An open file whose last name is removed keeps a hidden name of the FUSE
-// library's (".fuse_hidden..." in its folder) until it is closed. The
-// volume sees a removal; the hidden names live here, out of every listing
-// and every crash image.
-constexpr char kHiddenPrefix[] = ".fuse_hidden";
-std::map<std::string, Ino> hidden;
+bool IsControl(Ino ino) { return ino == kControlIno || ino == kOperationListIno; }
 
-bool IsHidden(const char* path) {
-  if (!path) return false;
-  const char* slash = std::strrchr(path, '/');
-  return std::strncmp(slash ? slash + 1 : path, kHiddenPrefix, sizeof kHiddenPrefix - 1) == 0;
-}
-
-int Resolve(const char* path, Ino& ino) {
-  if (IsHidden(path)) {
-    auto found = hidden.find(path);
-    if (found == hidden.end()) return -ENOENT;
-    ino = found->second;
-    return 0;
-  }
-  return volume->Resolve(path, ino);
-}
-
-bool IsControl(const char* path) {
-  return path && (std::strcmp(path, kControl) == 0 || std::strcmp(path, kOperationList) == 0);
-}
-
-powercut::Owner Caller() {
-  const fuse_context* context = fuse_get_context();
+powercut::Owner Caller(fuse_req_t req) {
+  const fuse_ctx* context = fuse_req_ctx(req);
   return {context->uid, context->gid};
 }
 
-// The inode an operation is about: its open handle where it has one, else
-// its path.
-int Target(const char* path, const fuse_file_info* fi, Ino& ino) {
-  if (fi && fi->fh != 0) {
-    ino = fi->fh;
-    return 0;
-  }
-  if (!path) return -EBADF;
-  return Resolve(path, ino);
+struct stat ControlStat(Ino ino) {
+  struct stat info {};
+  info.st_ino = ino;
+  info.st_mode = S_IFREG | 0666;
+  info.st_nlink = 1;
+  return info;
 }
 
 std::string ControlText() {
@@ -103,15 +83,38 @@ std::string OperationListText() {
   return text;
 }
 
+std::vector<std::string> RootNames() {
+  std::vector<std::pair<std::string, Ino>> entries;
+  volume->List(powercut::kRootIno, entries);
+  std::vector<std::string> names;
+  for (const auto& entry : entries) names.push_back(entry.first);
+  return names;
+}
+
+// The kernel keeps names and attributes: everything that passes through
+// it keeps them true, but a reset or a reboot changes the tree beneath
+// it. Dropping the names at the root drops every name below them, and a
+// name looked up afresh brings its attributes with it. A write to the
+// control file is no operation on the root folder, so the kernel can take
+// this while it waits for the write's answer.
+void ReplaceTree(void (powercut::Volume::*replace)()) {
+  std::vector<std::string> names = RootNames();
+  ((*volume).*replace)();
+  for (const std::string& name : RootNames()) names.push_back(name);
+  for (const std::string& name : names)
+    fuse_lowlevel_notify_inval_entry(session, FUSE_ROOT_ID, name.c_str(), name.size());
+  fuse_lowlevel_notify_inval_inode(session, FUSE_ROOT_ID, 0, 0);
+}
+
 int Command(const std::string& line) {
   std::istringstream words(line);
   std::string word;
   words >> word;
   if (word.empty()) return 0;
   if (word == "reset") {
-    volume->Reset();
+    ReplaceTree(&powercut::Volume::Reset);
   } else if (word == "reboot") {
-    volume->Reboot();
+    ReplaceTree(&powercut::Volume::Reboot);
   } else if (word == "cut") {
     unsigned long long operations = 0;
     if (!(words >> operations)) return -EINVAL;
@@ -126,256 +129,307 @@ int Commands(const char* data, std::size_t size) {
   std::istringstream lines(std::string(data, size));
   for (std::string line; std::getline(lines, line);)
     if (int error = Command(line)) return error;
-  return static_cast<int>(size);
+  return 0;
 }
 
-void* Init(fuse_conn_info* conn, fuse_config* cfg) {
-  // The kernel keeps nothing that a reset or a reboot would make stale:
-  // names, attributes and absent names are asked for every time, and a
-  // file's cached pages are dropped at each open.
-  cfg->entry_timeout = 0;
-  cfg->attr_timeout = 0;
-  cfg->negative_timeout = 0;
-  cfg->use_ino = 1;
-  cfg->readdir_ino = 1;
-  cfg->nullpath_ok = 1;
-  cfg->kernel_cache = 0;
-  cfg->auto_cache = 0;
-  conn->want &= ~FUSE_CAP_WRITEBACK_CACHE;
-  return nullptr;
-}
-
-int GetAttr(const char* path, struct stat* info, fuse_file_info* fi) {
-  if (IsControl(path) || (fi && (fi->fh == kControlHandle || fi->fh == kOperationListHandle))) {
-    *info = {};
-    info->st_mode = S_IFREG | 0666;
-    info->st_nlink = 1;
-    info->st_ino = kControlHandle;
-    return 0;
+void ReplyEntry(fuse_req_t req, Ino ino) {
+  fuse_entry_param entry{};
+  entry.ino = ino;
+  if (IsControl(ino)) {
+    entry.attr = ControlStat(ino);
+  } else if (int error = volume->Stat(ino, entry.attr)) {
+    fuse_reply_err(req, -error);
+    return;
+  } else {
+    entry.attr_timeout = kKept;
+    entry.entry_timeout = kKept;
   }
-  Ino ino = 0;
-  if (int error = Target(path, fi, ino)) return error;
-  return volume->Stat(ino, *info);
+  fuse_reply_entry(req, &entry);
 }
 
-int ReadLink(const char* path, char* buffer, std::size_t size) {
+// The answer of an operation that makes or finds an inode.
+void ReplyMade(fuse_req_t req, int error, Ino ino) {
+  if (error)
+    fuse_reply_err(req, -error);
+  else
+    ReplyEntry(req, ino);
+}
+
+void ReplyStatus(fuse_req_t req, int error) { fuse_reply_err(req, -error); }
+
+void ReplyAttributes(fuse_req_t req, Ino ino) {
+  struct stat info {};
+  if (IsControl(ino)) {
+    info = ControlStat(ino);
+  } else if (int error = volume->Stat(ino, info)) {
+    fuse_reply_err(req, -error);
+    return;
+  }
+  fuse_reply_attr(req, &info, IsControl(ino) ? 0 : kKept);
+}
+
+void Init(void*, fuse_conn_info* conn) { conn->want &= ~FUSE_CAP_WRITEBACK_CACHE; }
+
+void Lookup(fuse_req_t req, fuse_ino_t parent, const char* name) {
+  if (parent == FUSE_ROOT_ID && std::strcmp(name, kControlName) == 0)
+    return ReplyEntry(req, kControlIno);
+  if (parent == FUSE_ROOT_ID && std::strcmp(name, kOperationListName) == 0)
+    return ReplyEntry(req, kOperationListIno);
   Ino ino = 0;
+  const int error = volume->Lookup(parent, name, ino);
+  ReplyMade(req, error, ino);
+}
+
+void Forget(fuse_req_t req, fuse_ino_t, uint64_t) { fuse_reply_none(req); }
+
+void GetAttr(fuse_req_t req, fuse_ino_t ino, fuse_file_info*) { ReplyAttributes(req, ino); }
+
+int SetAttributes(Ino ino, const struct stat& attr, int toSet) {
+  if (toSet & FUSE_SET_ATTR_MODE) {
+    if (int error = volume->Chmod(ino, attr.st_mode)) return error;
+  }
+  if (toSet & (FUSE_SET_ATTR_UID | FUSE_SET_ATTR_GID)) {
+    const uid_t uid = (toSet & FUSE_SET_ATTR_UID) ? attr.st_uid : static_cast<uid_t>(-1);
+    const gid_t gid = (toSet & FUSE_SET_ATTR_GID) ? attr.st_gid : static_cast<gid_t>(-1);
+    if (int error = volume->Chown(ino, uid, gid)) return error;
+  }
+  if (toSet & FUSE_SET_ATTR_SIZE) {
+    if (int error = volume->Truncate(ino, attr.st_size)) return error;
+  }
+  if (toSet & (FUSE_SET_ATTR_ATIME | FUSE_SET_ATTR_MTIME)) {
+    timespec times[2] = {{0, UTIME_OMIT}, {0, UTIME_OMIT}};
+    if (toSet & FUSE_SET_ATTR_ATIME)
+      times[0] = (toSet & FUSE_SET_ATTR_ATIME_NOW) ? timespec{0, UTIME_NOW} : attr.st_atim;
+    if (toSet & FUSE_SET_ATTR_MTIME)
+      times[1] = (toSet & FUSE_SET_ATTR_MTIME_NOW) ? timespec{0, UTIME_NOW} : attr.st_mtim;
+    if (int error = volume->SetTimes(ino, times)) return error;
+  }
+  return 0;
+}
+
+void SetAttr(fuse_req_t req, fuse_ino_t ino, struct stat* attr, int toSet, fuse_file_info*) {
+  // The control files take a truncation from an open for writing.
+  if (IsControl(ino)) return ReplyAttributes(req, ino);
+  if (int error = SetAttributes(ino, *attr, toSet)) return ReplyStatus(req, error);
+  ReplyAttributes(req, ino);
+}
+
+void ReadLink(fuse_req_t req, fuse_ino_t ino) {
   std::string target;
-  if (int error = Resolve(path, ino)) return error;
-  if (int error = volume->ReadLink(ino, target)) return error;
-  if (size == 0) return -EINVAL;
-  const std::size_t copied = std::min(size - 1, target.size());
-  std::memcpy(buffer, target.data(), copied);
-  buffer[copied] = '\0';
-  return 0;
+  if (int error = volume->ReadLink(ino, target)) return ReplyStatus(req, error);
+  fuse_reply_readlink(req, target.c_str());
 }
 
-int MakeNode(const char* path, mode_t mode, dev_t) {
-  if (IsControl(path)) return -EEXIST;
-  return volume->MakeNode(path, mode, Caller());
-}
-
-int MakeFolder(const char* path, mode_t mode) {
-  if (IsControl(path)) return -EEXIST;
-  return volume->MakeFolder(path, mode, Caller());
-}
-
-int Unlink(const char* path) {
-  if (IsControl(path)) return -EPERM;
-  if (IsHidden(path)) return hidden.erase(path) ? 0 : -ENOENT;
-  return volume->Unlink(path);
-}
-
-int RemoveFolder(const char* path) { return volume->RemoveFolder(path); }
-
-int Symlink(const char* target, const char* path) {
-  if (IsControl(path)) return -EEXIST;
-  return volume->MakeLink(target, path, Caller());
-}
-
-int Rename(const char* from, const char* to, unsigned int flags) {
-  if (IsControl(from) || IsControl(to)) return -EPERM;
-  if (IsHidden(to)) {
-    Ino ino = 0;
-    if (int error = Resolve(from, ino)) return error;
-    if (int error = volume->Unlink(from)) return error;
-    hidden[to] = ino;
-    return 0;
-  }
-  return volume->Rename(from, to, flags);
-}
-
-int Link(const char* existing, const char* path) {
-  if (IsControl(existing) || IsControl(path)) return -EPERM;
-  return volume->AddName(existing, path);
-}
-
-int Chmod(const char* path, mode_t mode, fuse_file_info* fi) {
-  if (IsControl(path)) return -EPERM;
+void MakeNode(fuse_req_t req, fuse_ino_t parent, const char* name, mode_t mode, dev_t) {
   Ino ino = 0;
-  if (int error = Target(path, fi, ino)) return error;
-  return volume->Chmod(ino, mode);
+  const int error = volume->MakeNode(parent, name, mode, Caller(req), ino);
+  ReplyMade(req, error, ino);
 }
 
-int Chown(const char* path, uid_t uid, gid_t gid, fuse_file_info* fi) {
-  if (IsControl(path)) return -EPERM;
+void MakeFolder(fuse_req_t req, fuse_ino_t parent, const char* name, mode_t mode) {
   Ino ino = 0;
-  if (int error = Target(path, fi, ino)) return error;
-  return volume->Chown(ino, uid, gid);
+  const int error = volume->MakeFolder(parent, name, mode, Caller(req), ino);
+  ReplyMade(req, error, ino);
 }
 
-int Truncate(const char* path, off_t size, fuse_file_info* fi) {
-  if (IsControl(path) || (fi && fi->fh >= kOperationListHandle)) return 0;
+bool IsControlName(fuse_ino_t parent, const char* name) {
+  return parent == FUSE_ROOT_ID &&
+         (std::strcmp(name, kControlName) == 0 || std::strcmp(name, kOperationListName) == 0);
+}
+
+void Unlink(fuse_req_t req, fuse_ino_t parent, const char* name) {
+  if (IsControlName(parent, name)) return ReplyStatus(req, -EPERM);
+  ReplyStatus(req, volume->Unlink(parent, name));
+}
+
+void RemoveFolder(fuse_req_t req, fuse_ino_t parent, const char* name) {
+  ReplyStatus(req, volume->RemoveFolder(parent, name));
+}
+
+void Symlink(fuse_req_t req, const char* target, fuse_ino_t parent, const char* name) {
   Ino ino = 0;
-  if (int error = Target(path, fi, ino)) return error;
-  return volume->Truncate(ino, size);
+  const int error = volume->MakeLink(target, parent, name, Caller(req), ino);
+  ReplyMade(req, error, ino);
 }
 
-int Open(const char* path, fuse_file_info* fi) {
-  if (IsControl(path)) {
-    fi->fh = std::strcmp(path, kControl) == 0 ? kControlHandle : kOperationListHandle;
+void Rename(fuse_req_t req, fuse_ino_t parent, const char* name, fuse_ino_t newParent,
+            const char* newName, unsigned int flags) {
+  if (IsControlName(parent, name) || IsControlName(newParent, newName))
+    return ReplyStatus(req, -EPERM);
+  ReplyStatus(req, volume->Rename(parent, name, newParent, newName, flags));
+}
+
+void Link(fuse_req_t req, fuse_ino_t ino, fuse_ino_t newParent, const char* newName) {
+  if (IsControl(ino) || IsControlName(newParent, newName)) return ReplyStatus(req, -EPERM);
+  const int error = volume->AddName(ino, newParent, newName);
+  ReplyMade(req, error, ino);
+}
+
+void Open(fuse_req_t req, fuse_ino_t ino, fuse_file_info* fi) {
+  if (IsControl(ino)) {
     fi->direct_io = 1;
-    return 0;
+    fuse_reply_open(req, fi);
+    return;
   }
-  Ino ino = 0;
-  if (int error = Resolve(path, ino)) return error;
-  if (fi->flags & O_TRUNC) {
-    if (int error = volume->Truncate(ino, 0)) return error;
+  struct stat info {};
+  if (int error = volume->Stat(ino, info)) return ReplyStatus(req, error);
+  if ((fi->flags & O_TRUNC) && info.st_size > 0) {
+    if (int error = volume->Truncate(ino, 0)) return ReplyStatus(req, error);
   }
-  fi->fh = ino;
-  return 0;
+  fuse_reply_open(req, fi);
 }
 
-int Create(const char* path, mode_t mode, fuse_file_info* fi) {
-  if (IsControl(path)) return Open(path, fi);
+void Create(fuse_req_t req, fuse_ino_t parent, const char* name, mode_t mode, fuse_file_info* fi) {
+  if (IsControlName(parent, name)) return ReplyStatus(req, -EEXIST);
   Ino ino = 0;
-  if (int error = volume->Create(path, mode, Caller(), (fi->flags & O_EXCL) != 0, ino))
-    return error;
-  fi->fh = ino;
-  if (fi->flags & O_TRUNC) {
-    struct stat info {};
-    volume->Stat(ino, info);
-    if (info.st_size > 0) return volume->Truncate(ino, 0);
+  const bool exclusive = (fi->flags & O_EXCL) != 0;
+  if (int error = volume->Create(parent, name, mode, Caller(req), exclusive, ino))
+    return ReplyStatus(req, error);
+  struct stat info {};
+  volume->Stat(ino, info);
+  if ((fi->flags & O_TRUNC) && info.st_size > 0) {
+    if (int error = volume->Truncate(ino, 0)) return ReplyStatus(req, error);
   }
-  return 0;
+  fuse_entry_param entry{};
+  entry.ino = ino;
+  volume->Stat(ino, entry.attr);
+  entry.attr_timeout = kKept;
+  entry.entry_timeout = kKept;
+  fuse_reply_create(req, &entry, fi);
 }
 
-int ReadText(const std::string& text, char* buffer, std::size_t size, off_t offset) {
-  if (offset < 0 || static_cast<std::size_t>(offset) >= text.size()) return 0;
+void ReplyText(fuse_req_t req, const std::string& text, std::size_t size, off_t offset) {
+  if (offset < 0 || static_cast<std::size_t>(offset) >= text.size()) {
+    fuse_reply_buf(req, nullptr, 0);
+    return;
+  }
   const std::size_t got = std::min(size, text.size() - static_cast<std::size_t>(offset));
-  std::memcpy(buffer, text.data() + offset, got);
-  return static_cast<int>(got);
+  fuse_reply_buf(req, text.data() + offset, got);
 }
 
-int Read(const char*, char* buffer, std::size_t size, off_t offset, fuse_file_info* fi) {
-  if (fi->fh == kControlHandle) return ReadText(ControlText(), buffer, size, offset);
-  if (fi->fh == kOperationListHandle) return ReadText(OperationListText(), buffer, size, offset);
+void Read(fuse_req_t req, fuse_ino_t ino, std::size_t size, off_t offset, fuse_file_info*) {
+  if (ino == kControlIno) return ReplyText(req, ControlText(), size, offset);
+  if (ino == kOperationListIno) return ReplyText(req, OperationListText(), size, offset);
   if (size > INT_MAX) size = INT_MAX;
-  return volume->Read(fi->fh, buffer, size, offset);
+  std::vector<char> buffer(size);
+  const int got = volume->Read(ino, buffer.data(), size, offset);
+  if (got < 0) return ReplyStatus(req, got);
+  fuse_reply_buf(req, buffer.data(), static_cast<std::size_t>(got));
 }
 
-int Write(const char*, const char* data, std::size_t size, off_t offset, fuse_file_info* fi) {
-  if (fi->fh == kControlHandle) return Commands(data, size);
-  if (fi->fh == kOperationListHandle) return -EPERM;
+void Write(fuse_req_t req, fuse_ino_t ino, const char* data, std::size_t size, off_t offset,
+           fuse_file_info* fi) {
+  if (ino == kOperationListIno) return ReplyStatus(req, -EPERM);
+  if (ino == kControlIno) {
+    if (int error = Commands(data, size)) return ReplyStatus(req, error);
+    fuse_reply_write(req, size);
+    return;
+  }
   if (size > INT_MAX) size = INT_MAX;
-  return volume->Write(fi->fh, data, size, offset, (fi->flags & O_APPEND) != 0);
+  const int wrote = volume->Write(ino, data, size, offset, (fi->flags & O_APPEND) != 0);
+  if (wrote < 0) return ReplyStatus(req, wrote);
+  fuse_reply_write(req, static_cast<std::size_t>(wrote));
 }
 
-int StatFs(const char*, struct statvfs* info) {
-  *info = {};
-  info->f_bsize = 4096;
-  info->f_frsize = 4096;
-  info->f_blocks = 1 << 24;
-  info->f_bfree = 1 << 23;
-  info->f_bavail = 1 << 23;
-  info->f_files = 1 << 20;
-  info->f_ffree = 1 << 19;
-  info->f_favail = 1 << 19;
-  info->f_namemax = 255;
-  return 0;
+void Release(fuse_req_t req, fuse_ino_t, fuse_file_info*) { fuse_reply_err(req, 0); }
+
+void Sync(fuse_req_t req, fuse_ino_t ino, int datasync, fuse_file_info*) {
+  if (IsControl(ino)) return ReplyStatus(req, 0);
+  ReplyStatus(req, volume->SyncFile(ino, datasync != 0));
 }
 
-int Sync(const char*, int datasync, fuse_file_info* fi) {
-  if (fi->fh >= kOperationListHandle) return 0;
-  return volume->SyncFile(fi->fh, datasync != 0);
+void OpenFolder(fuse_req_t req, fuse_ino_t ino, fuse_file_info* fi) {
+  std::vector<std::pair<std::string, Ino>> entries;
+  if (int error = volume->List(ino, entries)) return ReplyStatus(req, error);
+  fuse_reply_open(req, fi);
 }
 
-int SetXattr(const char* path, const char* name, const char* value, std::size_t size, int flags) {
-  if (IsControl(path)) return -ENOTSUP;
-  Ino ino = 0;
-  if (int error = Resolve(path, ino)) return error;
-  return volume->SetXattr(ino, name, std::string(value, size), flags);
+// Entries from offset on, as many as fit; each entry's offset is the
+// place of the next.
+void ReadFolder(fuse_req_t req, fuse_ino_t ino, std::size_t size, off_t offset, fuse_file_info*) {
+  std::vector<std::pair<std::string, Ino>> entries;
+  if (int error = volume->List(ino, entries)) return ReplyStatus(req, error);
+  entries.insert(entries.begin(), {{".", ino}, {"..", ino}});
+  std::vector<char> buffer(size);
+  std::size_t used = 0;
+  for (std::size_t i = static_cast<std::size_t>(std::max<off_t>(offset, 0)); i < entries.size();
+       ++i) {
+    struct stat info {};
+    if (i >= 2 && volume->Stat(entries[i].second, info) != 0) continue;
+    if (i < 2) info.st_mode = S_IFDIR;
+    info.st_ino = entries[i].second;
+    const std::size_t needed =
+        fuse_add_direntry(req, buffer.data() + used, size - used, entries[i].first.c_str(), &info,
+                          static_cast<off_t>(i + 1));
+    if (needed > size - used) break;
+    used += needed;
+  }
+  fuse_reply_buf(req, buffer.data(), used);
+}
+
+void ReleaseFolder(fuse_req_t req, fuse_ino_t, fuse_file_info*) { fuse_reply_err(req, 0); }
+
+void SyncFolder(fuse_req_t req, fuse_ino_t ino, int, fuse_file_info*) {
+  ReplyStatus(req, volume->SyncFolder(ino));
+}
+
+void StatFs(fuse_req_t req, fuse_ino_t) {
+  struct statvfs info {};
+  info.f_bsize = 4096;
+  info.f_frsize = 4096;
+  info.f_blocks = 1 << 24;
+  info.f_bfree = 1 << 23;
+  info.f_bavail = 1 << 23;
+  info.f_files = 1 << 20;
+  info.f_ffree = 1 << 19;
+  info.f_favail = 1 << 19;
+  info.f_namemax = 255;
+  fuse_reply_statfs(req, &info);
+}
+
+void SetXattr(fuse_req_t req, fuse_ino_t ino, const char* name, const char* value, std::size_t size,
+              int flags) {
+  if (IsControl(ino)) return ReplyStatus(req, -ENOTSUP);
+  ReplyStatus(req, volume->SetXattr(ino, name, std::string(value, size), flags));
 }
 
 // The value, or its size when asked with no room.
-int GiveBack(const std::string& value, char* buffer, std::size_t size) {
-  if (size == 0) return static_cast<int>(value.size());
-  if (size < value.size()) return -ERANGE;
-  std::memcpy(buffer, value.data(), value.size());
-  return static_cast<int>(value.size());
+void ReplyValue(fuse_req_t req, const std::string& value, std::size_t size) {
+  if (size == 0)
+    fuse_reply_xattr(req, value.size());
+  else if (size < value.size())
+    fuse_reply_err(req, ERANGE);
+  else
+    fuse_reply_buf(req, value.data(), value.size());
 }
 
-int GetXattr(const char* path, const char* name, char* buffer, std::size_t size) {
-  if (IsControl(path)) return -ENODATA;
-  Ino ino = 0;
+void GetXattr(fuse_req_t req, fuse_ino_t ino, const char* name, std::size_t size) {
+  if (IsControl(ino)) return ReplyStatus(req, -ENODATA);
   std::string value;
-  if (int error = Resolve(path, ino)) return error;
-  if (int error = volume->GetXattr(ino, name, value)) return error;
-  return GiveBack(value, buffer, size);
+  if (int error = volume->GetXattr(ino, name, value)) return ReplyStatus(req, error);
+  ReplyValue(req, value, size);
 }
 
-int ListXattr(const char* path, char* buffer, std::size_t size) {
-  if (IsControl(path)) return 0;
-  Ino ino = 0;
+void ListXattr(fuse_req_t req, fuse_ino_t ino, std::size_t size) {
   std::string names;
-  if (int error = Resolve(path, ino)) return error;
-  if (int error = volume->ListXattr(ino, names)) return error;
-  return GiveBack(names, buffer, size);
-}
-
-int RemoveXattr(const char* path, const char* name) {
-  if (IsControl(path)) return -ENODATA;
-  Ino ino = 0;
-  if (int error = Resolve(path, ino)) return error;
-  return volume->RemoveXattr(ino, name);
-}
-
-int OpenFolder(const char* path, fuse_file_info* fi) {
-  Ino ino = 0;
-  if (int error = Resolve(path, ino)) return error;
-  struct stat info {};
-  volume->Stat(ino, info);
-  if (!S_ISDIR(info.st_mode)) return -ENOTDIR;
-  fi->fh = ino;
-  return 0;
-}
-
-int ReadFolder(const char*, void* buffer, fuse_fill_dir_t fill, off_t, fuse_file_info* fi,
-               fuse_readdir_flags) {
-  std::vector<std::pair<std::string, Ino>> entries;
-  if (int error = volume->List(fi->fh, entries)) return error;
-  fill(buffer, ".", nullptr, 0, static_cast<fuse_fill_dir_flags>(0));
-  fill(buffer, "..", nullptr, 0, static_cast<fuse_fill_dir_flags>(0));
-  for (const auto& [name, ino] : entries) {
-    struct stat info {};
-    if (volume->Stat(ino, info) != 0) continue;
-    fill(buffer, name.c_str(), &info, 0, static_cast<fuse_fill_dir_flags>(0));
+  if (!IsControl(ino)) {
+    if (int error = volume->ListXattr(ino, names)) return ReplyStatus(req, error);
   }
-  return 0;
+  ReplyValue(req, names, size);
 }
 
-int SyncFolder(const char*, int, fuse_file_info* fi) { return volume->SyncFolder(fi->fh); }
-
-int SetTimes(const char* path, const timespec times[2], fuse_file_info* fi) {
-  if (IsControl(path)) return 0;
-  Ino ino = 0;
-  if (int error = Target(path, fi, ino)) return error;
-  return volume->SetTimes(ino, times);
+void RemoveXattr(fuse_req_t req, fuse_ino_t ino, const char* name) {
+  if (IsControl(ino)) return ReplyStatus(req, -ENODATA);
+  ReplyStatus(req, volume->RemoveXattr(ino, name));
 }
 
-fuse_operations Operations() {
-  fuse_operations ops{};
+fuse_lowlevel_ops Operations() {
+  fuse_lowlevel_ops ops{};
+  ops.init = Init;
+  ops.lookup = Lookup;
+  ops.forget = Forget;
   ops.getattr = GetAttr;
+  ops.setattr = SetAttr;
   ops.readlink = ReadLink;
   ops.mknod = MakeNode;
   ops.mkdir = MakeFolder;
@@ -384,25 +438,44 @@ fuse_operations Operations() {
   ops.symlink = Symlink;
   ops.rename = Rename;
   ops.link = Link;
-  ops.chmod = Chmod;
-  ops.chown = Chown;
-  ops.truncate = Truncate;
   ops.open = Open;
   ops.read = Read;
   ops.write = Write;
-  ops.statfs = StatFs;
+  ops.release = Release;
   ops.fsync = Sync;
+  ops.opendir = OpenFolder;
+  ops.readdir = ReadFolder;
+  ops.releasedir = ReleaseFolder;
+  ops.fsyncdir = SyncFolder;
+  ops.statfs = StatFs;
   ops.setxattr = SetXattr;
   ops.getxattr = GetXattr;
   ops.listxattr = ListXattr;
   ops.removexattr = RemoveXattr;
-  ops.opendir = OpenFolder;
-  ops.readdir = ReadFolder;
-  ops.fsyncdir = SyncFolder;
-  ops.init = Init;
   ops.create = Create;
-  ops.utimens = SetTimes;
   return ops;
+}
+
+// In the foreground and single-threaded: the volume has one state, and
+// the order of the operations is the order they are counted in.
+int Serve(const char* program, const char* mountPoint, int extraCount, char** extra) {
+  std::vector<char*> args{const_cast<char*>(program), const_cast<char*>("-o"),
+                          const_cast<char*>("default_permissions,fsname=powercut")};
+  for (int i = 0; i < extraCount; ++i) args.push_back(extra[i]);
+  fuse_args fuseArgs = FUSE_ARGS_INIT(static_cast<int>(args.size()), args.data());
+  const fuse_lowlevel_ops ops = Operations();
+  session = fuse_session_new(&fuseArgs, &ops, sizeof ops, nullptr);
+  if (!session) return 1;
+  int status = 1;
+  if (fuse_set_signal_handlers(session) == 0) {
+    if (fuse_session_mount(session, mountPoint) == 0) {
+      status = fuse_session_loop(session) == 0 ? 0 : 1;
+      fuse_session_unmount(session);
+    }
+    fuse_remove_signal_handlers(session);
+  }
+  fuse_session_destroy(session);
+  return status;
 }
 
 }  // namespace
@@ -419,15 +492,5 @@ int main(int argc, char* argv[]) {
     return 1;
   }
   volume = std::make_unique<powercut::Volume>(std::move(seed));
-  // In the foreground and single-threaded: the volume has one state, and
-  // the order of the operations is the order they are counted in.
-  std::vector<char*> args{argv[0],
-                          argv[2],
-                          const_cast<char*>("-f"),
-                          const_cast<char*>("-s"),
-                          const_cast<char*>("-o"),
-                          const_cast<char*>("default_permissions,fsname=powercut")};
-  for (int i = 3; i < argc; ++i) args.push_back(argv[i]);
-  const fuse_operations ops = Operations();
-  return fuse_main(static_cast<int>(args.size()), args.data(), &ops, nullptr);
+  return Serve(argv[0], argv[2], argc - 3, argv + 3);
 }

@@ -129,26 +129,35 @@ const Inode* Volume::Find(Ino ino) const {
 
 int Volume::Resolve(const std::string& path, Ino& ino) const {
   ino = kRootIno;
-  for (const std::string& part : Parts(path)) {
-    const Inode* folder = Find(ino);
-    if (!folder) return -ENOENT;
-    if (!IsFolder(*folder)) return -ENOTDIR;
-    auto entry = folder->now.entries.find(part);
-    if (entry == folder->now.entries.end()) return -ENOENT;
-    ino = entry->second;
-  }
-  return Find(ino) ? 0 : -ENOENT;
+  for (const std::string& part : Parts(path))
+    if (int error = Lookup(ino, part, ino)) return error;
+  return 0;
 }
 
-int Volume::ResolveParent(const std::string& path, Ino& parent, std::string& name) const {
-  std::vector<std::string> parts = Parts(path);
-  if (parts.empty()) return -EBUSY;
-  name = parts.back();
-  if (name.size() > 255) return -ENAMETOOLONG;
-  const std::size_t slash = path.rfind('/');
-  if (int error = Resolve(slash == std::string::npos ? "/" : path.substr(0, slash), parent))
-    return error;
-  return IsFolder(*Find(parent)) ? 0 : -ENOTDIR;
+int Volume::Lookup(Ino folder, const std::string& name, Ino& ino) const {
+  const Inode* inode = Find(folder);
+  if (!inode) return -ENOENT;
+  if (!IsFolder(*inode)) return -ENOTDIR;
+  auto entry = inode->now.entries.find(name);
+  if (entry == inode->now.entries.end() || !Find(entry->second)) return -ENOENT;
+  ino = entry->second;
+  return 0;
+}
+
+// Whether name may be made in folder.
+int Volume::CheckFolder(Ino folder, const std::string& name) const {
+  const Inode* inode = Find(folder);
+  if (!inode) return -ENOENT;
+  if (!IsFolder(*inode)) return -ENOTDIR;
+  if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
+    return -EINVAL;
+  return name.size() > 255 ? -ENAMETOOLONG : 0;
+}
+
+std::string Volume::PathOf(Ino folder, const std::string& name) const {
+  const Inode* inode = Find(folder);
+  const std::string base = inode && inode->name != "/" ? inode->name : std::string();
+  return base + "/" + name;
 }
 
 int Volume::Stat(Ino ino, struct stat& info) const {
@@ -232,12 +241,11 @@ void Volume::Touch(Inode& inode, bool content) {
   inode.now.meta.ctime = now;
 }
 
-int Volume::AddInode(const std::string& path, mode_t mode, Owner owner, Bytes bytes, Ino& ino) {
-  Ino parent = 0;
-  std::string name;
-  if (int error = ResolveParent(path, parent, name)) return error;
-  Inode& folder = *Find(parent);
-  if (folder.now.entries.count(name)) return -EEXIST;
+int Volume::AddInode(Ino folder, const std::string& name, mode_t mode, Owner owner, Bytes bytes,
+                     Ino& ino) {
+  if (int error = CheckFolder(folder, name)) return error;
+  Inode& parent = *Find(folder);
+  if (parent.now.entries.count(name)) return -EEXIST;
   Inode inode;
   inode.now.meta.mode = mode;
   inode.now.meta.uid = owner.uid;
@@ -247,98 +255,92 @@ int Volume::AddInode(const std::string& path, mode_t mode, Owner owner, Bytes by
   // On the disk the inode is as it was made, without bytes, until synced.
   inode.durable.meta = inode.now.meta;
   inode.links = 1;
-  inode.name = path;
+  inode.name = PathOf(folder, name);
   ino = next_++;
   inodes_[ino] = std::move(inode);
-  folder.now.entries[name] = ino;
-  Touch(folder, true);
+  parent.now.entries[name] = ino;
+  Touch(parent, true);
   return 0;
 }
 
-int Volume::Create(const std::string& path, mode_t mode, Owner owner, bool exclusive, Ino& ino) {
-  if (Resolve(path, ino) == 0) {
+int Volume::Create(Ino folder, const std::string& name, mode_t mode, Owner owner, bool exclusive,
+                   Ino& ino) {
+  if (Lookup(folder, name, ino) == 0) {
     if (exclusive) return -EEXIST;
     return IsFolder(*Find(ino)) ? -EISDIR : 0;
   }
-  if (int error = AddInode(path, S_IFREG | (mode & 07777), owner, nullptr, ino)) return error;
-  Changed("create " + path);
+  if (int error = AddInode(folder, name, S_IFREG | (mode & 07777), owner, nullptr, ino))
+    return error;
+  Changed("create " + PathOf(folder, name));
   return 0;
 }
 
-int Volume::MakeFolder(const std::string& path, mode_t mode, Owner owner) {
-  Ino ino = 0;
-  if (int error = AddInode(path, S_IFDIR | (mode & 07777), owner, nullptr, ino)) return error;
-  Changed("mkdir " + path);
+int Volume::MakeFolder(Ino folder, const std::string& name, mode_t mode, Owner owner, Ino& ino) {
+  if (int error = AddInode(folder, name, S_IFDIR | (mode & 07777), owner, nullptr, ino))
+    return error;
+  Changed("mkdir " + PathOf(folder, name));
   return 0;
 }
 
-int Volume::MakeNode(const std::string& path, mode_t mode, Owner owner) {
+int Volume::MakeNode(Ino folder, const std::string& name, mode_t mode, Owner owner, Ino& ino) {
   if (!S_ISREG(mode) && !S_ISFIFO(mode)) return -EPERM;
-  Ino ino = 0;
-  if (int error = AddInode(path, mode, owner, nullptr, ino)) return error;
-  Changed("mknod " + path);
+  if (int error = AddInode(folder, name, mode, owner, nullptr, ino)) return error;
+  Changed("mknod " + PathOf(folder, name));
   return 0;
 }
 
-int Volume::MakeLink(const std::string& target, const std::string& path, Owner owner) {
-  Ino ino = 0;
+int Volume::MakeLink(const std::string& target, Ino folder, const std::string& name, Owner owner,
+                     Ino& ino) {
   auto bytes = std::make_shared<const std::string>(target);
-  if (int error = AddInode(path, S_IFLNK | 0777, owner, bytes, ino)) return error;
+  if (int error = AddInode(folder, name, S_IFLNK | 0777, owner, bytes, ino)) return error;
   // A link's target is written with the link.
   inodes_[ino].durable.bytes = bytes;
-  Changed("symlink " + path + " -> " + target);
+  Changed("symlink " + PathOf(folder, name) + " -> " + target);
   return 0;
 }
 
-int Volume::AddName(const std::string& existing, const std::string& path) {
-  Ino ino = 0;
-  if (int error = Resolve(existing, ino)) return error;
-  if (IsFolder(*Find(ino))) return -EPERM;
-  Ino parent = 0;
-  std::string name;
-  if (int error = ResolveParent(path, parent, name)) return error;
-  Inode& folder = *Find(parent);
-  if (folder.now.entries.count(name)) return -EEXIST;
-  folder.now.entries[name] = ino;
-  Touch(folder, true);
-  Inode& inode = *Find(ino);
-  ++inode.links;
-  Touch(inode, false);
-  Changed("link " + existing + " -> " + path);
+int Volume::AddName(Ino ino, Ino folder, const std::string& name) {
+  Inode* inode = Find(ino);
+  if (!inode) return -ENOENT;
+  if (IsFolder(*inode)) return -EPERM;
+  if (int error = CheckFolder(folder, name)) return error;
+  Inode& parent = *Find(folder);
+  if (parent.now.entries.count(name)) return -EEXIST;
+  parent.now.entries[name] = ino;
+  Touch(parent, true);
+  ++inode->links;
+  Touch(*inode, false);
+  Changed("link " + inode->name + " -> " + PathOf(folder, name));
   return 0;
 }
 
 // The inode stays while it is open, or named by a durable entry: its data
 // is dropped only with the tree at the next reset or reboot.
-void Volume::Unname(Ino parent, const std::string& name, Ino ino) {
-  Inode& folder = *Find(parent);
-  folder.now.entries.erase(name);
-  Touch(folder, true);
+void Volume::Unname(Ino folder, const std::string& name, Ino ino) {
+  Inode& parent = *Find(folder);
+  parent.now.entries.erase(name);
+  Touch(parent, true);
   Inode& inode = *Find(ino);
   if (inode.links > 0) --inode.links;
   Touch(inode, false);
 }
 
-int Volume::Unlink(const std::string& path) {
-  Ino parent = 0, ino = 0;
-  std::string name;
-  if (int error = ResolveParent(path, parent, name)) return error;
-  if (int error = Resolve(path, ino)) return error;
+int Volume::Unlink(Ino folder, const std::string& name) {
+  Ino ino = 0;
+  if (int error = Lookup(folder, name, ino)) return error;
   if (IsFolder(*Find(ino))) return -EISDIR;
-  Unname(parent, name, ino);
-  Changed("unlink " + path);
+  Unname(folder, name, ino);
+  Changed("unlink " + PathOf(folder, name));
   return 0;
 }
 
-int Volume::RemoveFolder(const std::string& path) {
-  Ino parent = 0, ino = 0;
-  std::string name;
-  if (int error = ResolveParent(path, parent, name)) return error;
-  if (int error = Resolve(path, ino)) return error;
+int Volume::RemoveFolder(Ino folder, const std::string& name) {
+  Ino ino = 0;
+  if (int error = Lookup(folder, name, ino)) return error;
   if (!IsFolder(*Find(ino))) return -ENOTDIR;
   if (!Find(ino)->now.entries.empty()) return -ENOTEMPTY;
-  Unname(parent, name, ino);
-  Changed("rmdir " + path);
+  Unname(folder, name, ino);
+  Changed("rmdir " + PathOf(folder, name));
   return 0;
 }
 
@@ -351,14 +353,15 @@ bool Volume::Contains(Ino folder, Ino inner) const {
   return false;
 }
 
-int Volume::Rename(const std::string& from, const std::string& to, unsigned flags) {
+int Volume::Rename(Ino fromParent, const std::string& fromName, Ino toParent,
+                   const std::string& toName, unsigned flags) {
   if (flags & ~(RENAME_NOREPLACE | RENAME_EXCHANGE)) return -EINVAL;
-  Ino fromParent = 0, toParent = 0, ino = 0, replaced = 0;
-  std::string fromName, toName;
-  if (int error = ResolveParent(from, fromParent, fromName)) return error;
-  if (int error = Resolve(from, ino)) return error;
-  if (int error = ResolveParent(to, toParent, toName)) return error;
-  const bool taken = Resolve(to, replaced) == 0;
+  Ino ino = 0, replaced = 0;
+  if (int error = Lookup(fromParent, fromName, ino)) return error;
+  if (int error = CheckFolder(toParent, toName)) return error;
+  const std::string from = PathOf(fromParent, fromName);
+  const std::string to = PathOf(toParent, toName);
+  const bool taken = Lookup(toParent, toName, replaced) == 0;
   if (taken && (flags & RENAME_NOREPLACE)) return -EEXIST;
   if (!taken && (flags & RENAME_EXCHANGE)) return -ENOENT;
   if (taken && replaced == ino) return 0;
@@ -370,6 +373,8 @@ int Volume::Rename(const std::string& from, const std::string& to, unsigned flag
     Find(toParent)->now.entries[toName] = ino;
     Touch(*Find(fromParent), true);
     Touch(*Find(toParent), true);
+    Find(replaced)->name = from;
+    Find(ino)->name = to;
     Changed("exchange " + from + " <-> " + to);
     return 0;
   }

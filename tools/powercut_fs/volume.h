@@ -83,6 +83,7 @@ class Volume {
   const std::vector<std::string>& operations() const { return operations_; }
 
   int Resolve(const std::string& path, Ino& ino) const;
+  int Lookup(Ino folder, const std::string& name, Ino& ino) const;
   int Stat(Ino ino, struct stat& info) const;
   int List(Ino ino, std::vector<std::pair<std::string, Ino>>& entries) const;
   int Read(Ino ino, char* buffer, std::size_t size, off_t offset) const;
@@ -90,16 +91,20 @@ class Volume {
   int GetXattr(Ino ino, const std::string& name, std::string& value) const;
   int ListXattr(Ino ino, std::string& names) const;
 
-  // exclusive: fail with EEXIST where the name is taken (O_EXCL).
-  int Create(const std::string& path, mode_t mode, Owner owner, bool exclusive, Ino& ino);
-  int MakeFolder(const std::string& path, mode_t mode, Owner owner);
-  int MakeNode(const std::string& path, mode_t mode, Owner owner);
-  int MakeLink(const std::string& target, const std::string& path, Owner owner);
-  int AddName(const std::string& existing, const std::string& path);
-  int Unlink(const std::string& path);
-  int RemoveFolder(const std::string& path);
+  // An entry `name` in `folder`, made or found; exclusive: fail with
+  // EEXIST where the name is taken (O_EXCL).
+  int Create(Ino folder, const std::string& name, mode_t mode, Owner owner, bool exclusive,
+             Ino& ino);
+  int MakeFolder(Ino folder, const std::string& name, mode_t mode, Owner owner, Ino& ino);
+  int MakeNode(Ino folder, const std::string& name, mode_t mode, Owner owner, Ino& ino);
+  int MakeLink(const std::string& target, Ino folder, const std::string& name, Owner owner,
+               Ino& ino);
+  int AddName(Ino ino, Ino folder, const std::string& name);
+  int Unlink(Ino folder, const std::string& name);
+  int RemoveFolder(Ino folder, const std::string& name);
   // flags as renameat2 takes them: RENAME_NOREPLACE, RENAME_EXCHANGE.
-  int Rename(const std::string& from, const std::string& to, unsigned flags);
+  int Rename(Ino from, const std::string& fromName, Ino to, const std::string& toName,
+             unsigned flags);
 
   int Write(Ino ino, const char* data, std::size_t size, off_t offset, bool append);
   int Truncate(Ino ino, off_t size);
@@ -117,9 +122,11 @@ class Volume {
  private:
   Inode* Find(Ino ino);
   const Inode* Find(Ino ino) const;
-  int ResolveParent(const std::string& path, Ino& parent, std::string& name) const;
-  int AddInode(const std::string& path, mode_t mode, Owner owner, Bytes bytes, Ino& ino);
-  void Unname(Ino parent, const std::string& name, Ino ino);
+  int CheckFolder(Ino folder, const std::string& name) const;
+  std::string PathOf(Ino folder, const std::string& name) const;
+  int AddInode(Ino folder, const std::string& name, mode_t mode, Owner owner, Bytes bytes,
+               Ino& ino);
+  void Unname(Ino folder, const std::string& name, Ino ino);
   bool Contains(Ino folder, Ino inner) const;
   void Touch(Inode& inode, bool content);
   // Counts a changing operation and cuts the power where it is due.
