@@ -12,10 +12,14 @@
 //             now: the durable state there is the crash image
 //   reboot    the crash image becomes the state (taken now where no cut
 //             fell since the last reset or cut); repeatable
+//   torn S    from now on a cut also writes an ordered prefix, of a length
+//             drawn at random (seed S), of the changes not yet durable
+//   torn off  cuts keep only what was made durable (the start)
 //
 // Reading it gives "count N" (changing operations since the reset) and,
 // once the cut has fallen, "cut K" (the number of the operation after
-// which it fell). /.powercut-ops lists every changing operation since the
+// which it fell) and, for a torn cut, "torn L of M" (the changes not yet
+// durable that it wrote, of all). /.powercut-ops lists every changing operation since the
 // reset, numbered from 1. Locks are left to the kernel.
 //
 // The kernel's node numbers are the volume's inodes, so that the names of
@@ -29,6 +33,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <sstream>
@@ -71,7 +76,11 @@ struct stat ControlStat(Ino ino) {
 
 std::string ControlText() {
   std::string text = "count " + std::to_string(volume->count()) + "\n";
-  if (volume->cutAt() > 0) text += "cut " + std::to_string(volume->cutAt()) + "\n";
+  if (volume->cutAt() == 0) return text;
+  text += "cut " + std::to_string(volume->cutAt()) + "\n";
+  const auto [written, pending] = volume->torn();
+  if (volume->tornCuts())
+    text += "torn " + std::to_string(written) + " of " + std::to_string(pending) + "\n";
   return text;
 }
 
@@ -119,6 +128,17 @@ int Command(const std::string& line) {
     unsigned long long operations = 0;
     if (!(words >> operations)) return -EINVAL;
     volume->CutAfter(operations);
+  } else if (word == "torn") {
+    std::string seed;
+    words >> seed;
+    if (seed == "off") {
+      volume->TornCuts(false, 0);
+    } else {
+      char* end = nullptr;
+      const unsigned long long value = std::strtoull(seed.c_str(), &end, 10);
+      if (seed.empty() || *end != '\0') return -EINVAL;
+      volume->TornCuts(true, value);
+    }
   } else {
     return -EINVAL;
   }

@@ -53,43 +53,87 @@ void Volume::Reset() {
   cutArmed_ = false;
   cutTaken_ = false;
   operations_.clear();
+  pending_.clear();
+}
+
+void Volume::TornCuts(bool torn, std::uint64_t seed) {
+  torn_ = torn;
+  random_.seed(seed);
+  pending_.clear();
 }
 
 void Volume::CutAfter(std::uint64_t operations) {
   cutArmed_ = true;
   cutTaken_ = false;
   cutAt_ = count_ + operations;
-  if (operations == 0) {
-    crash_ = CrashImage();
-    cutTaken_ = true;
-  }
+  if (operations == 0) TakeCrashImage();
 }
 
 void Volume::Reboot() {
   if (!cutTaken_) {
-    crash_ = CrashImage();
     cutAt_ = count_;
-    cutTaken_ = true;
+    TakeCrashImage();
   }
   cutArmed_ = false;
   inodes_ = crash_;
+  pending_.clear();
 }
 
 void Volume::Changed(std::string what) {
   ++count_;
   operations_.push_back(std::move(what));
-  if (cutArmed_ && !cutTaken_ && count_ == cutAt_) {
-    crash_ = CrashImage();
-    cutTaken_ = true;
+  if (cutArmed_ && !cutTaken_ && count_ == cutAt_) TakeCrashImage();
+}
+
+void Volume::TakeCrashImage() {
+  cutTaken_ = true;
+  tornWritten_ = {0, 0};
+  if (!torn_) {
+    crash_ = CrashImage(inodes_);
+    return;
   }
+  Table written = inodes_;
+  const std::size_t length =
+      std::uniform_int_distribution<std::size_t>(0, pending_.size())(random_);
+  for (std::size_t i = 0; i < length; ++i) {
+    const Pending& change = pending_[i];
+    auto inode = written.find(change.ino);
+    if (inode == written.end()) continue;
+    Version& durable = inode->second.durable;
+    if (change.part == Part::kBytes) durable.bytes = change.after.bytes;
+    if (change.part == Part::kMeta) durable.meta = change.after.meta;
+    if (change.part == Part::kEntries) durable.entries = change.after.entries;
+  }
+  tornWritten_ = {length, pending_.size()};
+  crash_ = CrashImage(written);
+}
+
+void Volume::Note(Ino ino, Part part) {
+  if (!torn_) return;
+  const Inode& inode = *Find(ino);
+  Pending change{ino, part, {}};
+  if (part == Part::kBytes) change.after.bytes = inode.now.bytes;
+  if (part == Part::kMeta) change.after.meta = inode.now.meta;
+  if (part == Part::kEntries) change.after.entries = inode.now.entries;
+  pending_.push_back(std::move(change));
+}
+
+// A change made durable no longer waits to be written, and must not be
+// written later over what a sync put there.
+void Volume::Synced(Ino ino, Part part) {
+  pending_.erase(std::remove_if(pending_.begin(), pending_.end(),
+                                [&](const Pending& change) {
+                                  return change.ino == ino && change.part == part;
+                                }),
+                 pending_.end());
 }
 
 // From the root through the durable entries only. A folder has one name:
 // should two durable entries name the same folder (moved between two
 // folders that were both synced), the first one found keeps it.
-Table Volume::CrashImage() const {
+Table Volume::CrashImage(const Table& from) {
   Table image;
-  const auto root = inodes_.find(kRootIno);
+  const auto root = from.find(kRootIno);
   image[kRootIno] = Inode{root->second.durable, root->second.durable, 1, "/"};
   std::deque<Ino> folders{kRootIno};
   while (!folders.empty()) {
@@ -97,10 +141,10 @@ Table Volume::CrashImage() const {
     folders.pop_front();
     Entries& entries = image[folder].now.entries;
     for (auto it = entries.begin(); it != entries.end();) {
-      const auto old = inodes_.find(it->second);
-      const bool folderEntry = old != inodes_.end() && S_ISDIR(old->second.durable.meta.mode);
+      const auto old = from.find(it->second);
+      const bool folderEntry = old != from.end() && S_ISDIR(old->second.durable.meta.mode);
       auto known = image.find(it->second);
-      if (old == inodes_.end() || (known != image.end() && folderEntry)) {
+      if (old == from.end() || (known != image.end() && folderEntry)) {
         it = entries.erase(it);
         continue;
       }
@@ -260,6 +304,7 @@ int Volume::AddInode(Ino folder, const std::string& name, mode_t mode, Owner own
   inodes_[ino] = std::move(inode);
   parent.now.entries[name] = ino;
   Touch(parent, true);
+  Note(folder, Part::kEntries);
   return 0;
 }
 
@@ -308,6 +353,7 @@ int Volume::AddName(Ino ino, Ino folder, const std::string& name) {
   if (parent.now.entries.count(name)) return -EEXIST;
   parent.now.entries[name] = ino;
   Touch(parent, true);
+  Note(folder, Part::kEntries);
   ++inode->links;
   Touch(*inode, false);
   Changed("link " + inode->name + " -> " + PathOf(folder, name));
@@ -320,6 +366,7 @@ void Volume::Unname(Ino folder, const std::string& name, Ino ino) {
   Inode& parent = *Find(folder);
   parent.now.entries.erase(name);
   Touch(parent, true);
+  Note(folder, Part::kEntries);
   Inode& inode = *Find(ino);
   if (inode.links > 0) --inode.links;
   Touch(inode, false);
@@ -375,6 +422,8 @@ int Volume::Rename(Ino fromParent, const std::string& fromName, Ino toParent,
     Touch(*Find(toParent), true);
     Find(replaced)->name = from;
     Find(ino)->name = to;
+    Note(fromParent, Part::kEntries);
+    Note(toParent, Part::kEntries);
     Changed("exchange " + from + " <-> " + to);
     return 0;
   }
@@ -389,6 +438,8 @@ int Volume::Rename(Ino fromParent, const std::string& fromName, Ino toParent,
   Find(toParent)->now.entries[toName] = ino;
   Touch(*Find(fromParent), true);
   Touch(*Find(toParent), true);
+  Note(fromParent, Part::kEntries);
+  Note(toParent, Part::kEntries);
   Inode& inode = *Find(ino);
   Touch(inode, false);
   inode.name = to;
@@ -405,6 +456,7 @@ int Volume::Write(Ino ino, const char* data, std::size_t size, off_t offset, boo
   if (bytes.size() < at + size) bytes.resize(at + size);
   std::memcpy(bytes.data() + at, data, size);
   Touch(*inode, true);
+  Note(ino, Part::kBytes);
   Changed("write " + inode->name + " " + std::to_string(at) + "+" + std::to_string(size));
   return static_cast<int>(size);
 }
@@ -416,6 +468,7 @@ int Volume::Truncate(Ino ino, off_t size) {
   if (size < 0) return -EINVAL;
   Own(inode->now.bytes).resize(static_cast<std::size_t>(size));
   Touch(*inode, true);
+  Note(ino, Part::kBytes);
   Changed("truncate " + inode->name + " " + std::to_string(size));
   return 0;
 }
@@ -425,6 +478,7 @@ int Volume::Chmod(Ino ino, mode_t mode) {
   if (!inode) return -ENOENT;
   inode->now.meta.mode = (inode->now.meta.mode & S_IFMT) | (mode & 07777);
   Touch(*inode, false);
+  Note(ino, Part::kMeta);
   Changed("chmod " + inode->name + " " + std::to_string(mode & 07777));
   return 0;
 }
@@ -435,6 +489,7 @@ int Volume::Chown(Ino ino, uid_t uid, gid_t gid) {
   if (uid != static_cast<uid_t>(-1)) inode->now.meta.uid = uid;
   if (gid != static_cast<gid_t>(-1)) inode->now.meta.gid = gid;
   Touch(*inode, false);
+  Note(ino, Part::kMeta);
   Changed("chown " + inode->name);
   return 0;
 }
@@ -449,6 +504,7 @@ int Volume::SetTimes(Ino ino, const timespec times[2]) {
     *fields[i] = times[i].tv_nsec == UTIME_NOW ? now : times[i];
   }
   inode->now.meta.ctime = now;
+  Note(ino, Part::kMeta);
   Changed("utimens " + inode->name);
   return 0;
 }
@@ -462,6 +518,7 @@ int Volume::SetXattr(Ino ino, const std::string& name, const std::string& value,
   if ((flags & XATTR_REPLACE) && !present) return -ENODATA;
   xattrs[name] = value;
   Touch(*inode, false);
+  Note(ino, Part::kMeta);
   Changed("setxattr " + inode->name + " " + name);
   return 0;
 }
@@ -471,6 +528,7 @@ int Volume::RemoveXattr(Ino ino, const std::string& name) {
   if (!inode) return -ENOENT;
   if (inode->now.meta.xattrs.erase(name) == 0) return -ENODATA;
   Touch(*inode, false);
+  Note(ino, Part::kMeta);
   Changed("removexattr " + inode->name + " " + name);
   return 0;
 }
@@ -479,7 +537,11 @@ int Volume::SyncFile(Ino ino, bool dataOnly) {
   Inode* inode = Find(ino);
   if (!inode) return -EBADF;
   inode->durable.bytes = inode->now.bytes;
-  if (!dataOnly) inode->durable.meta = inode->now.meta;
+  Synced(ino, Part::kBytes);
+  if (!dataOnly) {
+    inode->durable.meta = inode->now.meta;
+    Synced(ino, Part::kMeta);
+  }
   Changed((dataOnly ? "fdatasync " : "fsync ") + inode->name);
   return 0;
 }
@@ -490,6 +552,8 @@ int Volume::SyncFolder(Ino ino) {
   if (!IsFolder(*inode)) return SyncFile(ino, false);
   inode->durable.entries = inode->now.entries;
   inode->durable.meta = inode->now.meta;
+  Synced(ino, Part::kEntries);
+  Synced(ino, Part::kMeta);
   Changed("fsyncdir " + inode->name);
   return 0;
 }

@@ -18,6 +18,7 @@
 #include <ctime>
 #include <map>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,14 @@ class Volume {
   // image stays for the next reboot.
   void Reboot();
 
+  // With torn cuts, a cut also writes to the disk an ordered prefix, of a
+  // length drawn at random, of the changes not yet durable: a disk that
+  // wrote back some of what it was given, in the order given.
+  void TornCuts(bool torn, std::uint64_t seed);
+  // How many of how many changes not yet durable the last torn cut wrote.
+  std::pair<std::size_t, std::size_t> torn() const { return tornWritten_; }
+  bool tornCuts() const { return torn_; }
+
   std::uint64_t count() const { return count_; }
   // The operation after which the cut fell, 0 while none has.
   std::uint64_t cutAt() const { return cutTaken_ ? cutAt_ : 0; }
@@ -120,6 +129,18 @@ class Volume {
   int SyncFolder(Ino ino);
 
  private:
+  // The part of an inode that a change not yet durable is about, and the
+  // part as it was right after the change.
+  enum class Part { kBytes, kMeta, kEntries };
+  struct Pending {
+    Ino ino;
+    Part part;
+    Version after;
+  };
+  void Note(Ino ino, Part part);
+  void Synced(Ino ino, Part part);
+  void TakeCrashImage();
+
   Inode* Find(Ino ino);
   const Inode* Find(Ino ino) const;
   int CheckFolder(Ino folder, const std::string& name) const;
@@ -131,7 +152,8 @@ class Volume {
   void Touch(Inode& inode, bool content);
   // Counts a changing operation and cuts the power where it is due.
   void Changed(std::string what);
-  Table CrashImage() const;
+  // From the root through the durable entries of `from`.
+  static Table CrashImage(const Table& from);
 
   Table seed_;
   Table inodes_;
@@ -142,6 +164,10 @@ class Volume {
   bool cutArmed_ = false;
   bool cutTaken_ = false;
   std::vector<std::string> operations_;
+  std::vector<Pending> pending_;  // in the order made; only while torn
+  bool torn_ = false;
+  std::mt19937_64 random_;
+  std::pair<std::size_t, std::size_t> tornWritten_;
 };
 
 }  // namespace powercut

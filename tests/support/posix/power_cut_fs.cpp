@@ -181,6 +181,12 @@ void PowerCutFs::CutAfter(std::uint64_t operations) const {
 
 void PowerCutFs::Reboot() const { Command("reboot"); }
 
+void PowerCutFs::TornCuts(bool torn, std::uint64_t seed) const {
+  Command(torn ? "torn " + std::to_string(seed) : std::string("torn off"));
+}
+
+std::string PowerCutFs::State() const { return ReadWhole(mountHost_ + "/.powercut"); }
+
 std::uint64_t PowerCutFs::Field(const std::string& name) const {
   std::istringstream lines(ReadWhole(mountHost_ + "/.powercut"));
   for (std::string line; std::getline(lines, line);)

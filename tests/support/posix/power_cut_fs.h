@@ -36,6 +36,11 @@ class PowerCutFs {
   // The state becomes the crash image (taken now where no cut fell since
   // the last reset or cut); again and again the same image.
   void Reboot() const;
+  // From now on a cut also writes an ordered prefix, of a length drawn at
+  // random from seed, of the changes not yet durable; or no longer.
+  void TornCuts(bool torn, std::uint64_t seed) const;
+  // What the file system tells of itself: "count N", "cut K", "torn L of M".
+  std::string State() const;
   // Changing operations since the reset.
   std::uint64_t Count() const;
   // The number of the operation the cut fell after, 0 while none has.
