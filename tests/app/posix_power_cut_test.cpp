@@ -135,6 +135,8 @@ std::optional<std::string> NewestBackup(const PowerCutDrive& drive) {
   return newest;
 }
 
+std::string CheckCrashImage(const PowerCutDrive& drive, const Reference& reference);
+
 // What does not hold after a cut after the operation numbered cut; ""
 // where everything does.
 std::string CheckCut(const PowerCutDrive& drive, const Reference& reference, std::uint64_t cut) {
@@ -143,6 +145,17 @@ std::string CheckCut(const PowerCutDrive& drive, const Reference& reference, std
   power.CutAfter(cut);
   drive.Run({kRunCommand}, "cut");
   power.Reboot();
+  const std::string fault = CheckCrashImage(drive, reference);
+  const std::string state = power.State();
+  const std::size_t torn = state.find("torn ");
+  if (fault.empty() || torn == std::string::npos) return fault;
+  return "(the cut wrote " + state.substr(torn + 5, state.find('\n', torn) - torn - 5) +
+         " changes not yet durable)\n" + fault;
+}
+
+// The checks after the reboot into a crash image.
+std::string CheckCrashImage(const PowerCutDrive& drive, const Reference& reference) {
+  const PowerCutFs& power = drive.fs();
   const std::string source =
       testenv::FirstDifference(reference.source, testenv::Snapshot(drive.Host(kSourceRoot)));
   if (!source.empty()) return "the old installation changed: " + source;
@@ -197,23 +210,31 @@ int CutAtPoints(const PowerCutDrive& drive, const Reference& reference,
   return failed;
 }
 
+enum class Cuts { kDurableOnly, kTorn };
+// The torn cuts' draws, the same in every run of the tests.
+constexpr std::uint64_t kTornSeed = 2026;
+
 // The whole test over one installation: the uncut run and the cuts.
-void CutRunsOver(void (*lay)(const ScratchDrive&), std::uint64_t pointCount) {
+void CutRunsOver(void (*lay)(const ScratchDrive&), std::uint64_t pointCount, Cuts cuts) {
   PowerCutDrive drive(lay);
   if (!drive.fs().mounted()) GTEST_SKIP() << drive.fs().whyNot();
   const Reference reference = RunUncut(drive);
   ASSERT_FALSE(testing::Test::HasFailure());
   const std::vector<std::uint64_t> points = CutPoints(reference.operations, pointCount);
+  drive.fs().TornCuts(cuts == Cuts::kTorn, kTornSeed);
   const auto start = std::chrono::steady_clock::now();
   const int failed = CutAtPoints(drive, reference, points);
   const auto took =
       std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start);
-  std::cout << "an uncut run: " << reference.operations << " changing operations in "
+  std::cout << (cuts == Cuts::kTorn ? "torn cuts; " : "")
+            << "an uncut run: " << reference.operations << " changing operations in "
             << reference.took.count() << " ms; " << points.size() << " cut points in "
             << took.count() << " s, " << failed << " failed\n";
 }
 
-TEST(PowerCut, SamplesAtFivePoints) { CutRunsOver(LaySamples, 5); }
+TEST(PowerCut, SamplesAtFivePoints) { CutRunsOver(LaySamples, 5, Cuts::kDurableOnly); }
+
+TEST(PowerCut, SamplesAtFiveTornPoints) { CutRunsOver(LaySamples, 5, Cuts::kTorn); }
 
 // The file system has no O_TMPFILE: every replacement goes through a named
 // temporary file in its target's folder, and the run completes as usual.
@@ -228,8 +249,16 @@ TEST(PowerCut, RunWithoutUnnamedTemporaryFilesCompletes) {
   EXPECT_GT(named, 0);
 }
 
-TEST(SlowPowerCut, SamplesAtFortyPoints) { CutRunsOver(LaySamples, 40); }
+TEST(SlowPowerCut, SamplesAtFortyPoints) { CutRunsOver(LaySamples, 40, Cuts::kDurableOnly); }
 
-TEST(SlowPowerCut, TwoHundredFilesAtTwoHundredPoints) { CutRunsOver(LayTwoHundredFiles, 200); }
+TEST(SlowPowerCut, SamplesAtFortyTornPoints) { CutRunsOver(LaySamples, 40, Cuts::kTorn); }
+
+TEST(SlowPowerCut, TwoHundredFilesAtTwoHundredPoints) {
+  CutRunsOver(LayTwoHundredFiles, 200, Cuts::kDurableOnly);
+}
+
+TEST(SlowPowerCut, TwoHundredFilesAtHundredTornPoints) {
+  CutRunsOver(LayTwoHundredFiles, 100, Cuts::kTorn);
+}
 
 }  // namespace
