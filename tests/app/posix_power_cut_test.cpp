@@ -249,6 +249,32 @@ TEST(PowerCut, RunWithoutUnnamedTemporaryFilesCompletes) {
   EXPECT_GT(named, 0);
 }
 
+// Every entry in which two trees differ, one a line.
+std::string Differences(const TreeSnapshot& expected, const TreeSnapshot& actual) {
+  std::string text;
+  for (const auto& [path, state] : expected) {
+    auto found = actual.find(path);
+    if (found == actual.end())
+      text += "missing: " + path + "\n";
+    else if (found->second != state)
+      text += testenv::FirstDifference({{path, state}}, {{path, found->second}}) + "\n";
+  }
+  for (const auto& [path, state] : actual)
+    if (!expected.count(path)) text += "unexpected: " + path + "\n";
+  return text;
+}
+
+// A cut right after a run's last operation keeps the run's whole result:
+// what a run has done is on the disk when it ends.
+TEST(PowerCut, CompletedRunIsDurable) {
+  PowerCutDrive drive(LaySamples);
+  if (!drive.fs().mounted()) GTEST_SKIP() << drive.fs().whyNot();
+  const Reference reference = RunUncut(drive);
+  drive.fs().CutAfter(0);
+  drive.fs().Reboot();
+  EXPECT_EQ(Differences(reference.after, testenv::SnapshotWithoutLog(drive.Host(kRoot))), "");
+}
+
 TEST(SlowPowerCut, SamplesAtFortyPoints) { CutRunsOver(LaySamples, 40, Cuts::kDurableOnly); }
 
 TEST(SlowPowerCut, SamplesAtFortyTornPoints) { CutRunsOver(LaySamples, 40, Cuts::kTorn); }
