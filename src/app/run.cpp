@@ -111,7 +111,11 @@ bool NegativeListStage(Context& context) {
   return read;
 }
 
+// The system files are exchanged in place: their new bytes are made of
+// their old ones, which a second run could not find again if a power cut
+// took both. Each of them is on the disk before the next step.
 void SystemFileStage(Context& context) {
+  platform::EachChangeDurable inPlace;
   RunStage(context, {"Upgrade SYSTEM FILES", "CONVERTING SYSTEMFILES", 1000, 1, 1000}, [&] {
     Guarded(context, "Converting the system files",
             [&] { ConvertSystemFiles(context, CheckConfigVersion); });

@@ -76,6 +76,19 @@ DurableBatch::~DurableBatch() {
   if (--batches == 0) RemoveEnvironmentValue(durable::kByCaller);
 }
 
+EachChangeDurable::EachChangeDurable() : held_(batches) {
+  if (held_ == 0) return;
+  if (Status status = MakeChangesDurable(); !status && untold) untold = status;
+  batches = 0;
+  RemoveEnvironmentValue(durable::kByCaller);
+}
+
+EachChangeDurable::~EachChangeDurable() {
+  if (held_ == 0) return;
+  batches = held_;
+  SetEnvironmentValue(durable::kByCaller, "1");
+}
+
 // The files first, then the folders that name them: a name on the disk
 // whose file is not would be a file cut short after a power cut.
 Status MakeChangesDurable() {

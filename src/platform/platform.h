@@ -227,6 +227,18 @@ class DurableBatch : Unique {
   // MakeChangesDurable first to hear of it.
   ~DurableBatch();
 };
+// While it lives, the batch in force, if any, is put on the disk and
+// held: each change is on the disk before the next, and programs started
+// meanwhile put their own writes there. For files whose new bytes are made
+// of their old ones: a power cut must leave one or the other.
+class EachChangeDurable : Unique {
+ public:
+  EachChangeDurable();
+  ~EachChangeDurable();
+
+ private:
+  int held_;
+};
 // Puts every change noted since the last call on the disk; the first
 // failure, if any (the rest are still tried).
 Status MakeChangesDurable();

@@ -118,6 +118,33 @@ TEST(DurableBatch, ProgramsStartedMeanwhileLeaveTheirWritesToIt) {
   EXPECT_EQ(std::getenv(kByCaller), nullptr);
 }
 
+// A file whose new bytes are made of its old ones is on the disk before
+// the next change, batch or not, and so are the writes of a program
+// started meanwhile; the batch goes on afterwards.
+TEST(DurableBatch, CanBeHeldForChangesMadeOfWhatTheyReplace) {
+  const char* kByCaller = "VANTREL_DURABLE_BY_CALLER";
+  ScratchDrive drive;
+  drive.MakeFolder(kFolder);
+  platform::DurableBatch batch;
+  ASSERT_TRUE(platform::WriteFileAtomic(kFolder + "\\a.src", "a"));
+  std::size_t before = platform::SyncCount();
+  {
+    platform::EachChangeDurable held;
+    EXPECT_EQ(platform::SyncCount() - before, 2u) << "what the batch held first";
+    EXPECT_EQ(std::getenv(kByCaller), nullptr);
+    before = platform::SyncCount();
+    ASSERT_TRUE(platform::WriteFileAtomic(kFolder + "\\b.src", "b"));
+    EXPECT_GT(platform::SyncCount() - before, 0u);
+    before = platform::SyncCount();
+    ASSERT_TRUE(platform::MakeChangesDurable());
+    EXPECT_EQ(platform::SyncCount() - before, 0u) << "noted for a batch that was held";
+  }
+  EXPECT_NE(std::getenv(kByCaller), nullptr);
+  before = platform::SyncCount();
+  ASSERT_TRUE(platform::WriteFileAtomic(kFolder + "\\c.src", "c"));
+  EXPECT_EQ(platform::SyncCount() - before, 0u);
+}
+
 TEST(DurableBatch, AFileGoneBeforeTheBatchIsNoFailure) {
   ScratchDrive drive;
   drive.MakeFolder(kFolder);
