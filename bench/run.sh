@@ -6,7 +6,7 @@
 # taken within each pair.
 #
 #   bench/run.sh                  every case
-#   bench/run.sh nested:1000 flat:20000 deep:500 starts exchange foldcheck
+#   bench/run.sh nested:1000 flat:20000 deep:500 starts replace exchange foldcheck
 #   FS="tmpfs ext4" bench/run.sh nested:1000
 #
 # A whole-run case is SHAPE:N, SHAPE one of nested (ten files a folder),
@@ -20,8 +20,9 @@
 # the N user files; rebackup:N the same on one that holds them all already
 # (a second run, which replaces every file and so keeps each one). starts
 # times one start of the exchange program and of programs that do nothing,
-# linked with each libc. backup, rebackup, starts, exchange and foldcheck
-# run on the build folder's disk.
+# linked with each libc; replace one replace of a small file, made the ways
+# a writer can. exchange and replace also run on each file system; backup,
+# rebackup, starts and foldcheck run on the build folder's disk.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -37,8 +38,8 @@ pairs=${PAIRS:-5}
 filesystems=(${FS:-tmpfs disk ext4})
 cases=("$@")
 [ "${#cases[@]}" -gt 0 ] ||
-  cases=(nested:1000 nested:10000 nested:50000 flat:10000 flat:20000 deep:250 deep:500 starts exchange
-    foldcheck backup:10000 rebackup:10000)
+  cases=(nested:1000 nested:10000 nested:50000 flat:10000 flat:20000 deep:250 deep:500 starts replace
+    exchange foldcheck backup:10000 rebackup:10000)
 # The folder a case works in; each file system has its own.
 disk_work="$build/bench"
 work="$disk_work"
@@ -73,6 +74,7 @@ cleanup() {
   rm -rf "$mounts" "$image" "$disk_work"
 }
 trap cleanup EXIT
+trap 'exit 1' INT TERM
 # The folder a file system's cases work in; empty, with the reason on
 # standard error, where it cannot be had.
 mount_fs() {
@@ -249,6 +251,7 @@ backup_case() {
 
 # The template exchange on a 100 MB program, against cp of that program.
 exchange_case() {
+  local fs=$1
   rm -rf "$work"
   mkdir -p "$work"
   "$tools/make_installation" "$work/c" 1 nested
@@ -281,11 +284,12 @@ exchange_case() {
   cmp -s "$big" "$work/target.src" && echo "exchange: the target was not rewritten" >&2
   local size
   size=$(stat -c %s "$big")
-  printf 'exchange on %d MB (%d folds replaced): %s s (processor %s s); cp: %s s; ratio %s; peak %s kB (%s times the file); load %s\n' \
-    $((size / 1000000)) "$(grep -c '^;FOLD PTP HOME' "$big")" \
+  printf 'exchange on %d MB, %s (%d folds replaced): %s s (processor %s s); cp: %s s; ratio %s; peak %s kB (%s times the file); load %s\n' \
+    $((size / 1000000)) "$fs" "$(grep -c '^;FOLD PTP HOME' "$big")" \
     "$(printf '%s\n' "${runs[@]}" | median)" "$(printf '%s\n' "${cpus[@]}" | median)" \
     "$(printf '%s\n' "${cps[@]}" | median)" \
     "$(printf '%s\n' "${ratios[@]}" | median)" "$peak" "$(ratio "$peak" $((size / 1024)))" "$(load)"
+  rm -rf "$work"
 }
 
 # The fold check alone on a 100 MB program, against grep -c on it.
@@ -345,6 +349,18 @@ starts_case() {
   rm -rf "$work"
 }
 
+# One replace of a small file, with a temporary file without a name and
+# with one made by name, each without and with the syncs.
+replace_case() {
+  local fs=$1
+  rm -rf "$work"
+  mkdir -p "$work"
+  cc -O2 -o "$tools/replace_cost" "$top/bench/replace_cost.c"
+  echo "replace of a 2500-byte file, $fs (load $(load)):"
+  "$tools/replace_cost" "$work" 20000 | sed 's/^/  /'
+  rm -rf "$work"
+}
+
 echo "pairs: $pairs; $(nproc) cores; $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
 # The file systems the whole runs take, each with its folder.
 declare -A folders
@@ -362,14 +378,17 @@ for c in "${cases[@]}"; do
   work=$disk_work
   case "$c" in
     starts) starts_case ;;
-    exchange) exchange_case ;;
     foldcheck) foldcheck_case ;;
     backup:* | rebackup:*) backup_case "$c" ;;
     *)
       for fs in "${filesystems[@]}"; do
         [ -n "${folders[$fs]:-}" ] || continue
         work=${folders[$fs]}
-        whole_case "$fs" "$c"
+        case "$c" in
+          exchange) exchange_case "$fs" ;;
+          replace) replace_case "$fs" ;;
+          *) whole_case "$fs" "$c" ;;
+        esac
       done
       ;;
   esac
