@@ -77,6 +77,13 @@ struct StageFrame {
   double barAtEnd = 0;
 };
 
+// A run with a backup puts its changes on the disk in batches, at the
+// latest at the end of each stage.
+void PutChangesOnDisk(Context& context) {
+  if (platform::Status status = platform::MakeChangesDurable(); !status)
+    context.Log("# The changes cannot be put on the disk: " + status.reason);
+}
+
 template <typename Work>
 void RunStage(Context& context, const StageFrame& frame, Work&& work) {
   StopIfRequested();
@@ -86,6 +93,7 @@ void RunStage(Context& context, const StageFrame& frame, Work&& work) {
   context.Log(kSeparator);
   context.Log(std::string(". - - - START ") + frame.name + " - - -");
   work();
+  PutChangesOnDisk(context);
   if (frame.barAtEnd != 0.0) SetBar(context, frame.barAtEnd);
   context.Log(std::string(". - - - END ") + frame.name + " - - -");
   context.Log(kSeparator);
@@ -191,6 +199,7 @@ class BackupOfRun {
     context_.Record.backupFailures = backup_->refusedChanges();
     if (platform::Status status = backup_->Finish(); !status)
       context_.Record.backupProblem = "its journal cannot be ended: " + status.reason;
+    batch_.reset();
     backup_.reset();
   }
 
@@ -210,6 +219,10 @@ class BackupOfRun {
       context_.Log("# The backup cannot keep " + path + " (" + why + "); it is left as it is");
     });
     watching_.emplace(*backup_);
+    // The journal, on the disk before each change, is what makes it safe
+    // to put the changes themselves on the disk in batches; without it
+    // each replaced file is on the disk before the next.
+    batch_.emplace();
     context_.Record.backupFolder = backup_->folder();
     return true;
   }
@@ -218,6 +231,7 @@ private:
   Context& context_;
   std::optional<RunBackup> backup_;
   std::optional<platform::ChangeWatchScope> watching_;
+  std::optional<platform::DurableBatch> batch_;
 };
 
 // One start or path check: on failure its error line is logged (unless

@@ -19,18 +19,34 @@ ChangeWatchScope::ChangeWatchScope(ChangeWatcher& watcherToTell) : outer_(watche
 
 ChangeWatchScope::~ChangeWatchScope() { watcher = outer_; }
 
-Status AnnounceChange(const std::string& path) { return watch::Before(path, Change::kInPlace); }
+void ChangeWatcher::BeforeChanges(const std::vector<AnnouncedChange>& changes) {
+  for (const AnnouncedChange& change : changes) BeforeChange(change.path, change.change, 0);
+}
+
+namespace {
+
+struct During {
+  During() { telling = true; }
+  ~During() { telling = false; }
+};
+
+}  // namespace
 
 namespace watch {
 
 Status Before(const std::string& path, Change change, int attributes) {
   if (!watcher || telling || ReadOnly()) return Status::Ok();
-  struct Telling {
-    Telling() { telling = true; }
-    ~Telling() { telling = false; }
-  } during;
+  During during;
   return watcher->BeforeChange(path, change, attributes);
 }
+
+void BeforeMany(const std::vector<AnnouncedChange>& changes) {
+  if (!watcher || telling || ReadOnly()) return;
+  During during;
+  watcher->BeforeChanges(changes);
+}
+
+bool Telling() { return telling; }
 
 }  // namespace watch
 }  // namespace platform

@@ -4,6 +4,7 @@
 // layer.
 
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -11,5 +12,9 @@ namespace platform::watch {
 
 // The watcher's answer: a failure refuses the change.
 Status Before(const std::string& path, Change change, int attributes = 0);
+// Changes told ahead; see AnnounceChanges.
+void BeforeMany(const std::vector<AnnouncedChange>& changes);
+// Whether the watcher is at work: what it writes is its own.
+bool Telling();
 
 }  // namespace platform::watch

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/change_watch.h"
+#include "platform/durability.h"
 #include "platform/gathered_writes.h"
 #include "platform/os.h"
 #include "platform/read_only.h"
@@ -30,15 +31,27 @@ std::string TempStem() {
 
 namespace {
 
+// What of a change the batch puts on the disk: new or lost names are the
+// folder's, attributes the entry's own.
+void NoteForTheBatch(const std::string& host, Change change) {
+  if (change == Change::kNewFolder || change == Change::kRemoval)
+    durable::NoteFolder(os::FolderOf(host));
+  else
+    durable::NoteFile(host);
+}
+
 // A change of the entry at path: refused through a link, only noted in a
 // read-only scope, told to the watcher, then made on the host path.
 template <typename Note, typename Make>
-Status ChangeEntry(const std::string& path, Change change, int attributes, Note note, Make make) {
+Status ChangeEntry(const std::string& path, Change change, int attributes, Note note, Make make,
+                   bool forTheBatch = true) {
   std::string host;
   if (Status status = os::MapForWrite(path, host); !status) return status;
   if (read_only::Active()) return note();
   if (Status status = watch::Before(path, change, attributes); !status) return status;
-  return make(host);
+  Status status = make(host);
+  if (status && forTheBatch) NoteForTheBatch(host, change);
+  return status;
 }
 
 }  // namespace
@@ -59,7 +72,9 @@ Status CopyFileAtomic(const std::string& source, const std::string& target) {
     return read_only::NoteFile(target, attributes);
   }
   if (Status status = watch::Before(target, Change::kReplace); !status) return status;
-  return os::Copy(from, to);
+  Status status = os::Copy(from, to);
+  if (status) durable::NoteFile(to);
+  return status;
 }
 
 Status RemoveFile(const std::string& path) {
@@ -72,11 +87,15 @@ Status RemoveFolder(const std::string& path) {
       path, Change::kRemoval, 0, [&] { return read_only::NoteRemoved(path); }, os::RemoveFolder);
 }
 
+// Attributes set as they were are no change the batch must wait for.
 Status SetAttributes(const std::string& path, int attributes) {
+  int before = 0;
+  const bool same = !read_only::Active() && os::GetAttributes(path, before) &&
+                    (before & kSettable) == (attributes & kSettable);
   return ChangeEntry(
       path, Change::kAttributes, attributes,
       [&] { return read_only::NoteAttributes(path, attributes); },
-      [&](const std::string& host) { return os::SetAttributes(host, attributes); });
+      [&](const std::string& host) { return os::SetAttributes(host, attributes); }, !same);
 }
 
 // The watcher is not told: a second name is how it keeps a file itself.
@@ -97,6 +116,7 @@ void RemoveStaleTempFiles(const std::string& folder) {
 
 // The replacement, and the pieces not yet written to it.
 struct AtomicOutput::State {
+  std::string host;
   std::unique_ptr<os::Replacement> replacement;
   GatheredWrites pending;
   Status status;
@@ -118,6 +138,7 @@ Status AtomicOutput::Open(const std::string& path) {
   if (Status status = watch::Before(path, Change::kReplace); !status)
     return state.status = status;
   state.replacement = os::ReplacementFor(host);
+  state.host = host;
   return state.status = state.replacement->Opened();
 }
 
@@ -134,6 +155,7 @@ Status AtomicOutput::Commit() {
   if (!state.status) return state.status;
   state.status = state.pending.Flush(state.WriteToReplacement());
   if (state.status) state.status = state.replacement->Commit();
+  if (state.status) durable::NoteFile(state.host);
   return state.status;
 }
 
@@ -197,6 +219,7 @@ Status AppendFile::Append(const std::string& bytes) {
 
 Status AppendFile::Sync() {
   if (handle_ == -1) return os::NotOpen();
+  durable::CountSync();
   return os::SyncFile(handle_);
 }
 
@@ -208,8 +231,20 @@ void AppendFile::Close() {
 Status MakeFolderDurable(const std::string& folder) {
   std::string host;
   if (Status status = os::MapForRead(folder, host); !status) return status;
+  durable::CountSync();
   return os::SyncFolderAt(host);
 }
+
+// The program's writes are left to this process: the batch puts the
+// announced file on the disk.
+Status AnnounceChange(const std::string& path) {
+  if (Status status = watch::Before(path, Change::kInPlace); !status) return status;
+  std::string host;
+  if (!read_only::Active() && os::MapForRead(path, host)) durable::NoteFile(host);
+  return Status::Ok();
+}
+
+void AnnounceChanges(const std::vector<AnnouncedChange>& changes) { watch::BeforeMany(changes); }
 
 FileLock::~FileLock() { os::Unlock(handle_); }
 

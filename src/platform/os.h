@@ -45,6 +45,8 @@ Status MapForWrite(const std::string& path, std::string& host);
 Status MapForRead(const std::string& path, std::string& host);
 // An entry is there and is a folder.
 bool IsFolderAt(const std::string& host);
+// The folder that holds the entry at host.
+std::string FolderOf(const std::string& host);
 
 bool Exists(const std::string& path);
 bool FileExists(const std::string& path);
@@ -86,8 +88,11 @@ Status CreateForAppend(const std::string& host, intptr_t& file);
 Status SyncFile(intptr_t file);
 void CloseFile(intptr_t file);
 // Puts the entries of the folder at host on the disk, where the file
-// system can be asked to.
+// system can be asked to. Nothing there is nothing to do.
 Status SyncFolderAt(const std::string& host);
+// Puts the bytes and attributes of the file (or folder) at host on the
+// disk. Nothing there is nothing to do.
+Status SyncFileAt(const std::string& host);
 
 // Start the program and wait for its end; StartAndCapture gathers what it
 // writes to its standard output and standard error.

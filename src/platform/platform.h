@@ -211,6 +211,29 @@ class AppendFile : Unique {
 // the disk.
 Status MakeFolderDurable(const std::string& folder);
 
+// While a DurableBatch lives, the layer's changes are not put on the disk
+// one by one: each changed file and each folder whose names changed is
+// noted, and MakeChangesDurable puts all of them on the disk at once (it
+// is also called by itself once enough are noted). Programs started
+// meanwhile leave their writes to this process, which puts on the disk the
+// files announced to it (AnnounceChange). What a change watcher writes to
+// keep a file is on the disk before the change, batch or not. Safe only
+// where a watcher's journal, on the disk before each change, can undo
+// what a power cut leaves half-done.
+class DurableBatch : Unique {
+ public:
+  DurableBatch();
+  // Puts what is noted on the disk; a failure is lost here: call
+  // MakeChangesDurable first to hear of it.
+  ~DurableBatch();
+};
+// Puts every change noted since the last call on the disk; the first
+// failure, if any (the rest are still tried).
+Status MakeChangesDurable();
+// Calls that put a file or a folder on the disk, since the process
+// started: for tests and the benchmark.
+std::size_t SyncCount();
+
 // A file read piece by piece, for files too large to hold whole.
 class InputFile : Unique {
  public:
@@ -334,6 +357,11 @@ enum class Change {
   kRemoval,     // a file about to be removed
   kAttributes,  // attributes about to be set
 };
+// A change told ahead of time (AnnounceChanges).
+struct AnnouncedChange {
+  std::string path;
+  Change change;
+};
 // Told of every change the layer is about to make, before it is made, while
 // a ChangeWatchScope lives: so that what was there can be kept first. Its
 // own changes are not told to it again.
@@ -344,6 +372,8 @@ class ChangeWatcher {
   // refuses the change: it is not made, and the call that would have made
   // it fails with this reason.
   virtual Status BeforeChange(const std::string& path, Change change, int attributes) = 0;
+  // Changes told ahead (AnnounceChanges); by default each is told alone.
+  virtual void BeforeChanges(const std::vector<AnnouncedChange>& changes);
 };
 // One scope at a time; none takes effect inside a read-only scope.
 class ChangeWatchScope : Unique {
@@ -358,6 +388,12 @@ class ChangeWatchScope : Unique {
 // about to change path (Change::kInPlace); a failure: the watcher refuses,
 // and the program must not be started on path.
 Status AnnounceChange(const std::string& path);
+// Tells the watcher, if any, in one go of changes the caller will make
+// soon, so that what they need kept is kept and on the disk at once
+// instead of before each change. Told too early is harmless: what was
+// kept of an entry that does not change is the entry as it is. A failure
+// refuses nothing: each change is still told when it is made.
+void AnnounceChanges(const std::vector<AnnouncedChange>& changes);
 
 // A second name for the file existing, on the same volume: link then stays
 // the file as it is now while existing is replaced by a rename. Fails where

@@ -64,6 +64,9 @@ platform::Status RunBackup::Start() {
   if (platform::Status status = journal_.Append(written_); !status) return status;
   if (platform::Status status = journal_.Sync(); !status) return status;
   if (platform::Status status = platform::MakeFolderDurable(folder_); !status) return status;
+  // And the backup folder's own name, in the log folder.
+  if (platform::Status status = platform::MakeFolderDurable(ParentFolder(folder_)); !status)
+    return status;
   started_ = true;
   return platform::Status::Ok();
 }
@@ -90,6 +93,22 @@ platform::Status RunBackup::BeforeChange(const std::string& path, platform::Chan
   if (platform::Status status = Record(changed); !status) return Refuse(path, status);
   entry = std::move(changed);
   return platform::Status::Ok();
+}
+
+// Each change told ahead is kept and journalled as at its first change,
+// and all of it is put on the disk at once. What cannot be kept now is
+// tried again, and refused then, when the change comes.
+void RunBackup::BeforeChanges(const std::vector<platform::AnnouncedChange>& changes) {
+  if (!started_ || finished_) return;
+  const bool each = durableEachChange_;
+  durableEachChange_ = false;
+  announcing_ = true;
+  for (const platform::AnnouncedChange& change : changes)
+    if (InScope(change.path) && !index_.count(util::Upper(change.path)))
+      FirstChange(change.path, change.change, 0);
+  announcing_ = false;
+  durableEachChange_ = each;
+  MakeDurable();
 }
 
 platform::Status RunBackup::FirstChange(const std::string& path, platform::Change change,
@@ -154,6 +173,7 @@ platform::Status RunBackup::Record(const ManifestEntry& entry) {
 }
 
 platform::Status RunBackup::Refuse(const std::string& path, const platform::Status& why) {
+  if (announcing_) return why;
   ++refused_;
   if (tellRefusal_) tellRefusal_(path, why.reason);
   return platform::Status::Fail("the backup cannot keep it: " + why.reason);
@@ -176,6 +196,9 @@ platform::Status RunBackup::Finish() {
   if (finished_) return platform::Status::Ok();
   if (!started_) return platform::Status::Fail("not started");
   finished_ = true;
+  // The end record tells of the state the run left: it must not reach the
+  // disk before that state.
+  platform::Status durable = platform::MakeChangesDurable();
   std::string tail;
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     NoteAfter(entries_[i]);
@@ -188,7 +211,7 @@ platform::Status RunBackup::Finish() {
     status = journal_.Sync();
   }
   journal_.Close();
-  return status;
+  return durable ? status : durable;
 }
 
 std::string BackupFolderFor(const std::string& logFile) {

@@ -36,6 +36,7 @@ class RunBackup : public platform::ChangeWatcher {
   platform::Status Start();
   platform::Status BeforeChange(const std::string& path, platform::Change change,
                                 int attributes) override;
+  void BeforeChanges(const std::vector<platform::AnnouncedChange>& changes) override;
   // Puts the journal and the kept files written since the last call on the
   // disk. Each change calls it before it is made unless that is turned off
   // (set_durable_each_change(false)): then the caller calls it before it
@@ -68,6 +69,7 @@ class RunBackup : public platform::ChangeWatcher {
   bool started_ = false;
   bool finished_ = false;
   bool durableEachChange_ = true;
+  bool announcing_ = false;    // changes told ahead: refused quietly
   bool pending_ = false;       // appended since the last MakeDurable
   bool linksPending_ = false;  // kept by a second name since then
   platform::AppendFile journal_;

@@ -257,7 +257,19 @@ int RollBack(const std::string& backupFolder, bool force, RollbackReport& report
   Journal journal;
   if (!ReadJournal(folder, journal, report)) return 1;
   Rollback rollback(folder, force);
-  rollback.Run(journal.entries);
+  // A rollback cut off is done again from the start: its changes need not
+  // wait for the disk one by one, only all of them before it says done.
+  platform::Status durable;
+  {
+    platform::DurableBatch batch;
+    rollback.Run(journal.entries);
+    durable = platform::MakeChangesDurable();
+  }
   rollback.Tell(report, journal.cutOff);
+  if (!durable) {
+    report.messages += "vantrel: What was put back cannot be put on the disk (" +
+                       durable.reason + "); roll back once more\n";
+    return 1;
+  }
   return journal.cutOff ? 1 : rollback.ExitCode();
 }

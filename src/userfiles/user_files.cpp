@@ -1,7 +1,9 @@
 #include "userfiles/user_files.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "core/context.h"
@@ -13,6 +15,7 @@
 #include "trees/stale_files.h"
 #include "core/file_reg.h"
 #include "userfiles/fold_check.h"
+#include "util/path_text.h"
 #include "util/strings.h"
 
 namespace {
@@ -105,6 +108,40 @@ void ConvertUserFiles(Context& context) {
   if (!context.BatchMode) context.StdForm.Hide();
 }
 
+namespace {
+
+// Files told to the run's backup in one go.
+constexpr std::size_t kAnnouncedAtOnce = 256;
+
+// The folders the copy of a file into folder will create, outermost
+// first, each told once.
+void AnnounceMissingFolders(const std::string& folder, std::unordered_set<std::string>& told,
+                            std::vector<platform::AnnouncedChange>& changes) {
+  std::vector<std::string> missing;
+  for (std::string at = folder; LastBackslashPos(at) > 0 && told.insert(util::Upper(at)).second &&
+                                !platform::Exists(at);
+       at = ParentFolder(at))
+    missing.push_back(at);
+  for (auto at = missing.rbegin(); at != missing.rend(); ++at)
+    changes.push_back({*at, platform::Change::kNewFolder});
+}
+
+// The backup learns of the next files' copies before the first of them
+// is made: one wait for the disk for all of them instead of one for each.
+void AnnounceCopies(const Context& context, const std::vector<std::string>& files,
+                    std::size_t from) {
+  std::vector<platform::AnnouncedChange> changes;
+  std::unordered_set<std::string> folders;
+  for (std::size_t i = from; i < std::min(files.size(), from + kAnnouncedAtOnce); ++i) {
+    const std::string target = context.Arg.InDest(files[i]);
+    AnnounceMissingFolders(ParentFolder(target), folders, changes);
+    changes.push_back({target, platform::Change::kReplace});
+  }
+  platform::AnnounceChanges(changes);
+}
+
+}  // namespace
+
 // One file's trouble is reported on its own line and the next file is
 // handled all the same.
 void ConvertRegisteredFiles(Context& context, CFileReg& registry, const std::string& kind) {
@@ -112,6 +149,7 @@ void ConvertRegisteredFiles(Context& context, CFileReg& registry, const std::str
   const std::size_t count = files.size();
   for (std::size_t i = 0; i < count; ++i) {
     const std::string& file = files[i];
+    if (i % kAnnouncedAtOnce == 0) AnnounceCopies(context, files, i);
     ++context.StdForm.Done;
     Guarded(context, "Upgrading the user file " + file,
             [&] { ConvertOneFile(context, file, kind); });

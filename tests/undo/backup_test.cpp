@@ -221,3 +221,41 @@ TEST(BackupFolder, IsNamedByTheTimeBesideTheLogAndNeverReused) {
 }
 
 }  // namespace
+
+namespace {
+
+// Told ahead, a batch of changes is kept and journalled with one wait for
+// the disk, before the first of them is made; making them waits no more.
+TEST_F(Backup, ChangesToldAheadAreOnTheDiskBeforeTheFirstIsMade) {
+  using platform::Change;
+  const std::string folder = kScope + "\\R2", created = folder + "\\new.src",
+                    replaced = kScope + "\\R1\\old.src";
+  platform::ChangeWatchScope watching(backup);
+  std::size_t before = platform::SyncCount();
+  platform::AnnounceChanges(
+      {{folder, Change::kNewFolder}, {created, Change::kReplace}, {replaced, Change::kReplace}});
+  EXPECT_EQ(platform::SyncCount() - before, 2u) << "the journal and the kept file's name";
+
+  Journal journal;
+  std::string fault;
+  ASSERT_TRUE(ParseJournal(drive.Read(kBackup + "\\" + kManifestFileName), journal, fault))
+      << fault;
+  ASSERT_EQ(journal.entries.size(), 3u);
+  EXPECT_EQ(journal.entries[0].action, BackupAction::kCreatedFolder);
+  EXPECT_EQ(journal.entries[1].action, BackupAction::kCreated);
+  EXPECT_EQ(journal.entries[2].action, BackupAction::kChanged);
+  EXPECT_EQ(Kept(journal.entries[2]), "old bytes");
+
+  {
+    platform::DurableBatch batch;
+    before = platform::SyncCount();
+    ASSERT_TRUE(platform::CreateFolder(folder));
+    ASSERT_TRUE(platform::WriteFileAtomic(created, "new"));
+    ASSERT_TRUE(platform::WriteFileAtomic(replaced, "replaced"));
+    EXPECT_EQ(platform::SyncCount() - before, 0u);
+  }
+  EXPECT_EQ(backup.entries().size(), 3u);
+  EXPECT_EQ(backup.refusedChanges(), 0u);
+}
+
+}  // namespace

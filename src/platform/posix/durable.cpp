@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include "platform/posix/internal.h"
 
 namespace platform::os {
@@ -25,9 +27,31 @@ void CloseFile(intptr_t file) { close(static_cast<int>(file)); }
 // File systems that cannot sync a folder say so with EINVAL.
 Status SyncFolderAt(const std::string& host) {
   const int fd = open(host.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return posix::Errno();
+  if (fd < 0) return errno == ENOENT ? Status::Ok() : posix::Errno();
   Status status;
   if (fsync(fd) != 0 && errno != EINVAL) status = posix::Errno();
+  close(fd);
+  return status;
+}
+
+// A file this process may not open, by its mode, is put on the disk with
+// everything else of its file system.
+Status SyncFileAt(const std::string& host) {
+  bool whole = false;
+  int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0 && errno == EACCES) fd = open(host.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0 && errno == EACCES) {
+    whole = true;
+    fd = open(FolderOf(host).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  }
+  if (fd < 0) return errno == ENOENT ? Status::Ok() : posix::Errno();
+#ifdef __linux__
+  const int synced = whole ? syncfs(fd) : fsync(fd);
+#else
+  const int synced = whole ? (sync(), 0) : fsync(fd);
+#endif
+  Status status;
+  if (synced != 0 && errno != EINVAL) status = posix::Errno();
   close(fd);
   return status;
 }

@@ -15,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/durability.h"
 #include "platform/posix/internal.h"
 
 namespace platform {
@@ -60,23 +61,6 @@ class FolderAccess {
   bool changed_ = false;
 };
 
-std::string FolderOf(const std::string& host) {
-  std::size_t slash = host.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? std::string("/") : host.substr(0, slash);
-}
-
-// A rename counts as done only once the folder holding it is on the disk.
-// File systems that cannot sync a folder say so with EINVAL.
-Status SyncFolder(const std::string& folder) {
-  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return Errno();
-  Status status;
-  if (fsync(fd) != 0 && errno != EINVAL) status = Errno();
-  close(fd);
-  return status;
-}
-
 // Why the open file fd cannot be read as an ordinary file, if it cannot;
 // an ordinary one reads blocking again.
 Status CheckOrdinary(int fd) {
@@ -112,7 +96,7 @@ Status OpenRegular(const std::string& host, bool noFollow, int& fd) {
 class TempFile {
  public:
   explicit TempFile(const std::string& target)
-      : folder_(FolderOf(target)), access_(folder_) {
+      : folder_(os::FolderOf(target)), access_(folder_) {
     fd_ = open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
     if (fd_ >= 0) return;
     path_ = folder_ + "/" + TempStem() + "XXXXXX";
@@ -134,7 +118,7 @@ class TempFile {
     if (!dosBits.empty())
       fsetxattr(fd_, kDosAttrib, dosBits.data(), dosBits.size(), 0);
     if (fchmod(fd_, mode) != 0) return Errno();
-    if (fsync(fd_) != 0) return Errno();
+    if (Status status = SyncOrStartWriting(); !status) return status;
     if (path_.empty()) {
       if (Status status = LinkUnnamed(); !status) return status;
     }
@@ -145,10 +129,27 @@ class TempFile {
     fd_ = -1;
     if (rename(path_.c_str(), target.c_str()) != 0) return Errno();
     committed_ = true;
-    return SyncFolder(folder_);
+    // A rename counts as done only once the folder holding it is on the
+    // disk, now or with the batch.
+    if (!durable::EachWrite()) return Status::Ok();
+    durable::CountSync();
+    return os::SyncFolderAt(folder_);
   }
 
  private:
+  // Written one by one, the bytes are on the disk before the rename; in a
+  // batch the disk starts on them now and the batch waits for them.
+  Status SyncOrStartWriting() {
+    if (durable::EachWrite()) {
+      durable::CountSync();
+      return fsync(fd_) == 0 ? Status::Ok() : Errno();
+    }
+#ifdef __linux__
+    sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+    return Status::Ok();
+  }
+
   Status LinkUnnamed() {
     std::string self = "/proc/self/fd/" + std::to_string(fd_);
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -179,6 +180,12 @@ std::string DosBitsText(const std::string& host) {
 }  // namespace
 
 namespace os {
+
+std::string FolderOf(const std::string& host) {
+  std::size_t slash = host.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? std::string("/") : host.substr(0, slash);
+}
 
 // The folder is read and cleaned through one handle: a link put in its
 // place meanwhile is not followed to files elsewhere.

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/durability.h"
 #include "platform/win32/internal.h"
 
 namespace platform {
@@ -31,16 +32,16 @@ Status os::WriteSome(intptr_t file, const char* data, std::size_t size, std::siz
   return Status::Ok();
 }
 
+std::string os::FolderOf(const std::string& host) {
+  std::size_t slash = host.find_last_of("\\/");
+  if (slash == std::string::npos) return ".";
+  return host.substr(0, slash == 0 || (slash == 2 && host[1] == ':') ? slash + 1 : slash);
+}
+
 namespace {
 
 Status WriteAllTo(HANDLE file, const char* data, std::size_t size) {
   return os::WriteAll(reinterpret_cast<intptr_t>(file), data, size);
-}
-
-std::string FolderOf(const std::string& host) {
-  std::size_t slash = host.find_last_of("\\/");
-  if (slash == std::string::npos) return ".";
-  return host.substr(0, slash == 0 || (slash == 2 && host[1] == ':') ? slash + 1 : slash);
 }
 
 // A temporary file beside target. It carries the writer's process id in
@@ -49,7 +50,7 @@ std::string FolderOf(const std::string& host) {
 class TempFile {
  public:
   explicit TempFile(const std::string& target) {
-    std::string folder = FolderOf(target);
+    std::string folder = os::FolderOf(target);
     if (folder.back() != '\\' && folder.back() != '/') folder += '\\';
     std::string stem = folder + TempStem();
     for (unsigned attempt = 0; attempt < 1000; ++attempt) {
@@ -79,7 +80,9 @@ class TempFile {
   // target would refuse to be replaced: its read-only bit is taken off for
   // the move and put back if the move fails.
   Status Commit(const std::string& target, DWORD attributes) {
-    if (!FlushFileBuffers(handle_)) return LastError();
+    const bool eachWrite = durable::EachWrite();
+    if (eachWrite) durable::CountSync();
+    if (eachWrite && !FlushFileBuffers(handle_)) return LastError();
     if (!CloseHandle(handle_)) {
       handle_ = INVALID_HANDLE_VALUE;
       return LastError();
@@ -88,8 +91,9 @@ class TempFile {
     DWORD old = GetFileAttributesA(target.c_str());
     bool unlocked = old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY) &&
                     SetFileAttributesA(target.c_str(), old & ~FILE_ATTRIBUTE_READONLY);
-    if (!MoveFileExA(path_.c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    // In a batch the move waits for nothing: the batch flushes the file.
+    const DWORD flags = MOVEFILE_REPLACE_EXISTING | (eachWrite ? MOVEFILE_WRITE_THROUGH : 0);
+    if (!MoveFileExA(path_.c_str(), target.c_str(), flags)) {
       Status status = LastError();
       if (unlocked) SetFileAttributesA(target.c_str(), old);
       return status;
