@@ -145,6 +145,24 @@ TEST(DurableBatch, CanBeHeldForChangesMadeOfWhatTheyReplace) {
   EXPECT_EQ(platform::SyncCount() - before, 0u);
 }
 
+// Windows can flush a file only through a handle that may write, which a
+// read-only file no longer gives once it is in place.
+TEST(DurableBatch, AFileWrittenReadOnlyIsFlushedWhereItCannotBeOpenedAgain) {
+#ifdef _WIN32
+  constexpr std::size_t kAtOnce = 1;
+#else
+  constexpr std::size_t kAtOnce = 0;
+#endif
+  ScratchDrive drive;
+  drive.Write(kFolder + "\\locked.src", "locked");
+  ASSERT_TRUE(platform::SetAttributes(kFolder + "\\locked.src", platform::kReadOnly));
+  platform::DurableBatch batch;
+  const std::size_t before = platform::SyncCount();
+  ASSERT_TRUE(platform::CopyFileAtomic(kFolder + "\\locked.src", kFolder + "\\copy.src"));
+  EXPECT_EQ(platform::SyncCount() - before, kAtOnce);
+  EXPECT_TRUE(platform::MakeChangesDurable());
+}
+
 TEST(DurableBatch, AFileGoneBeforeTheBatchIsNoFailure) {
   ScratchDrive drive;
   drive.MakeFolder(kFolder);

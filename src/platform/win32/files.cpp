@@ -81,8 +81,11 @@ class TempFile {
   // the move and put back if the move fails.
   Status Commit(const std::string& target, DWORD attributes) {
     const bool eachWrite = durable::EachWrite();
-    if (eachWrite) durable::CountSync();
-    if (eachWrite && !FlushFileBuffers(handle_)) return LastError();
+    // A read-only file cannot be opened again for the batch's flush: it is
+    // flushed now, while its handle may still write.
+    const bool flushNow = eachWrite || (attributes & FILE_ATTRIBUTE_READONLY);
+    if (flushNow) durable::CountSync();
+    if (flushNow && !FlushFileBuffers(handle_)) return LastError();
     if (!CloseHandle(handle_)) {
       handle_ = INVALID_HANDLE_VALUE;
       return LastError();
