@@ -77,8 +77,8 @@ struct StageFrame {
   double barAtEnd = 0;
 };
 
-// A run with a backup puts its changes on the disk in batches, at the
-// latest at the end of each stage.
+// What a run noted for the disk is there at the latest at the end of
+// each stage.
 void PutChangesOnDisk(Context& context) {
   if (platform::Status status = platform::MakeChangesDurable(); !status)
     context.Log("# The changes cannot be put on the disk: " + status.reason);
@@ -156,6 +156,7 @@ void CopyStage(Context& context) {
 
 void AttributeStage(Context& context) {
   Guarded(context, "Transferring the attributes", [&] { TransferAttributes(context); });
+  PutChangesOnDisk(context);
   context.FlushLog();
 }
 
@@ -198,6 +199,7 @@ class BackupOfRun {
   // Writes the journal's end record now; later calls do nothing.
   void End() {
     watching_.reset();
+    names_.reset();
     if (!backup_)
       return;
     context_.Record.backupFailures = backup_->refusedChanges();
@@ -210,7 +212,13 @@ class BackupOfRun {
   // False, with its "#" line logged, when no backup can be kept: then the
   // run must end before its first change.
   bool Begin() {
-    if (!context_.KeepBackup || platform::ReadOnly()) return true;
+    if (platform::ReadOnly()) return true;
+    if (!context_.KeepBackup) {
+      // Without a journal each written file is on the disk before the
+      // next; folders and attributes follow at the end of each stage.
+      names_.emplace();
+      return true;
+    }
     backup_.emplace(ParentFolder(context_.Arg.Dest), BackupFolderFor(context_.LogFilePath));
     if (platform::Status status = backup_->Start(); !status) {
       context_.Log("# The backup folder " + backup_->folder() + " cannot be made (" +
@@ -236,6 +244,7 @@ private:
   std::optional<RunBackup> backup_;
   std::optional<platform::ChangeWatchScope> watching_;
   std::optional<platform::DurableBatch> batch_;
+  std::optional<platform::DurableNames> names_;
 };
 
 // One start or path check: on failure its error line is logged (unless

@@ -73,7 +73,7 @@ Status CopyFileAtomic(const std::string& source, const std::string& target) {
   }
   if (Status status = watch::Before(target, Change::kReplace); !status) return status;
   Status status = os::Copy(from, to);
-  if (status) durable::NoteFile(to);
+  if (status) durable::NoteWritten(to);
   return status;
 }
 
@@ -155,7 +155,7 @@ Status AtomicOutput::Commit() {
   if (!state.status) return state.status;
   state.status = state.pending.Flush(state.WriteToReplacement());
   if (state.status) state.status = state.replacement->Commit();
-  if (state.status) durable::NoteFile(state.host);
+  if (state.status) durable::NoteWritten(state.host);
   return state.status;
 }
 
@@ -240,7 +240,7 @@ Status MakeFolderDurable(const std::string& folder) {
 Status AnnounceChange(const std::string& path) {
   if (Status status = watch::Before(path, Change::kInPlace); !status) return status;
   std::string host;
-  if (!read_only::Active() && os::MapForRead(path, host)) durable::NoteFile(host);
+  if (!read_only::Active() && os::MapForRead(path, host)) durable::NoteWritten(host);
   return Status::Ok();
 }
 

@@ -21,6 +21,9 @@ bool Deferred();
 // The file at host, bytes and attributes, is to be put on the disk with
 // the batch, and so are the names of its folder.
 void NoteFile(const std::string& host);
+// The same for a file written anew: noted only where its writer did not
+// put it on the disk itself.
+void NoteWritten(const std::string& host);
 // The names in the folder at host changed.
 void NoteFolder(const std::string& host);
 // One more call that put something on the disk.

@@ -25,6 +25,7 @@ struct Noted {
 };
 
 int batches = 0;
+int namers = 0;  // DurableNames in force
 Noted noted;
 std::size_t syncs = 0;
 // A failure of a batch put on the disk by itself, told by the next call.
@@ -48,13 +49,17 @@ bool EachWrite() { return watch::Telling() || (batches == 0 && !StartedByBatch()
 bool Deferred() { return !EachWrite(); }
 
 void NoteFile(const std::string& host) {
-  if (batches == 0 || watch::Telling()) return;
+  if (batches + namers == 0 || watch::Telling()) return;
   if (noted.seenFiles.insert(host).second) noted.files.push_back(host);
   NoteFolder(os::FolderOf(host));
 }
 
+void NoteWritten(const std::string& host) {
+  if (Deferred()) NoteFile(host);
+}
+
 void NoteFolder(const std::string& host) {
-  if (batches == 0 || watch::Telling()) return;
+  if (batches + namers == 0 || watch::Telling()) return;
   if (noted.seenFolders.insert(host).second) noted.folders.push_back(host);
   if (noted.files.size() + noted.folders.size() >= kNotedAtMost) {
     Status status = MakeChangesDurable();
@@ -74,6 +79,13 @@ DurableBatch::DurableBatch() {
 DurableBatch::~DurableBatch() {
   MakeChangesDurable();
   if (--batches == 0) RemoveEnvironmentValue(durable::kByCaller);
+}
+
+DurableNames::DurableNames() { ++namers; }
+
+DurableNames::~DurableNames() {
+  MakeChangesDurable();
+  --namers;
 }
 
 EachChangeDurable::EachChangeDurable() : held_(batches) {

@@ -227,6 +227,17 @@ class DurableBatch : Unique {
   // MakeChangesDurable first to hear of it.
   ~DurableBatch();
 };
+// While it lives, files written are on the disk at once, as outside a
+// batch, but what else changes (folders created or removed, attributes
+// set) is noted as in a batch and put on the disk by MakeChangesDurable.
+// For a run without a journal, which a half-done batch would leave
+// without a way back.
+class DurableNames : Unique {
+ public:
+  DurableNames();
+  // Puts what is noted on the disk, as a batch does.
+  ~DurableNames();
+};
 // While it lives, the batch in force, if any, is put on the disk and
 // held: each change is on the disk before the next, and programs started
 // meanwhile put their own writes there. For files whose new bytes are made

@@ -150,6 +150,8 @@ TEST_F(TerminalDialogProgram, TypedPathIsValidatedAndEndOfInputEndsWith0) {
   ASSERT_TRUE(session.WaitFor("Source : C:\\QVD_OLDINST\\QVD\\R1"));
   session.Type("\x15" "C:\\Nowhere\r");  // Ctrl-U clears the line first
   ASSERT_TRUE(session.WaitFor("    1  Source :       C:\\Nowhere"));
+  // Keys typed before the prompt are dropped, as a person's type-ahead.
+  ASSERT_TRUE(session.WaitFor("Choice: "));
   session.Type("6\n");
   ASSERT_TRUE(session.WaitFor("    6  [x] all Userfiles"));
   ASSERT_TRUE(session.WaitFor("Choice: "));

@@ -163,6 +163,23 @@ TEST(DurableBatch, AFileWrittenReadOnlyIsFlushedWhereItCannotBeOpenedAgain) {
   EXPECT_TRUE(platform::MakeChangesDurable());
 }
 
+// Without a batch, files are on the disk as they are written; the names
+// and attributes that change besides wait for the end of the stage.
+TEST(DurableBatch, NamesAloneCanBeNotedWhileFilesAreWrittenOneByOne) {
+  ScratchDrive drive;
+  drive.MakeFolder(kFolder);
+  platform::DurableNames names;
+  std::size_t before = platform::SyncCount();
+  ASSERT_TRUE(platform::WriteFileAtomic(kFolder + "\\a.src", "a"));
+  EXPECT_GT(platform::SyncCount() - before, 0u);
+  ASSERT_TRUE(platform::CreateFolder(kFolder + "\\Sub"));
+  ASSERT_TRUE(platform::SetAttributes(kFolder + "\\a.src", platform::kReadOnly));
+  before = platform::SyncCount();
+  ASSERT_TRUE(platform::MakeChangesDurable());
+  EXPECT_EQ(platform::SyncCount() - before, 2u) << "the folder's names and the file's attributes";
+  EXPECT_EQ(std::getenv("VANTREL_DURABLE_BY_CALLER"), nullptr);
+}
+
 TEST(DurableBatch, AFileGoneBeforeTheBatchIsNoFailure) {
   ScratchDrive drive;
   drive.MakeFolder(kFolder);
