@@ -60,10 +60,12 @@ function(vantrel_musl_foldex target)
   endforeach()
   file(CREATE_LINK /usr/include/${CMAKE_LIBRARY_ARCHITECTURE}/asm ${kernel}/asm SYMBOLIC)
 
-  target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/cmake/musl/runtime.cpp)
+  target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/foldex/musl/runtime.cpp
+    ${CMAKE_SOURCE_DIR}/foldex/musl/memory.cpp)
+  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/foldex)
   target_compile_options(${target} PRIVATE -nostdinc ${cxx_includes}
     "SHELL:-isystem ${VANTREL_MUSL_INCLUDE}" "SHELL:-isystem ${kernel}"
-    "SHELL:-include ${CMAKE_SOURCE_DIR}/cmake/musl/prelude.h")
+    "SHELL:-include ${CMAKE_SOURCE_DIR}/foldex/musl/prelude.h")
   target_link_options(${target} PRIVATE -static -no-pie -nostdlib
     ${musl_lib}/crt1.o ${musl_lib}/crti.o ${gcc_crtbeginT_o})
   target_link_libraries(${target} PRIVATE ${gcc_libstdc___a}

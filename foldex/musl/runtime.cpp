@@ -1,12 +1,15 @@
 // What GCC's C++ runtime, built against glibc, asks of the C library beyond
-// what musl has, for a static program. The link fails on anything else it
-// would ask for, so nothing is left to chance at run time.
+// what musl has, for a static program, and the program's own allocator in
+// place of musl's. The link fails on anything else the runtime would ask
+// for, so nothing is left to chance at run time.
 #include <link.h>
 #include <sys/random.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+
+#include "musl/memory.h"
 
 extern "C" {
 
@@ -75,6 +78,44 @@ std::uint32_t arc4random() {
     got = getrandom(&value, sizeof value, 0);
   } while (got < 0 && errno == EINTR);
   return value;
+}
+
+// The C library's allocation functions, all of them, so that none of musl's
+// own is linked in for the program.
+void* malloc(std::size_t size) { return foldex::memory::Allocate(size); }
+void free(void* block) { foldex::memory::Free(block); }
+void* realloc(void* block, std::size_t size) { return foldex::memory::Resize(block, size); }
+std::size_t malloc_usable_size(void* block) { return foldex::memory::UsableSize(block); }
+
+void* calloc(std::size_t count, std::size_t size) {
+  if (size != 0 && count > SIZE_MAX / size) {
+    errno = ENOMEM;
+    return nullptr;
+  }
+  void* block = foldex::memory::Allocate(count * size);
+  if (block != nullptr) std::memset(block, 0, count * size);
+  return block;
+}
+
+void* aligned_alloc(std::size_t alignment, std::size_t size) {
+  return foldex::memory::Allocate(size, alignment);
+}
+
+void* memalign(std::size_t alignment, std::size_t size) {
+  return foldex::memory::Allocate(size, alignment);
+}
+
+int posix_memalign(void** out, std::size_t alignment, std::size_t size) {
+  if (alignment % sizeof(void*) != 0) return EINVAL;
+  const int saved = errno;
+  void* block = foldex::memory::Allocate(size, alignment);
+  if (block == nullptr) {
+    const int error = errno;
+    errno = saved;
+    return error;
+  }
+  *out = block;
+  return 0;
 }
 
 }  // extern "C"
