@@ -15,7 +15,8 @@
 # VANTREL_MUSL is set when musl was found.
 
 set(VANTREL_MUSL OFF)
-if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU"
+if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64)$"
+   AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU"
    AND NOT CMAKE_CROSSCOMPILING AND CMAKE_LIBRARY_ARCHITECTURE)
   string(REGEX REPLACE "-gnu.*$" "-musl" _musl_arch "${CMAKE_LIBRARY_ARCHITECTURE}")
   find_file(VANTREL_MUSL_LIBC libc.a PATHS /usr/lib/${_musl_arch} /usr/lib/musl/lib
@@ -26,6 +27,10 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU"
     set(VANTREL_MUSL ON)
   endif()
 endif()
+
+# Copy must not be compiled into a call of memcpy, which it is.
+set_source_files_properties(${CMAKE_SOURCE_DIR}/foldex/musl/bytes.cpp PROPERTIES
+  COMPILE_OPTIONS -fno-tree-loop-distribute-patterns)
 
 function(_vantrel_gcc_file variable name)
   execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${name}
@@ -61,7 +66,7 @@ function(vantrel_musl_foldex target)
   file(CREATE_LINK /usr/include/${CMAKE_LIBRARY_ARCHITECTURE}/asm ${kernel}/asm SYMBOLIC)
 
   target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/foldex/musl/runtime.cpp
-    ${CMAKE_SOURCE_DIR}/foldex/musl/memory.cpp)
+    ${CMAKE_SOURCE_DIR}/foldex/musl/memory.cpp ${CMAKE_SOURCE_DIR}/foldex/musl/bytes.cpp)
   target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/foldex)
   target_compile_options(${target} PRIVATE -nostdinc ${cxx_includes}
     "SHELL:-isystem ${VANTREL_MUSL_INCLUDE}" "SHELL:-isystem ${kernel}"

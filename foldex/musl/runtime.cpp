@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "musl/bytes.h"
 #include "musl/memory.h"
 
 extern "C" {
@@ -78,6 +79,21 @@ std::uint32_t arc4random() {
     got = getrandom(&value, sizeof value, 0);
   } while (got < 0 && errno == EINTR);
   return value;
+}
+
+// The byte functions a step spends most of its own time in.
+void* memchr(const void* start, int byte, std::size_t size) {
+  return const_cast<void*>(foldex::bytes::Find(start, byte, size));
+}
+
+void* memcpy(void* __restrict to, const void* __restrict from, std::size_t size) {
+  foldex::bytes::Copy(to, from, size);
+  return to;
+}
+
+void* memmove(void* to, const void* from, std::size_t size) {
+  foldex::bytes::Move(to, from, size);
+  return to;
 }
 
 // The C library's allocation functions, all of them, so that none of musl's

@@ -1,11 +1,11 @@
+#include "musl/memory.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <vector>
-
-#include "musl/memory.h"
 
 namespace foldex::memory {
 namespace {
