@@ -258,6 +258,10 @@ exchange_case() {
   export VANTREL_DRIVE_C="$work/c"
   local big="$work/big.src" ctl
   "$tools/make_installation" --exchange-file "$big" 100
+  # The save writes its store into the control folder: into a copy, not
+  # into the build's program folder, which the tests use.
+  cp -a "$build/bin" "$work/bin"
+  bin="$work/bin"
   ctl=$(printf '%s' "$bin/Vantrel" | tr / '\\')
   "$bin/Foldex.exe" "C:\\QVD\\ROBOTER\\Template\\Vorgabe.src| $ctl\\Vorgabe_Src_of.upg /TXT"
   local hostbig target
@@ -290,6 +294,7 @@ exchange_case() {
     "$(printf '%s\n' "${cps[@]}" | median)" \
     "$(printf '%s\n' "${ratios[@]}" | median)" "$peak" "$(ratio "$peak" $((size / 1024)))" "$(load)"
   rm -rf "$work"
+  bin="$build/bin"
 }
 
 # The fold check alone on a 100 MB program, against grep -c on it.
