@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "platform/change_watch.h"
@@ -19,9 +20,6 @@ constexpr std::size_t kNotedAtMost = 512;
 struct Noted {
   std::vector<std::string> files, folders;
   std::unordered_set<std::string> seenFiles, seenFolders;
-
-  bool empty() const { return files.empty() && folders.empty(); }
-  void Clear() { *this = Noted{}; }
 };
 
 int batches = 0;
@@ -104,8 +102,7 @@ EachChangeDurable::~EachChangeDurable() {
 // The files first, then the folders that name them: a name on the disk
 // whose file is not would be a file cut short after a power cut.
 Status MakeChangesDurable() {
-  Noted work = std::move(noted);
-  noted.Clear();
+  Noted work = std::exchange(noted, Noted{});
   Status first = untold;
   untold = Status::Ok();
   auto keep = [&](const Status& status) {
