@@ -43,8 +43,8 @@ class FolderAccess {
  public:
   explicit FolderAccess(const std::string& folder) : folder_(folder) {
     struct stat info;
-    if (stat(folder_.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
-        (info.st_mode & S_IWUSR) || info.st_uid != geteuid())
+    if (stat(folder_.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || (info.st_mode & S_IWUSR) ||
+        info.st_uid != geteuid())
       return;
     mode_ = info.st_mode & 07777;
     changed_ = chmod(folder_.c_str(), mode_ | S_IWUSR) == 0;
@@ -62,31 +62,50 @@ class FolderAccess {
 };
 
 // Why the open file fd cannot be read as an ordinary file, if it cannot;
-// an ordinary one reads blocking again.
-Status CheckOrdinary(int fd) {
-  struct stat info;
+// info is what the file system said of it.
+Status CheckOrdinary(int fd, struct stat& info) {
   if (fstat(fd, &info) != 0) return Errno();
   if (S_ISDIR(info.st_mode)) return Status::Fail(std::strerror(EISDIR));
   if (!S_ISREG(info.st_mode)) return Status::Fail(kNoRegularFile);
-  if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) return Errno();
   return Status::Ok();
 }
 
-// Opens an ordinary file for reading. FIFOs and devices are refused
-// without waiting for a writer (O_NONBLOCK), and with noFollow a symbolic
-// link is refused as well.
-Status OpenRegular(const std::string& host, bool noFollow, int& fd) {
-  fd = open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | (noFollow ? O_NOFOLLOW : 0));
+// Opens an ordinary file for reading; info is its stat. FIFOs and devices
+// are refused without waiting for a writer (O_NONBLOCK), and with noFollow
+// a symbolic link is refused as well. The flag stays: a read of an ordinary
+// file never waits for a writer anyway, and clearing it would cost two
+// calls for every file. openat, not open: some C libraries follow an open
+// with O_CLOEXEC by a call of their own to set the flag once more.
+// missing, when given, tells whether nothing is at host by that name.
+Status OpenRegular(const std::string& host, bool noFollow, int& fd, struct stat& info,
+                   bool* missing = nullptr) {
+  fd = openat(AT_FDCWD, host.c_str(),
+              O_RDONLY | O_CLOEXEC | O_NONBLOCK | (noFollow ? O_NOFOLLOW : 0));
   if (fd < 0) {
+    if (missing) *missing = errno == ENOENT || errno == ENOTDIR;
     Status status = errno == ELOOP && noFollow ? Status::Fail(kLinkNotFollowed) : Errno();
     return status;
   }
-  Status status = CheckOrdinary(fd);
+  Status status = CheckOrdinary(fd, info);
   if (!status) {
     close(fd);
     fd = -1;
   }
   return status;
+}
+
+// Opens the ordinary file at path for reading. Outside a run a path that
+// exists as written is opened as it is, in one call: its names are looked
+// up only when it is not there so (during a run the cache knows them).
+Status OpenForReading(const std::string& path, int& fd, struct stat& info) {
+  if (std::string written = posix::HostPathAsWritten(path); !written.empty()) {
+    bool missing = false;
+    Status status = OpenRegular(written, false, fd, info, &missing);
+    if (!missing) return status;
+  }
+  std::string host = MapPath(path);
+  if (host.empty()) return Status::Fail(std::strerror(ENOENT));
+  return OpenRegular(host, false, fd, info);
 }
 
 // A temporary file beside target, for writes that replace target in one
@@ -95,8 +114,7 @@ Status OpenRegular(const std::string& host, bool noFollow, int& fd) {
 // gets a name only for the instant between linking and replacing.
 class TempFile {
  public:
-  explicit TempFile(const std::string& target)
-      : folder_(os::FolderOf(target)), access_(folder_) {
+  explicit TempFile(const std::string& target) : folder_(os::FolderOf(target)), access_(folder_) {
     fd_ = open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
     if (fd_ >= 0) return;
     path_ = folder_ + "/" + TempStem() + "XXXXXX";
@@ -115,8 +133,7 @@ class TempFile {
   // The extended attribute goes first: without privileges it cannot be
   // written once the mode has taken the write permission away.
   Status Commit(const std::string& target, mode_t mode, const std::string& dosBits) {
-    if (!dosBits.empty())
-      fsetxattr(fd_, kDosAttrib, dosBits.data(), dosBits.size(), 0);
+    if (!dosBits.empty()) fsetxattr(fd_, kDosAttrib, dosBits.data(), dosBits.size(), 0);
     if (fchmod(fd_, mode) != 0) return Errno();
     if (Status status = SyncOrStartWriting(); !status) return status;
     if (path_.empty()) {
@@ -203,12 +220,10 @@ void RemoveStaleTempFiles(const std::string& host) {
     std::string name = entry->d_name;
     if (name.compare(0, prefix, kTempPrefix) != 0) continue;
     long pid = std::strtol(name.c_str() + prefix, nullptr, 10);
-    if (pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
-      stale.push_back(name);
+    if (pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) stale.push_back(name);
   }
-  for (const std::string &name : stale)
-    if (unlinkat(dirfd(dir), name.c_str(), 0) == 0)
-      posix::NoteRemoved(host + "/" + name);
+  for (const std::string& name : stale)
+    if (unlinkat(dirfd(dir), name.c_str(), 0) == 0) posix::NoteRemoved(host + "/" + name);
   closedir(dir);
 }
 
@@ -225,13 +240,8 @@ Status CheckCopySource(const std::string&) { return Status::Ok(); }
 
 Status Copy(const std::string& from, const std::string& to) {
   int in = -1;
-  if (Status status = OpenRegular(from, true, in); !status) return status;
   struct stat info;
-  if (fstat(in, &info) != 0) {
-    Status status = Errno();
-    close(in);
-    return status;
-  }
+  if (Status status = OpenRegular(from, true, in, info); !status) return status;
   // A folder in the target's place is found by the rename: EISDIR.
   TempFile temp(to);
   if (!temp.status()) {
@@ -287,13 +297,11 @@ Status AddHardLink(const std::string& from, const std::string& to) {
 
 namespace {
 
-Status ReadAll(int fd, std::string& bytes) {
-  // The size first, so that a large file is held once, not once more
-  // while its string grows; a file that grows meanwhile is read to its end.
-  struct stat info;
-  if (fstat(fd, &info) != 0) return Errno();
-  if (S_ISDIR(info.st_mode)) return Status::Fail(std::strerror(EISDIR));
-  bytes.resize(S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0);
+// The size first (info, the open file's stat), so that a large file is
+// held once, not once more while its string grows; a file that grows
+// meanwhile is read to its end.
+Status ReadAll(int fd, const struct stat& info, std::string& bytes) {
+  bytes.resize(static_cast<std::size_t>(info.st_size));
   std::size_t filled = 0;
   char more[1 << 16];
   for (;;) {
@@ -315,11 +323,10 @@ Status ReadAll(int fd, std::string& bytes) {
 
 Status ReadFileBytes(const std::string& path, std::string& bytes) {
   bytes.clear();
-  std::string host = MapPath(path);
-  if (host.empty()) return Status::Fail(std::strerror(ENOENT));
   int fd = -1;
-  if (Status status = OpenRegular(host, false, fd); !status) return status;
-  Status status = ReadAll(fd, bytes);
+  struct stat info;
+  if (Status status = OpenForReading(path, fd, info); !status) return status;
+  Status status = ReadAll(fd, info, bytes);
   close(fd);
   if (!status) bytes.clear();
   return status;
@@ -377,20 +384,13 @@ FileBytes::~FileBytes() {
 }
 
 Status FileBytes::Open(const std::string& path) {
-  std::string host = MapPath(path);
-  if (host.empty()) return Status::Fail(std::strerror(ENOENT));
   // A FIFO would block the open until a writer comes, and a device never
   // ends: only an ordinary file is opened for good.
   int fd = -1;
-  if (Status status = OpenRegular(host, false, fd); !status) return status;
   struct stat info;
-  if (fstat(fd, &info) != 0) {
-    Status status = Errno();
-    close(fd);
-    return status;
-  }
-  // The whole file is read through anyway: its pages are mapped in one
-  // call where the system can, not one fault at a time.
+  if (Status status = OpenForReading(path, fd, info); !status) return status;
+    // The whole file is read through anyway: its pages are mapped in one
+    // call where the system can, not one fault at a time.
 #ifdef MAP_POPULATE
   constexpr int kMapAtOnce = MAP_POPULATE;
 #else
@@ -399,7 +399,7 @@ Status FileBytes::Open(const std::string& path) {
   // Small files and what cannot be mapped are read.
   constexpr std::size_t kMapFrom = 1 << 20;
   const std::size_t size = static_cast<std::size_t>(info.st_size);
-  if (S_ISREG(info.st_mode) && size >= kMapFrom) {
+  if (size >= kMapFrom) {
     void* mapped = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | kMapAtOnce, fd, 0);
     if (mapped != MAP_FAILED) {
       close(fd);
@@ -409,7 +409,7 @@ Status FileBytes::Open(const std::string& path) {
       return Status::Ok();
     }
   }
-  Status status = ReadAll(fd, copy_);
+  Status status = ReadAll(fd, info, copy_);
   close(fd);
   view_ = copy_;
   return status;
@@ -419,10 +419,9 @@ InputFile::~InputFile() { Close(); }
 
 Status InputFile::Open(const std::string& path) {
   Close();
-  std::string host = MapPath(path);
-  if (host.empty()) return Status::Fail(std::strerror(ENOENT));
   int fd = -1;
-  if (Status status = OpenRegular(host, false, fd); !status) return status;
+  struct stat info;
+  if (Status status = OpenForReading(path, fd, info); !status) return status;
   handle_ = fd;
   return Status::Ok();
 }
