@@ -38,28 +38,46 @@ namespace {
 // Gives the owner write permission on a folder that lacks it for the life
 // of the object: on the controller read-only does not stop writes into a
 // folder, and a folder made read-only by an earlier run must still take
-// its new files.
+// its new files. Asked for only once a change was refused: most folders
+// are writable, and a look at each before every change would cost a call.
 class FolderAccess {
  public:
-  explicit FolderAccess(const std::string& folder) : folder_(folder) {
-    struct stat info;
-    if (stat(folder_.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || (info.st_mode & S_IWUSR) ||
-        info.st_uid != geteuid())
-      return;
-    mode_ = info.st_mode & 07777;
-    changed_ = chmod(folder_.c_str(), mode_ | S_IWUSR) == 0;
-  }
+  explicit FolderAccess(std::string folder) : folder_(std::move(folder)) {}
   ~FolderAccess() {
     if (changed_) chmod(folder_.c_str(), mode_);
   }
   FolderAccess(const FolderAccess&) = delete;
   FolderAccess& operator=(const FolderAccess&) = delete;
 
+  // Whether the folder was made writable now, so that the refused change
+  // is worth a second try.
+  bool Grant() {
+    struct stat info;
+    if (changed_ || stat(folder_.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+        (info.st_mode & S_IWUSR) || info.st_uid != geteuid())
+      return false;
+    mode_ = info.st_mode & 07777;
+    changed_ = chmod(folder_.c_str(), mode_ | S_IWUSR) == 0;
+    return changed_;
+  }
+
  private:
   std::string folder_;
   mode_t mode_ = 0;
   bool changed_ = false;
 };
+
+// Makes change (a call that answers 0 or -1 with errno) in the folder
+// that holds host, once more with the folder made writable where it was
+// refused for the lack of it.
+template <typename Change>
+int InWritableFolder(FolderAccess& access, Change change) {
+  const int result = change();
+  if (result == 0 || errno != EACCES) return result;
+  if (access.Grant()) return change();
+  errno = EACCES;
+  return result;
+}
 
 // Why the open file fd cannot be read as an ordinary file, if it cannot;
 // info is what the file system said of it.
@@ -108,26 +126,31 @@ Status OpenForReading(const std::string& path, int& fd, struct stat& info) {
   return OpenRegular(host, false, fd, info);
 }
 
+// The next number for a temporary file's name; with the process id in
+// the name no other writer takes the same.
+unsigned NextTempNumber() {
+  static unsigned next = 0;
+  return next++;
+}
+
 // A temporary file beside target, for writes that replace target in one
-// step. Where the file system allows, the file has no name while it is
-// written (O_TMPFILE): a writer killed half-way leaves nothing behind. It
-// gets a name only for the instant between linking and replacing.
+// step. It is made by name, the writer's process id in it, in one call:
+// a writer killed half-way leaves it behind, and the rollback and the next
+// copy into that folder remove it once no process of that id runs
+// (RemoveStaleTempFiles).
 class TempFile {
  public:
   explicit TempFile(const std::string& target) : folder_(os::FolderOf(target)), access_(folder_) {
-    fd_ = open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-    if (fd_ >= 0) return;
-    path_ = folder_ + "/" + TempStem() + "XXXXXX";
-    fd_ = mkstemp(path_.data());
-    if (fd_ < 0) {
-      status_ = Errno();
-      path_.clear();
-    }
+    int made = InWritableFolder(access_, [this] { return Create(); });
+    if (made != 0) status_ = Errno();
   }
   ~TempFile() {
     if (fd_ >= 0) close(fd_);
     if (!committed_ && !path_.empty()) unlink(path_.c_str());
   }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+
   const Status& status() const { return status_; }
   int fd() const { return fd_; }
   // The extended attribute goes first: without privileges it cannot be
@@ -136,9 +159,6 @@ class TempFile {
     if (!dosBits.empty()) fsetxattr(fd_, kDosAttrib, dosBits.data(), dosBits.size(), 0);
     if (fchmod(fd_, mode) != 0) return Errno();
     if (Status status = SyncOrStartWriting(); !status) return status;
-    if (path_.empty()) {
-      if (Status status = LinkUnnamed(); !status) return status;
-    }
     if (close(fd_) != 0) {
       fd_ = -1;
       return Errno();
@@ -154,6 +174,23 @@ class TempFile {
   }
 
  private:
+  // 0 once the file is made, else -1 with errno. A name taken already
+  // (left by an earlier process of the same id) is passed over; a link
+  // in its place is neither followed nor replaced.
+  int Create() {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      std::string name = folder_ + "/" + TempStem() + std::to_string(NextTempNumber());
+      fd_ = openat(AT_FDCWD, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                   0600);
+      if (fd_ >= 0) {
+        path_ = std::move(name);
+        return 0;
+      }
+      if (errno != EEXIST) return -1;
+    }
+    return -1;
+  }
+
   // Written one by one, the bytes are on the disk before the rename; in a
   // batch the disk starts on them now and the batch waits for them.
   Status SyncOrStartWriting() {
@@ -167,22 +204,9 @@ class TempFile {
     return Status::Ok();
   }
 
-  Status LinkUnnamed() {
-    std::string self = "/proc/self/fd/" + std::to_string(fd_);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      std::string name = folder_ + "/" + TempStem() + std::to_string(attempt);
-      if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-        path_ = name;
-        return Status::Ok();
-      }
-      if (errno != EEXIST) return Errno();
-    }
-    return Status::Fail(std::strerror(EEXIST));
-  }
-
   std::string folder_;
   FolderAccess access_;
-  std::string path_;  // empty while the file has no name
+  std::string path_;  // empty until the file is made
   int fd_ = -1;
   bool committed_ = false;
   Status status_;
@@ -229,7 +253,7 @@ void RemoveStaleTempFiles(const std::string& host) {
 
 Status CreateFolder(const std::string& host) {
   FolderAccess access(FolderOf(host));
-  if (mkdir(host.c_str(), 0777) != 0) return Errno();
+  if (InWritableFolder(access, [&] { return mkdir(host.c_str(), 0777); }) != 0) return Errno();
   posix::NoteAdded(host, true);
   return Status::Ok();
 }
@@ -275,14 +299,14 @@ Status Copy(const std::string& from, const std::string& to) {
 
 Status RemoveFile(const std::string& host) {
   FolderAccess access(FolderOf(host));
-  if (unlink(host.c_str()) != 0) return Errno();
+  if (InWritableFolder(access, [&] { return unlink(host.c_str()); }) != 0) return Errno();
   posix::NoteRemoved(host);
   return Status::Ok();
 }
 
 Status RemoveFolder(const std::string& host) {
   FolderAccess access(FolderOf(host));
-  if (rmdir(host.c_str()) != 0) return Errno();
+  if (InWritableFolder(access, [&] { return rmdir(host.c_str()); }) != 0) return Errno();
   posix::NoteRemoved(host);
   return Status::Ok();
 }
