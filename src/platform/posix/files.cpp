@@ -359,6 +359,17 @@ Status ReadFileBytes(const std::string& path, std::string& bytes) {
 namespace os {
 namespace {
 
+// The mask of the process's new files, asked once: nothing in the system
+// changes it while it runs, and it can be asked only by setting it twice.
+mode_t ProcessMask() {
+  static const mode_t mask = [] {
+    const mode_t current = umask(0);
+    umask(current);
+    return current;
+  }();
+  return mask;
+}
+
 // The target keeps its mode and its extended attribute; a new file gets
 // the mode the process's mask leaves.
 class PosixReplacement : public Replacement {
@@ -369,9 +380,7 @@ class PosixReplacement : public Replacement {
       mode_ = info.st_mode & 07777;
       dosBits_ = DosBitsText(host_);
     } else {
-      mode_t mask = umask(0);
-      umask(mask);
-      mode_ &= ~mask;
+      mode_ &= ~ProcessMask();
     }
     temp_ = std::make_unique<TempFile>(host_);
   }

@@ -140,6 +140,30 @@ std::string MapPath(const std::string& path, bool* found) {
   return MapPathFrom(path, fixed, found);
 }
 
+namespace {
+
+// Outside a run, exact (the path as written) is not there but may be a new
+// name in a folder that is: then only that name is looked for among the
+// folder's entries (a case twin), as the look at each part would end,
+// without that look at every folder above. exact becomes the mapped path.
+bool NewNameInFolderAsWritten(std::string& exact, const PathParts& parts, bool* found,
+                              EntrySeen* seen) {
+  const std::string& name = parts.components.back();
+  const std::size_t slash = exact.rfind('/');
+  if (parts.components.size() < 2 || name == "." || name == ".." || slash == 0 ||
+      slash == std::string::npos)
+    return false;
+  std::string folder = exact.substr(0, slash);
+  if (!os::IsFolderAt(folder)) return false;
+  const std::string twin = MatchInFolder(folder, name, false);
+  if (found) *found = !twin.empty();
+  if (twin.empty() && seen) seen->state = EntrySeen::State::kMissing;
+  exact = folder + "/" + (twin.empty() ? name : twin);
+  return true;
+}
+
+}  // namespace
+
 std::string HostPathAsWritten(const std::string& path) {
   if (ActiveNameCache()) return {};
   PathParts parts = SplitSystemPath(path);
@@ -165,6 +189,7 @@ std::string MapPathFrom(const std::string& path, std::size_t& fixed, bool* found
       if (seen) *seen = EntrySeen{EntrySeen::State::kThere, info};
       return exact;
     }
+    if (errno == ENOENT && NewNameInFolderAsWritten(exact, parts, found, seen)) return exact;
   }
   // During a run the folder of the path may have been mapped before.
   NameCache* cache = ActiveNameCache();
@@ -213,7 +238,8 @@ LinkVerdict FoldersWithoutLink(const std::string& host, std::size_t fixed) {
   if (last == std::string::npos || last <= first) return LinkVerdict::kNoLink;
   const std::string base = fixed == 0 ? "/" : host.substr(0, fixed);
   const std::string folders = host.substr(first, last - first);
-  int baseFd = open(base.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  // openat: some C libraries follow an open with O_CLOEXEC by an fcntl.
+  int baseFd = openat(AT_FDCWD, base.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   if (baseFd < 0) return LinkVerdict::kUnknown;
   struct open_how how {};
   how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
