@@ -371,25 +371,30 @@ mode_t ProcessMask() {
 }
 
 // The target keeps its mode and its extended attribute; a new file gets
-// the mode the process's mask leaves.
+// the mode the process's mask leaves. A folder in the target's place is
+// refused from the same stat.
 class PosixReplacement : public Replacement {
  public:
   explicit PosixReplacement(const std::string& host) : host_(host) {
     struct stat info;
-    if (stat(host_.c_str(), &info) == 0) {
+    if (stat(host_.c_str(), &info) != 0) {
+      mode_ &= ~ProcessMask();
+    } else if (S_ISDIR(info.st_mode)) {
+      refused_ = Status::Fail(std::strerror(EISDIR));
+      return;
+    } else {
       mode_ = info.st_mode & 07777;
       dosBits_ = DosBitsText(host_);
-    } else {
-      mode_ &= ~ProcessMask();
     }
     temp_ = std::make_unique<TempFile>(host_);
   }
-  Status Opened() const override { return temp_->status(); }
+  Status Opened() const override { return temp_ ? temp_->status() : refused_; }
 
   Status Write(const char* data, std::size_t size) override {
-    return os::WriteAll(temp_->fd(), data, size);
+    return temp_ ? os::WriteAll(temp_->fd(), data, size) : refused_;
   }
   Status Commit() override {
+    if (!temp_) return refused_;
     Status status = temp_->Commit(host_, mode_, dosBits_);
     if (status) posix::NoteAdded(host_, false);
     return status;
@@ -399,7 +404,8 @@ class PosixReplacement : public Replacement {
   std::string host_;
   mode_t mode_ = 0666;
   std::string dosBits_;
-  std::unique_ptr<TempFile> temp_;
+  std::unique_ptr<TempFile> temp_;  // none where the target is a folder
+  Status refused_;
 };
 
 }  // namespace
