@@ -134,9 +134,7 @@ Status AtomicOutput::Open(const std::string& path) {
   State& state = *state_;
   std::string host;
   if (Status status = os::MapForWrite(path, host); !status) return state.status = status;
-  if (os::IsFolderAt(host)) return state.status = Status::Fail(std::strerror(EISDIR));
-  if (Status status = watch::Before(path, Change::kReplace); !status)
-    return state.status = status;
+  if (Status status = watch::Before(path, Change::kReplace); !status) return state.status = status;
   state.replacement = os::ReplacementFor(host);
   state.host = host;
   return state.status = state.replacement->Opened();
@@ -175,8 +173,7 @@ namespace {
 
 // A program a read-only scope keeps from starting counts as started and
 // ended well.
-RunResult Run(const std::string& program, const std::string& argumentText,
-              std::string* output) {
+RunResult Run(const std::string& program, const std::string& argumentText, std::string* output) {
   std::string host;
   if (Status status = os::MapForRead(program, host); !status)
     return RunResult{false, 0, status.reason};

@@ -70,7 +70,9 @@ void RemoveStaleTempFiles(const std::string& host);
 class Replacement {
  public:
   virtual ~Replacement() = default;
-  // Whether the temporary file could be made.
+  // Whether the temporary file could be made; a folder in the target's
+  // place is refused (EISDIR), found by the look at the target's
+  // attributes the replacement makes anyway.
   virtual Status Opened() const = 0;
   virtual Status Write(const char* data, std::size_t size) = 0;
   virtual Status Commit() = 0;

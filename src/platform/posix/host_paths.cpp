@@ -67,18 +67,49 @@ std::string MatchInFolder(const std::string& folder, const std::string& name, bo
 
 // The name to use for component in folder host, as the cache knows it or,
 // outside a run, as the file system tells it; empty when there is none.
-std::string MatchComponent(const std::string& host, const std::string& component, bool last) {
+// missing tells whether the file system was asked and said nothing is
+// there by that name, nor a case twin.
+std::string MatchComponent(const std::string& host, const std::string& component, bool last,
+                           bool& missing) {
+  missing = false;
   const std::string folder = host.empty() ? "/" : host;
   std::string match;
   if (NameCache* cache = ActiveNameCache();
-      cache && cache->Match(folder, component, !last, match))
+      cache && cache->Match(folder, component, !last, match, &missing))
     return match;
   std::string candidate = host + "/" + component;
   struct stat info;
   if (last ? lstat(candidate.c_str(), &info) == 0
            : stat(candidate.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
     return component;
-  return MatchInFolder(folder, component, !last);
+  const bool absent = errno == ENOENT;
+  match = MatchInFolder(folder, component, !last);
+  missing = absent && match.empty();
+  return match;
+}
+
+// The host folder a path's parts go under (the drive's folder, the root
+// or the working folder) and its length; false where the drive has no
+// folder.
+bool HostBase(const PathParts& parts, std::string& host, std::size_t& fixed) {
+  host.clear();
+  fixed = 0;
+  if (parts.drive) {
+    host = DriveFolder(parts.drive);
+    if (host.empty()) return false;
+    while (host.size() > 1 && host.back() == '/') host.pop_back();
+    if (host == "/") host.clear();
+    fixed = host.size();
+  } else if (!parts.rooted) {
+    host = ".";
+    fixed = host.size();
+  }
+  return true;
+}
+
+std::string JoinAsWritten(std::string host, const PathParts& parts) {
+  for (const std::string& component : parts.components) host += "/" + component;
+  return host;
 }
 
 // What a folder's mapping depends on: the drive's folder and the path's
@@ -109,32 +140,56 @@ std::string MapPath(const std::string& path, bool* found) {
   return MapPathFrom(path, fixed, found);
 }
 
-std::string MapPathFrom(const std::string& path, std::size_t& fixed, bool* found) {
+namespace {
+
+// Outside a run, exact (the path as written) is not there but may be a new
+// name in a folder that is: then only that name is looked for among the
+// folder's entries (a case twin), as the look at each part would end,
+// without that look at every folder above. exact becomes the mapped path.
+bool NewNameInFolderAsWritten(std::string& exact, const PathParts& parts, bool* found,
+                              EntrySeen* seen) {
+  const std::string& name = parts.components.back();
+  const std::size_t slash = exact.rfind('/');
+  if (parts.components.size() < 2 || name == "." || name == ".." || slash == 0 ||
+      slash == std::string::npos)
+    return false;
+  std::string folder = exact.substr(0, slash);
+  if (!os::IsFolderAt(folder)) return false;
+  const std::string twin = MatchInFolder(folder, name, false);
+  if (found) *found = !twin.empty();
+  if (twin.empty() && seen) seen->state = EntrySeen::State::kMissing;
+  exact = folder + "/" + (twin.empty() ? name : twin);
+  return true;
+}
+
+}  // namespace
+
+std::string HostPathAsWritten(const std::string& path) {
+  if (ActiveNameCache()) return {};
+  PathParts parts = SplitSystemPath(path);
+  std::string host;
+  std::size_t fixed = 0;
+  if (parts.components.empty() || !HostBase(parts, host, fixed)) return {};
+  return JoinAsWritten(host, parts);
+}
+
+std::string MapPathFrom(const std::string& path, std::size_t& fixed, bool* found, EntrySeen* seen) {
   if (found) *found = false;
   PathParts parts = SplitSystemPath(path);
   std::string host;
-  fixed = 0;
-  if (parts.drive) {
-    host = DriveFolder(parts.drive);
-    if (host.empty()) return {};
-    while (host.size() > 1 && host.back() == '/') host.pop_back();
-    if (host == "/") host.clear();
-    fixed = host.size();
-  } else if (!parts.rooted) {
-    host = ".";
-    fixed = host.size();
-  }
+  if (!HostBase(parts, host, fixed)) return {};
   // Outside a run, a path that exists as written needs no look at its
   // parts: one call, not one for each part (a deep tree would otherwise cost
   // the square of its depth for every path in it).
   if (!ActiveNameCache() && !parts.components.empty()) {
-    std::string exact = host;
-    for (const std::string& component : parts.components) exact += "/" + component;
+    std::string exact = JoinAsWritten(host, parts);
     struct stat info;
     if (lstat(exact.c_str(), &info) == 0) {
       if (found) *found = true;
+      if (seen) *seen = EntrySeen{EntrySeen::State::kThere, info};
       return exact;
     }
+    if (errno == ENOENT && NewNameInFolderAsWritten(exact, parts, found, seen)) return exact;
   }
   // During a run the folder of the path may have been mapped before.
   NameCache* cache = ActiveNameCache();
@@ -151,11 +206,13 @@ std::string MapPathFrom(const std::string& path, std::size_t& fixed, bool* found
     const bool last = i + 1 == parts.components.size();
     std::string candidate = host + "/" + component;
     if (parentExists && component != "." && component != "..") {
-      std::string match = MatchComponent(host, component, last);
+      bool missing = false;
+      std::string match = MatchComponent(host, component, last, missing);
       if (!match.empty())
         candidate = host + "/" + match;
       else
         parentExists = false;
+      if (last && missing && seen) seen->state = EntrySeen::State::kMissing;
     }
     host = candidate;
     if (i + 1 == folders && !key.empty() && parentExists) cache->RememberMapped(key, host);
@@ -181,7 +238,8 @@ LinkVerdict FoldersWithoutLink(const std::string& host, std::size_t fixed) {
   if (last == std::string::npos || last <= first) return LinkVerdict::kNoLink;
   const std::string base = fixed == 0 ? "/" : host.substr(0, fixed);
   const std::string folders = host.substr(first, last - first);
-  int baseFd = open(base.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  // openat: some C libraries follow an open with O_CLOEXEC by an fcntl.
+  int baseFd = openat(AT_FDCWD, base.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   if (baseFd < 0) return LinkVerdict::kUnknown;
   struct open_how how {};
   how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
@@ -201,33 +259,40 @@ LinkVerdict FoldersWithoutLink(const std::string& host, std::size_t fixed) {
 #endif
 }
 
+// Whether the entry at host is a symbolic link, as far as the mapping saw
+// it a moment ago, else as the file system tells now.
+bool IsLinkAt(const std::string& host, const EntrySeen& seen) {
+  if (seen.state == EntrySeen::State::kMissing) return false;
+  if (seen.state == EntrySeen::State::kThere) return S_ISLNK(seen.info.st_mode);
+  struct stat info;
+  return lstat(host.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
 }  // namespace
 
 // During a run every write would otherwise look at each folder above its
 // target again; the run's cache remembers the folders found to be no link.
 // Outside a run the kernel is asked about all of them at once where it
-// can. The target itself is looked at every time.
-Status CheckNoLink(const std::string& host, std::size_t fixed) {
+// can. The target itself is looked at for every write, by the mapping of
+// the write's path or here.
+Status CheckNoLink(const std::string& host, std::size_t fixed, const EntrySeen& seen) {
   NameCache* cache = ActiveNameCache();
   if (!cache && host.find('/', fixed) != std::string::npos) {
     const LinkVerdict folders = FoldersWithoutLink(host, fixed);
     if (folders == LinkVerdict::kLink) return Status::Fail(kThroughLink);
-    if (folders == LinkVerdict::kNoLink) {
-      struct stat info;
-      if (lstat(host.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
-        return Status::Fail(kThroughLink);
-      return Status::Ok();
-    }
+    if (folders == LinkVerdict::kNoLink)
+      return IsLinkAt(host, seen) ? Status::Fail(kThroughLink) : Status::Ok();
   }
   struct stat info;
   for (std::size_t slash = host.find('/', fixed); slash != std::string::npos;) {
     std::size_t next = host.find('/', slash + 1);
+    if (next == std::string::npos)
+      return IsLinkAt(host, seen) ? Status::Fail(kThroughLink) : Status::Ok();
     std::string prefix = host.substr(0, next);
-    const bool folder = next != std::string::npos;
-    if (next != slash + 1 && !(folder && cache && cache->KnownNoLink(prefix))) {
+    if (next != slash + 1 && !(cache && cache->KnownNoLink(prefix))) {
       if (lstat(prefix.c_str(), &info) == 0) {
         if (S_ISLNK(info.st_mode)) return Status::Fail(kThroughLink);
-        if (folder && cache && S_ISDIR(info.st_mode)) cache->NotALink(prefix);
+        if (cache && S_ISDIR(info.st_mode)) cache->NotALink(prefix);
       }
     }
     slash = next;
@@ -241,9 +306,10 @@ namespace os {
 
 Status MapForWrite(const std::string& path, std::string& host) {
   std::size_t fixed = 0;
-  host = posix::MapPathFrom(path, fixed);
+  posix::EntrySeen seen;
+  host = posix::MapPathFrom(path, fixed, nullptr, &seen);
   if (host.empty()) return Status::Fail(std::strerror(ENOENT));
-  return posix::CheckNoLink(host, fixed);
+  return posix::CheckNoLink(host, fixed, seen);
 }
 
 Status MapForRead(const std::string& path, std::string& host) {
@@ -288,8 +354,7 @@ bool SameOrNested(const std::string& a, const std::string& b) {
       !realpath(hostB.c_str(), realB))
     return false;
   auto inside = [](const std::string& inner, const std::string& outer) {
-    if (inner.size() < outer.size() || inner.compare(0, outer.size(), outer) != 0)
-      return false;
+    if (inner.size() < outer.size() || inner.compare(0, outer.size(), outer) != 0) return false;
     return inner.size() == outer.size() || outer == "/" || inner[outer.size()] == '/';
   };
   return inside(realA, realB) || inside(realB, realA) || SameStorageOrBelow(realA, realB) ||

@@ -3,6 +3,8 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <cerrno>
+
 #include "platform/paths.h"
 #include "platform/platform.h"
 
@@ -53,7 +55,8 @@ NameCacheScope::~NameCacheScope() {
 }
 
 bool NameCache::Match(const std::string& folder, const std::string& name, bool wantFolder,
-                      std::string& match) {
+                      std::string& match, bool* missing) {
+  if (missing) *missing = false;
   Folder* known = Known(folder);
   if (!known) return false;
   const std::string key = UpperAscii(name);
@@ -61,6 +64,7 @@ bool NameCache::Match(const std::string& folder, const std::string& name, bool w
   if (found == known->names.end()) {
     struct stat info;
     if (lstat(Join(folder, name).c_str(), &info) != 0) {
+      if (missing) *missing = errno == ENOENT;
       match.clear();
       return true;
     }
@@ -69,8 +73,7 @@ bool NameCache::Match(const std::string& folder, const std::string& name, bool w
   return Choose(folder, name, wantFolder, found->second, match);
 }
 
-void NameCache::Listed(const std::string& folder,
-                       std::vector<std::pair<std::string, Kind>> names) {
+void NameCache::Listed(const std::string& folder, std::vector<std::pair<std::string, Kind>> names) {
   Folder fresh;
   for (auto& listed : names) {
     std::string key = UpperAscii(listed.first);

@@ -34,8 +34,10 @@ class NameCache {
   // wantFolder), else the twin that is a folder when wantFolder, then the
   // first in byte order. Empty when folder holds no such entry. False when
   // folder cannot be listed: the caller then asks the file system itself.
+  // missing, when given, tells whether the file system was asked about the
+  // name just now and said nothing is there.
   bool Match(const std::string& folder, const std::string& name, bool wantFolder,
-             std::string& match);
+             std::string& match, bool* missing = nullptr);
 
   // A fresh listing of folder, made by someone else: it replaces what was
   // known.

@@ -255,25 +255,31 @@ Status ReadFileBytes(const std::string& path, std::string& bytes) {
 namespace os {
 namespace {
 
-// The target keeps its attributes; a new file gets none.
+// The target keeps its attributes; a new file gets none. A folder in the
+// target's place is refused from the same look at its attributes.
 class Win32Replacement : public Replacement {
  public:
   explicit Win32Replacement(const std::string& host) : host_(host) {
     DWORD old = GetFileAttributesA(host_.c_str());
+    if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_DIRECTORY)) {
+      refused_ = Status::Fail(std::strerror(EISDIR));
+      return;
+    }
     attributes_ = old == INVALID_FILE_ATTRIBUTES ? 0 : old & kSettable;
     temp_ = std::make_unique<TempFile>(host_);
   }
-  Status Opened() const override { return temp_->status(); }
+  Status Opened() const override { return temp_ ? temp_->status() : refused_; }
 
   Status Write(const char* data, std::size_t size) override {
-    return WriteAllTo(temp_->handle(), data, size);
+    return temp_ ? WriteAllTo(temp_->handle(), data, size) : refused_;
   }
-  Status Commit() override { return temp_->Commit(host_, attributes_); }
+  Status Commit() override { return temp_ ? temp_->Commit(host_, attributes_) : refused_; }
 
  private:
   std::string host_;
   DWORD attributes_ = 0;
-  std::unique_ptr<TempFile> temp_;
+  std::unique_ptr<TempFile> temp_;  // none where the target is a folder
+  Status refused_;
 };
 
 }  // namespace
