@@ -266,7 +266,7 @@ exchange_case() {
   "$bin/Foldex.exe" "C:\\QVD\\ROBOTER\\Template\\Vorgabe.src| $ctl\\Vorgabe_Src_of.upg /TXT"
   local hostbig target
   hostbig=$(printf '%s' "$work/target.src" | tr / '\\')
-  local runs=() cps=() ratios=() cpus=() peak=0 i run copy rss cpu
+  local runs=() cps=() ratios=() cpus=() syncs=() syncedRatios=() peak=0 i run copy synced rss cpu
   # The exchange program's own processor time, which a loaded machine
   # stretches in wall time more than cp's, whose work is the kernel's.
   cpu_of() {
@@ -283,16 +283,21 @@ exchange_case() {
       run=$(timed "$bin/Foldex.exe" "$hostbig | $ctl\\Vorgabe_Src_nf.upg /TXT"); cpu_of
     fi
     ((rss > peak)) && peak=$rss
+    # Outside a run the exchange program syncs its target; cp does not.
+    rm -f "$work/copy.src"
+    synced=$(timed bash -c "cp '$big' '$work/copy.src' && sync '$work/copy.src'")
     runs+=("$run"); cps+=("$copy"); ratios+=("$(ratio "$run" "$copy")"); cpus+=("$cpu")
+    syncs+=("$synced"); syncedRatios+=("$(ratio "$run" "$synced")")
   done
   cmp -s "$big" "$work/target.src" && echo "exchange: the target was not rewritten" >&2
   local size
   size=$(stat -c %s "$big")
-  printf 'exchange on %d MB, %s (%d folds replaced): %s s (processor %s s); cp: %s s; ratio %s; peak %s kB (%s times the file); load %s\n' \
+  printf 'exchange on %d MB, %s (%d folds replaced): %s s (processor %s s); cp: %s s; ratio %s; cp and sync: %s s; ratio %s; peak %s kB (%s times the file); load %s\n' \
     $((size / 1000000)) "$fs" "$(grep -c '^;FOLD PTP HOME' "$big")" \
     "$(printf '%s\n' "${runs[@]}" | median)" "$(printf '%s\n' "${cpus[@]}" | median)" \
     "$(printf '%s\n' "${cps[@]}" | median)" \
-    "$(printf '%s\n' "${ratios[@]}" | median)" "$peak" "$(ratio "$peak" $((size / 1024)))" "$(load)"
+    "$(printf '%s\n' "${ratios[@]}" | median)" \
+    "$(printf '%s\n' "${syncs[@]}" | median)" "$(printf '%s\n' "${syncedRatios[@]}" | median)" "$peak" "$(ratio "$peak" $((size / 1024)))" "$(load)"
   rm -rf "$work"
   bin="$build/bin"
 }
