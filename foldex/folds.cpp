@@ -6,11 +6,15 @@ namespace {
 
 enum class Marker { kNone, kOpen, kClose };
 
-// The markers may stand in any case; most lines hold no ";" at all.
+// The markers may stand in any case; an open marker anywhere in the line
+// wins over a close marker. One look for each ";", as most lines hold none.
 Marker MarkerOf(std::string_view line) {
-  if (FindMarker(line, ";FOLD") != std::string_view::npos) return Marker::kOpen;
-  if (FindMarker(line, ";ENDFOLD") != std::string_view::npos) return Marker::kClose;
-  return Marker::kNone;
+  Marker marker = Marker::kNone;
+  for (std::size_t at = line.find(';'); at != std::string_view::npos; at = line.find(';', at + 1)) {
+    if (MarkerAt(line, at, ";FOLD")) return Marker::kOpen;
+    if (MarkerAt(line, at, ";ENDFOLD")) marker = Marker::kClose;
+  }
+  return marker;
 }
 
 }  // namespace

@@ -52,16 +52,22 @@ std::string_view Trim(std::string_view text) {
   return text.substr(first, last - first + 1);
 }
 
+bool MarkerAt(std::string_view text, std::size_t at, std::string_view needle) {
+  if (at > text.size() || text.size() - at < needle.size() || text[at] != needle.front()) {
+    return false;
+  }
+  std::size_t i = 1;
+  while (i < needle.size() && UpperOf(text[at + i]) == needle[i]) ++i;
+  return i == needle.size();
+}
+
 std::size_t FindMarker(std::string_view text, std::string_view needle) {
   std::size_t at = 0;
   while (text.size() - at >= needle.size()) {
     const void* first = std::memchr(text.data() + at, needle.front(), text.size() - at);
     if (!first) break;
     at = static_cast<std::size_t>(static_cast<const char*>(first) - text.data());
-    if (text.size() - at < needle.size()) break;
-    std::size_t i = 1;
-    while (i < needle.size() && UpperOf(text[at + i]) == needle[i]) ++i;
-    if (i == needle.size()) return at;
+    if (MarkerAt(text, at, needle)) return at;
     ++at;
   }
   return std::string_view::npos;

@@ -58,6 +58,8 @@ std::string FileBreak(std::string_view bytes, const std::vector<Line>& lines);
 // Where text first holds needle, ASCII letters compared without regard to
 // case, or npos; needle is upper case. Nothing is copied.
 std::size_t FindMarker(std::string_view text, std::string_view needle);
+// Whether needle stands in text at `at`, as FindMarker finds it.
+bool MarkerAt(std::string_view text, std::size_t at, std::string_view needle);
 
 using util::Like;
 using util::Upper;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace foldex {
 namespace {
 
@@ -13,6 +15,21 @@ TEST(FoldexFolds, MarkersInAnyCaseAndPlace) {
   EXPECT_TRUE(IsFoldClose(";endfold (x)"));
   EXPECT_FALSE(IsFoldClose(";ENDFOLD ;FOLD y"));
   EXPECT_TRUE(IsFoldOpen(";ENDFOLD ;FOLD y"));
+  // Every ";" is looked at: a marker after another one, cut-off markers.
+  struct Case {
+    const char* line;
+    bool open, close;
+  };
+  for (Case c : std::vector<Case>{{";;fold", true, false},
+                                  {"a; b ;EndFold", false, true},
+                                  {";ENDFOLD;ENDFOLD", false, true},
+                                  {";endfol", false, false},
+                                  {";FOL", false, false},
+                                  {"x;", false, false},
+                                  {";ENDFOLD x ;Fold", true, false}}) {
+    EXPECT_EQ(IsFoldOpen(c.line), c.open) << c.line;
+    EXPECT_EQ(IsFoldClose(c.line), c.close) << c.line;
+  }
 }
 
 TEST(FoldexFolds, NameRunsToTheNextSemicolonTrimmed) {
