@@ -12,13 +12,7 @@
 
 namespace {
 
-std::string RunCaptured(const std::string& program, const std::string& arguments, int& exitCode) {
-  std::string output;
-  platform::RunResult result = platform::RunAndCapture(program, arguments, output);
-  exitCode = result.started ? result.exitCode : -1;
-  for (std::size_t at; (at = output.find("\r\n")) != std::string::npos;) output.erase(at, 1);
-  return output;
-}
+using testenv::RunCaptured;
 
 TEST(ProgramCommandLine, EveryMistakeIsOneLineExitCode2AndTheLogStays) {
   testenv::ScratchDrive drive;

@@ -134,15 +134,14 @@ TEST_F(RunStart, CompleteRunWalksTheStagesInOrder) {
     if ((line.rfind(". - - - ", 0) == 0 && line.find(" CONVERT ") == std::string::npos) ||
         line == ".Transferring File/Folder Attributes")
       stages.push_back(line);
-  EXPECT_EQ(stages, (Lines{". - - - START READING THE NEGATIVE LIST - - -",
-                           ". - - - END READING THE NEGATIVE LIST - - -",
-                           ". - - - START CONVERTING SYSTEMFILES - - -",
-                           ". - - - END CONVERTING SYSTEMFILES - - -",
-                           ". - - - START CONVERTING USER FILES - - -",
-                           ". - - - END CONVERTING USER FILES - - -",
-                           ". - - - START COPYING FILES - - -",
-                           ". - - - END COPYING FILES - - -",
-                           ".Transferring File/Folder Attributes"}));
+  EXPECT_EQ(stages,
+            (Lines{". - - - START READING THE NEGATIVE LIST - - -",
+                   ". - - - END READING THE NEGATIVE LIST - - -",
+                   ". - - - START CONVERTING SYSTEMFILES - - -",
+                   ". - - - END CONVERTING SYSTEMFILES - - -",
+                   ". - - - START CONVERTING USER FILES - - -",
+                   ". - - - END CONVERTING USER FILES - - -", ". - - - START COPYING FILES - - -",
+                   ". - - - END COPYING FILES - - -", ".Transferring File/Folder Attributes"}));
   EXPECT_EQ(code, run.context.ErrorCount > 0 ? 1 : 0);
   EXPECT_EQ(run.context.StdForm.Caption, "Upgrade R1 files");
   EXPECT_EQ(run.context.StdForm.Max, 1005);
@@ -177,12 +176,7 @@ TEST_F(RunStart, CompleteRunWithoutErrorsEndsWith0) {
 std::string RunProgram(const std::string& arguments, int& exitCode,
                        const std::string& program = testenv::BuiltProgramFolder() + "/" +
                                                     testenv::ProgramFileName()) {
-  std::string output;
-  platform::RunResult result = platform::RunAndCapture(program, arguments, output);
-  exitCode = result.started ? result.exitCode : -1;
-  // Windows ends the lines of a program's standard streams with CR LF.
-  for (std::size_t at; (at = output.find("\r\n")) != std::string::npos;) output.erase(at, 1);
-  return output;
+  return testenv::RunCaptured(program, arguments, exitCode);
 }
 
 TEST(Program, EmptyCommandLineGivesUsageAndExitCode2) {
@@ -191,8 +185,9 @@ TEST(Program, EmptyCommandLineGivesUsageAndExitCode2) {
   // Without a command line the program shows its settings dialog (tested
   // with the windows); a dry run without its pair is a mistake.
   std::string output = RunProgram("--dry-run", code);
-  EXPECT_EQ(output, "vantrel: the installations must be given as SOURCE|DESTINATION, the two "
-                    "paths joined by |\n");
+  EXPECT_EQ(output,
+            "vantrel: the installations must be given as SOURCE|DESTINATION, the two "
+            "paths joined by |\n");
 #else
   std::string output = RunProgram("", code);
   EXPECT_EQ(output.rfind("usage: vantrel", 0), 0u);
@@ -227,8 +222,10 @@ TEST(Program, BatchRunPrintsItsSummaryWithTheLogPath) {
             "  First errors:\n"
             "    # ERROR: source path = destination path\n"
             "  Cause: the source and the destination are the same folder C:\\A B\\R1\n"
-            "  Log: " + platform::HostPath("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log") + "\n"
-            "  Backup: none\n");
+            "  Log: " +
+                platform::HostPath("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log") +
+                "\n"
+                "  Backup: none\n");
   Lines log = ReadLogLines(drive.Host("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log"));
   EXPECT_NE(std::find(log.begin(), log.end(), ".Source-Path: C:\\A B\\R1"), log.end());
   EXPECT_NE(std::find(log.begin(), log.end(), ".Dest.-Path: C:\\A B\\R1"), log.end());

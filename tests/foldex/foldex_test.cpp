@@ -104,24 +104,22 @@ struct ProgramResult {
 
 ProgramResult RunProgram(const std::string& argument) {
   ProgramResult result;
-  platform::RunResult run =
-      platform::RunAndCapture(std::string(VANTREL_BIN_DIR) + "/Foldex.exe", argument, result.errors);
-  if (run.started) result.exitCode = run.exitCode;
-  // Windows ends the lines of a program's standard streams with CR LF.
-  for (std::size_t at; (at = result.errors.find("\r\n")) != std::string::npos;)
-    result.errors.erase(at, 1);
+  result.errors =
+      testenv::RunCaptured(std::string(VANTREL_BIN_DIR) + "/Foldex.exe", argument, result.exitCode);
   return result;
 }
 
 TEST_F(FoldexRun, TheProgramTakesItsOneArgumentWithBlanksAndBothBars) {
   drive.Write("C:\\Old Inst\\SPS.SUB", ";FOLD USER A\r\n a\r\n;ENDFOLD\r\n");
   drive.Write("C:\\New Inst\\SPS.SUB", "x\r\n;FOLD USER A\r\n;ENDFOLD\r\n");
-  ProgramResult save = RunProgram("C:\\Old Inst\\SPS.SUB| C:\\PROGRAM FILES\\vantrel\\"
-                                         "sps_sub_of.upg /TXT");
+  ProgramResult save = RunProgram(
+      "C:\\Old Inst\\SPS.SUB| C:\\PROGRAM FILES\\vantrel\\"
+      "sps_sub_of.upg /TXT");
   EXPECT_EQ(save.exitCode, 0);
   EXPECT_EQ(save.errors, "");
-  ProgramResult exchange = RunProgram("C:\\New Inst\\SPS.SUB|C:\\Program Files\\Vantrel\\"
-                                             "sps_sub_nf.upg /TXT");
+  ProgramResult exchange = RunProgram(
+      "C:\\New Inst\\SPS.SUB|C:\\Program Files\\Vantrel\\"
+      "sps_sub_nf.upg /TXT");
   EXPECT_EQ(exchange.exitCode, 0);
   EXPECT_EQ(drive.Read("C:\\New Inst\\SPS.SUB"), "x\r\n;FOLD USER A\r\n a\r\n;ENDFOLD\r\n");
 }
@@ -129,17 +127,18 @@ TEST_F(FoldexRun, TheProgramTakesItsOneArgumentWithBlanksAndBothBars) {
 TEST_F(FoldexRun, TheProgramReportsOneLinePerProblemAndLeavesTheTargetIntact) {
   const std::string target = "x\r\n;FOLD USER A\r\n;ENDFOLD\r\n";
   drive.Write("C:\\New Inst\\SPS.SUB", target);
-  ProgramResult result = RunProgram(
-      "C:\\New Inst\\SPS.SUB | C:\\Program Files\\Vantrel\\sps_sub_nf.upg /TXT");
+  ProgramResult result =
+      RunProgram("C:\\New Inst\\SPS.SUB | C:\\Program Files\\Vantrel\\sps_sub_nf.upg /TXT");
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.errors.rfind("Foldex: C:\\Program Files\\Vantrel\\sps_sub.add: no saved folds (", 0),
-            0u)
+  EXPECT_EQ(
+      result.errors.rfind("Foldex: C:\\Program Files\\Vantrel\\sps_sub.add: no saved folds (", 0),
+      0u)
       << result.errors;
   EXPECT_EQ(std::count(result.errors.begin(), result.errors.end(), '\n'), 1);
   EXPECT_EQ(drive.Read("C:\\New Inst\\SPS.SUB"), target);
-  EXPECT_EQ(std::distance(fs::directory_iterator(drive.Host("C:\\New Inst")),
-                          fs::directory_iterator()),
-            1);
+  EXPECT_EQ(
+      std::distance(fs::directory_iterator(drive.Host("C:\\New Inst")), fs::directory_iterator()),
+      1);
   ProgramResult bad = RunProgram("no bars here");
   EXPECT_EQ(bad.exitCode, 2);
   EXPECT_EQ(bad.errors,

@@ -67,8 +67,8 @@ ScratchDrive::~ScratchDrive() {
   // being removed.
   for (auto it = fs::recursive_directory_iterator(root_, ignored);
        it != fs::recursive_directory_iterator(); it.increment(ignored)) {
-    if (!it->is_symlink()) fs::permissions(it->path(), fs::perms::owner_all,
-                                           fs::perm_options::add, ignored);
+    if (!it->is_symlink())
+      fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
   }
   fs::remove_all(root_, ignored);
   // A drive made inside another one's life gives the outer one back.
@@ -132,7 +132,8 @@ std::vector<std::string> ReadLogLines(const std::string& hostPath) {
   return lines;
 }
 
-std::vector<std::string> MaskedLog(std::vector<std::string> lines, const std::string& programFolder) {
+std::vector<std::string> MaskedLog(std::vector<std::string> lines,
+                                   const std::string& programFolder) {
   for (std::string& line : lines) {
     if (line.rfind(".Used LUMO.DLL: ", 0) == 0) line = ".Used LUMO.DLL: <LUMO>";
     if (line.rfind(".Vantrel started at: ", 0) == 0) line = ".Vantrel started at: <DATE>, <TIME>";
@@ -145,6 +146,19 @@ std::vector<std::string> MaskedLog(std::vector<std::string> lines, const std::st
 std::string BuiltProgramFolder() { return RunnersForm(VANTREL_BIN_DIR); }
 
 std::string ProgramFileName() { return VANTREL_PROGRAM_FILE; }
+
+std::string RunCaptured(const std::string& program, const std::string& argumentText,
+                        int& exitCode) {
+  std::string output;
+  platform::RunResult result = platform::RunAndCapture(program, argumentText, output);
+  if (!result.started) {
+    exitCode = -1;
+    return "not started: " + result.reason;
+  }
+  exitCode = result.exitCode;
+  for (std::size_t at; (at = output.find("\r\n")) != std::string::npos;) output.erase(at, 1);
+  return output;
+}
 
 namespace {
 

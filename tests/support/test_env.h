@@ -40,7 +40,8 @@ std::vector<std::string> ReadLogLines(const std::string& hostPath);
 
 // Masks what differs between machines: the date and time of the header, the
 // log library's folder and the program folder.
-std::vector<std::string> MaskedLog(std::vector<std::string> lines, const std::string& programFolder);
+std::vector<std::string> MaskedLog(std::vector<std::string> lines,
+                                   const std::string& programFolder);
 
 // The built program folder (program, log library, exchange program, ini,
 // control folder), as the build lays it out.
@@ -48,6 +49,12 @@ std::string BuiltProgramFolder();
 
 // The program's file name in the built program folder.
 std::string ProgramFileName();
+
+// Runs a program, its two streams gathered with CR LF read as LF (Windows
+// ends a program's stream lines so). A program that could not be started
+// gives exit code -1 and, as its output, the reason, so that a failed
+// check shows why.
+std::string RunCaptured(const std::string& program, const std::string& argumentText, int& exitCode);
 
 // Lays out a program folder at systemPath: a copy of the built one. With
 // recordingFoldex, Foldex.exe is a stand-in (support/fake_foldex.cpp) that
