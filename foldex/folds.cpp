@@ -1,5 +1,7 @@
 #include "folds.h"
 
+#include "marker_lines.h"
+
 namespace foldex {
 
 namespace {
@@ -91,9 +93,9 @@ FoldTree ParseFolds(std::string_view bytes, const std::vector<Line>& lines) {
 FoldTree ParseFolds(std::string_view bytes) {
   FoldTree tree;
   FoldBuilder builder(tree);
-  LineWalker walker(bytes);
-  std::size_t index = 0;
-  for (Line line; walker.Next(line); ++index) builder.Take(bytes, line, index);
+  MarkerLines lines(bytes);
+  Line line;
+  for (std::size_t index = 0; lines.Next(line, index);) builder.Take(bytes, line, index);
   builder.Finish();
   return tree;
 }

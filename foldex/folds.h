@@ -40,7 +40,8 @@ struct FoldTree {
   std::vector<std::string> faults;
 };
 FoldTree ParseFolds(std::string_view bytes, const std::vector<Line>& lines);
-// The same without a list of lines, for large files.
+// The same without a list of lines, for large files: only the lines that
+// may hold a marker are looked at.
 FoldTree ParseFolds(std::string_view bytes);
 
 }  // namespace foldex
