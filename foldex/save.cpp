@@ -1,8 +1,8 @@
 #include <unordered_set>
 
 #include "files.h"
-#include "folds.h"
 #include "foldex.h"
+#include "folds.h"
 #include "platform/platform.h"
 #include "store.h"
 
@@ -13,8 +13,8 @@ namespace {
 // A fold without a name cannot be told from the others of its kind, so it
 // is never taken for one of them.
 bool IsSelected(const Fold& fold, const FoldControl& control) {
-  return !fold.key.empty() && MatchesAny(fold.key, control.include) && !MatchesAny(fold.key, control.except) &&
-         !(control.leafOnly && fold.holdsFold);
+  return !fold.key.empty() && MatchesAny(fold.key, control.include) &&
+         !MatchesAny(fold.key, control.except) && !(control.leafOnly && fold.holdsFold);
 }
 
 // A selected fold goes whole, so the folds inside it are not looked at.
@@ -49,10 +49,19 @@ void DiscardStore(const std::string& store, Problems& problems) {
     problems.push_back(store + ": cannot delete the old store: " + status.reason);
 }
 
+// The run saves a template's folds before each of its user files, into the
+// same store: a store that holds these bytes already is left as it is,
+// which spares a temporary file and a rename at every save but the first.
+bool WriteStore(const std::string& store, const std::string& text, Problems& problems) {
+  std::string held;
+  if (platform::ReadFileBytes(store, held) && held == text) return true;
+  return WriteText(store, text, problems);
+}
+
 }  // namespace
 
-bool SaveFolds(const std::string& file, const std::string& controlPath,
-               const FoldControl& control, Problems& problems) {
+bool SaveFolds(const std::string& file, const std::string& controlPath, const FoldControl& control,
+               Problems& problems) {
   const std::size_t before = problems.size();
   const std::string store = StorePath(controlPath, control.store);
   std::string bytes;
@@ -71,7 +80,7 @@ bool SaveFolds(const std::string& file, const std::string& controlPath,
   // A store is complete or there is none: its exchange step then fails
   // instead of taking part of a save, or an older one.
   if (!CheckNamedFolds(file, tree, control, problems) ||
-      !WriteText(store, StoreText(bytes, lines, SelectFolds(tree, control)), problems)) {
+      !WriteStore(store, StoreText(bytes, lines, SelectFolds(tree, control)), problems)) {
     problems.push_back(file + ": folds not saved");
     DiscardStore(store, problems);
     return false;

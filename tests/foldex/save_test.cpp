@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "foldex.h"
 #include "support/test_env.h"
 
@@ -66,12 +68,42 @@ TEST_F(FoldexSave, AFailedSaveLeavesNoOldStoreBehind) {
   EXPECT_EQ(problems[0].rfind("C:\\OLD\\MISSING.SUB: cannot read: ", 0), 0u) << problems[0];
 }
 
+TEST_F(FoldexSave, AStoreThatHoldsTheSameFoldsIsNotWrittenAgain) {
+  namespace fs = std::filesystem;
+  const fs::path store = drive.Host(kStore);
+  const auto old = fs::file_time_type::clock::now() - std::chrono::hours(24 * 365);
+  struct Case {
+    std::string source, held, stored;
+    bool written;
+  } cases[] = {
+      {";FOLD USER A\r\n a\r\n;ENDFOLD\r\n",
+       "; Foldex store: 1 saved\r\n;FOLD USER A\r\n a\r\n;ENDFOLD\r\n",
+       "; Foldex store: 1 saved\r\n;FOLD USER A\r\n a\r\n;ENDFOLD\r\n", false},
+      {";FOLD USER A\r\n b\r\n;ENDFOLD\r\n",
+       "; Foldex store: 1 saved\r\n;FOLD USER A\r\n a\r\n;ENDFOLD\r\n",
+       "; Foldex store: 1 saved\r\n;FOLD USER A\r\n b\r\n;ENDFOLD\r\n", true},
+      {";FOLD USER A\r\n;ENDFOLD\r\n",
+       "; Foldex store: 1 saved\r\n;FOLD USER A\r\n;ENDFOLD\r\n\r\n",
+       "; Foldex store: 1 saved\r\n;FOLD USER A\r\n;ENDFOLD\r\n", true},
+  };
+  for (const Case& c : cases) {
+    drive.Write("C:\\OLD\\A.SRC", c.source);
+    drive.Write(kStore, c.held);
+    fs::last_write_time(store, old);
+    EXPECT_TRUE(SaveFolds("C:\\OLD\\A.SRC", kControl, Save({"USER*"}), problems));
+    EXPECT_EQ(drive.Read(kStore), c.stored);
+    EXPECT_EQ(fs::last_write_time(store) != old, c.written) << c.source;
+  }
+  EXPECT_TRUE(problems.empty());
+}
+
 TEST_F(FoldexSave, UnpairedMarkersSaveNothing) {
   drive.Write(kStore, "old");
   drive.Write("C:\\OLD\\B.SUB", ";FOLD USER A\r\n;FOLD USER B\r\n;ENDFOLD\r\n");
   EXPECT_FALSE(SaveFolds("C:\\OLD\\B.SUB", kControl, Save({"USER*"}), problems));
-  EXPECT_EQ(problems, (Problems{"C:\\OLD\\B.SUB, line 1: fold USER A is not closed",
-                                "C:\\OLD\\B.SUB: folds not saved, the fold markers do not pair up"}));
+  EXPECT_EQ(problems,
+            (Problems{"C:\\OLD\\B.SUB, line 1: fold USER A is not closed",
+                      "C:\\OLD\\B.SUB: folds not saved, the fold markers do not pair up"}));
   EXPECT_FALSE(drive.Exists(kStore));
 }
 
