@@ -338,6 +338,9 @@ Status ReadAll(int fd, const struct stat& info, std::string& bytes) {
     if (got == 0) break;
     if (!inPlace) bytes.append(more, static_cast<std::size_t>(got));
     filled += static_cast<std::size_t>(got);
+    // The size the file had when it was opened is what is read; a file
+    // that says it is empty (as some the kernel makes do) is read to its end.
+    if (inPlace && filled == bytes.size()) break;
   }
   bytes.resize(filled);
   return Status::Ok();

@@ -1,8 +1,6 @@
 // What the POSIX layer does with links, FIFOs, hard links, read-only
 // folders and mounts: the ways a host tree can differ from a controller's.
 
-#include "platform/platform.h"
-
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -11,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/platform.h"
 #include "support/test_env.h"
 
 namespace fs = std::filesystem;
@@ -125,6 +124,23 @@ TEST(PlatformFiles, FifosAndDevicesAreNeverReadAsFiles) {
   EXPECT_TRUE(entries[1].link);  // ZERO
 }
 
+// A read takes the size the file had when opened; a file that says it is
+// empty, as the kernel's own files do, is read to its end all the same.
+TEST(PlatformFiles, AFileThatSaysItIsEmptyIsReadToItsEnd) {
+  const std::string folder = "/proc/" + std::to_string(getpid());
+  ASSERT_TRUE(platform::SetEnvironmentValue("VANTREL_DRIVE_P", folder).ok);
+  std::string bytes;
+  EXPECT_TRUE(platform::ReadFileBytes("P:\\status", bytes).ok);
+  EXPECT_EQ(bytes.rfind("Name:", 0), 0u) << bytes.substr(0, 40);
+  EXPECT_NE(bytes.find("\nPid:"), std::string::npos);
+  platform::RemoveEnvironmentValue("VANTREL_DRIVE_P");
+  ScratchDrive drive;
+  const std::string large(200000, 'x');
+  drive.Write("C:\\LARGE.TXT", large);
+  EXPECT_TRUE(platform::ReadFileBytes("C:\\LARGE.TXT", bytes).ok);
+  EXPECT_EQ(bytes, large);
+}
+
 TEST(PlatformFiles, HardLinksShareTheIdentityAndAReplaceGivesANewOne) {
   ScratchDrive drive;
   drive.Write("C:\\A.TXT", "shared");
@@ -178,8 +194,8 @@ TEST(PlatformPaths, SameOrNestedSeesTheSourceMountedAsTheDestination) {
   drive.Write("C:\\OLD\\R1\\A.SRC", "old");
   drive.MakeFolder("C:\\OLD\\R1\\SUB");
   drive.MakeFolder("C:\\NEW\\R1");
-  if (mount(drive.Host("C:\\OLD\\R1").c_str(), drive.Host("C:\\NEW\\R1").c_str(), nullptr,
-            MS_BIND, nullptr) != 0)
+  if (mount(drive.Host("C:\\OLD\\R1").c_str(), drive.Host("C:\\NEW\\R1").c_str(), nullptr, MS_BIND,
+            nullptr) != 0)
     GTEST_SKIP() << "no bind mounts without privileges";
   bool same = platform::SameOrNested("C:\\OLD\\R1", "C:\\NEW\\R1");
   bool nested = platform::SameOrNested("C:\\OLD\\R1\\SUB", "C:\\NEW\\R1");
