@@ -92,6 +92,12 @@ Status SetAttributes(const std::string& path, int attributes) {
   int before = 0;
   const bool same = !read_only::Active() && os::GetAttributes(path, before) &&
                     (before & kSettable) == (attributes & kSettable);
+  // Nothing to change, nothing to keep for the undo; refused through a
+  // link all the same, as a change would be.
+  if (same) {
+    std::string host;
+    return os::MapForWrite(path, host);
+  }
   return ChangeEntry(
       path, Change::kAttributes, attributes,
       [&] { return read_only::NoteAttributes(path, attributes); },

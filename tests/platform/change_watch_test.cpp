@@ -1,13 +1,12 @@
 // A change watcher is told of each change before it is made, never of its
 // own changes, and not at all inside a read-only scope.
 
-#include "platform/platform.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
 #include "support/test_env.h"
 
 namespace {
@@ -46,6 +45,7 @@ TEST(ChangeWatch, EveryKindOfChangeIsToldBeforeItIsMade) {
     ASSERT_TRUE(platform::CopyFileAtomic("C:\\A\\old.txt", "C:\\B\\copy.txt"));
     ASSERT_TRUE(platform::WriteFileAtomic("C:\\A\\old.txt", "new"));
     ASSERT_TRUE(platform::SetAttributes("C:\\A\\old.txt", platform::kHidden));
+    ASSERT_TRUE(platform::SetAttributes("C:\\A\\old.txt", platform::kHidden));  // no change
     ASSERT_TRUE(platform::RemoveFile("C:\\B\\copy.txt"));
     platform::AnnounceChange("C:\\A\\old.txt");
   }

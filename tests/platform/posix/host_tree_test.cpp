@@ -103,6 +103,21 @@ TEST(PlatformLinks, ACopyDoesNotFollowASourceLink) {
   EXPECT_FALSE(drive.Exists("C:\\T.TXT"));
 }
 
+// Attributes are set through no link, also when they are as asked already.
+TEST(PlatformLinks, AttributesAreNotSetThroughALink) {
+  ScratchDrive drive;
+  drive.Write("C:\\OUT\\file.txt", "x");
+  fs::create_symlink(drive.Host("C:\\OUT\\file.txt"), drive.Host("C:\\L.TXT"));
+  int attributes = 0;
+  ASSERT_TRUE(platform::GetAttributes("C:\\OUT\\file.txt", attributes).ok);
+  for (int wanted : {attributes, attributes | platform::kReadOnly}) {
+    EXPECT_EQ(platform::SetAttributes("C:\\L.TXT", wanted).reason,
+              "symbolic link on the path, left alone");
+  }
+  ASSERT_TRUE(platform::GetAttributes("C:\\OUT\\file.txt", attributes).ok);
+  EXPECT_EQ(attributes & platform::kReadOnly, 0);
+}
+
 // A FIFO with no writer would block a reader for ever.
 TEST(PlatformFiles, FifosAndDevicesAreNeverReadAsFiles) {
   ScratchDrive drive;
