@@ -1,5 +1,7 @@
 #include "ui/layout.h"
 
+#include <cstddef>
+
 namespace {
 
 using K = ControlKind;
@@ -66,6 +68,32 @@ PixelRect ClientRect(const FormLayout& form, const ControlLayout& control, int d
   }
   return {TwipsToPixels(left, dpi), TwipsToPixels(top, dpi), TwipsToPixels(control.width, dpi),
           TwipsToPixels(control.height, dpi)};
+}
+
+PixelForm FormAt(const FormLayout& form, int dpi) {
+  PixelForm pixels{TwipsToPixels(form.clientWidth, dpi), TwipsToPixels(form.clientHeight, dpi), {}};
+  pixels.controls.reserve(form.controls.size());
+  for (const ControlLayout& control : form.controls)
+    pixels.controls.push_back(ClientRect(form, control, dpi));
+  return pixels;
+}
+
+PixelForm GrownToHold(const FormLayout& form, int dpi, std::string_view name, int neededHeight) {
+  PixelForm pixels = FormAt(form, dpi);
+  const ControlLayout* grown = form.Find(name);
+  if (!grown) return pixels;
+  const auto index = static_cast<std::size_t>(grown - form.controls.data());
+  PixelRect& place = pixels.controls[index];
+  const int growth = neededHeight - place.height;
+  if (growth <= 0) return pixels;
+  // Compared in pixels, as the controls stand on the window: a control in a
+  // group counts from the group's corner, so it moves with the group.
+  const int bottom = place.top + place.height;
+  place.height = neededHeight;
+  for (std::size_t i = 0; i < pixels.controls.size(); ++i)
+    if (i != index && pixels.controls[i].top >= bottom) pixels.controls[i].top += growth;
+  pixels.clientHeight += growth;
+  return pixels;
 }
 
 PixelPoint CentredOnScreen(int screenWidth, int screenHeight, int windowWidth, int windowHeight) {

@@ -6,6 +6,7 @@
 
 #include <span>
 #include <string_view>
+#include <vector>
 
 enum class ControlKind { kGroup, kLabel, kTextBox, kButton, kCheckBox, kProgressBar };
 
@@ -41,6 +42,21 @@ int TwipsToPixels(int twips, int dpi);
 // The control's place on the window's client area, in pixels: a control
 // inside a group counts from the group's corner.
 PixelRect ClientRect(const FormLayout& form, const ControlLayout& control, int dpi);
+
+// A window's client size and its controls' places in pixels, in the order
+// of its table.
+struct PixelForm {
+  int clientWidth, clientHeight;
+  std::vector<PixelRect> controls;
+  bool operator==(const PixelForm&) const = default;
+};
+// The form at dpi dots per inch as its table has it.
+PixelForm FormAt(const FormLayout& form, int dpi);
+// The form at dpi once the named control is neededHeight pixels tall, where
+// that is more than its place: what lies wholly below the control moves
+// down by what it grew, and so does the window's bottom, so that a wrapped
+// text is shown whole while a text that fits leaves the form as designed.
+PixelForm GrownToHold(const FormLayout& form, int dpi, std::string_view name, int neededHeight);
 
 struct PixelPoint {
   int left, top;

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <string>
 #include <vector>
 
 int ScreenDpi() {
@@ -44,6 +46,27 @@ int TextWidth(HWND control) {
   return measured ? extent.cx : 0;
 }
 
+int WrappedTextHeight(HWND label) {
+  int length = GetWindowTextLengthA(label);
+  HDC dc = length > 0 ? GetDC(label) : nullptr;
+  if (!dc) return 0;
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  length = GetWindowTextA(label, text.data(), length + 1);
+  auto font = reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0));
+  HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+  RECT bounds{};
+  GetClientRect(label, &bounds);
+  bounds.bottom = bounds.top;
+  // The format a left-aligned static control draws its text with, so that
+  // the lines break where the label breaks them.
+  UINT format = DT_CALCRECT | DT_LEFT | DT_EXPANDTABS | DT_WORDBREAK;
+  if (GetWindowLongA(label, GWL_STYLE) & SS_NOPREFIX) format |= DT_NOPREFIX;
+  int height = DrawTextA(dc, text.data(), length, &bounds, format);
+  if (old) SelectObject(dc, old);
+  ReleaseDC(label, dc);
+  return height > 0 ? bounds.bottom - bounds.top : 0;
+}
+
 int IdealWidth(HWND button) {
   SIZE ideal{};
   if (SendMessageA(button, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal))) return ideal.cx;
@@ -71,7 +94,8 @@ ControlClass ClassOf(ControlKind kind) {
 }
 
 FormWindow::FormWindow(const FormLayout& layout, const char* windowClass, DWORD style, HICON icon,
-                       void* owner, int dpi) {
+                       void* owner, int dpi)
+    : layout_(layout), dpi_(dpi) {
   RECT outer{0, 0, TwipsToPixels(layout.clientWidth, dpi), TwipsToPixels(layout.clientHeight, dpi)};
   AdjustWindowRectEx(&outer, style, FALSE, 0);
   int width = outer.right - outer.left;
@@ -141,6 +165,33 @@ HWND FormWindow::Control(std::string_view name) const {
 std::string_view FormWindow::NameOf(int id) const {
   auto found = names_.find(id);
   return found == names_.end() ? std::string_view() : found->second;
+}
+
+void FormWindow::GrowToHold(std::string_view name, int neededHeight) {
+  HWND grown = Control(name);
+  if (!window_ || !grown) return;
+  RECT now{};
+  GetWindowRect(grown, &now);
+  if (neededHeight <= now.bottom - now.top) return;
+  PixelForm pixels = GrownToHold(layout_, dpi_, name, neededHeight);
+  for (std::size_t i = 0; i < layout_.controls.size(); ++i) {
+    HWND control = Control(layout_.controls[i].name);
+    if (!control) continue;
+    // The width stays as made: a label may have grown to its text's width.
+    GetWindowRect(control, &now);
+    const PixelRect& place = pixels.controls[i];
+    SetWindowPos(control, nullptr, place.left, place.top, now.right - now.left, place.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  // The window's frame keeps its thickness and its top-left corner stays
+  // where it is: the window grows down from where it stands.
+  RECT client{};
+  RECT outer{};
+  GetClientRect(window_, &client);
+  GetWindowRect(window_, &outer);
+  SetWindowPos(window_, nullptr, 0, 0, outer.right - outer.left,
+               outer.bottom - outer.top + pixels.clientHeight - client.bottom,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // A text scales with its font's hinting rather than with the layout, so at

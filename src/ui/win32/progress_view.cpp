@@ -75,7 +75,7 @@ HFONT BoldArial(int dpi) {
 
 }  // namespace
 
-ProgressView::ProgressView(ProgressWindow& state) : state_(state) {
+ProgressView::ProgressView(ProgressWindow& state, int dpi) : state_(state), dpi_(dpi) {
   RegisterProgressClass();
   state_.OnRepaint = [this](const ProgressWindow& window) { Repaint(window); };
 }
@@ -94,15 +94,19 @@ void ProgressView::Repaint(const ProgressWindow& state) {
   if (!form_) {
     form_ = std::make_unique<FormWindow>(ProgressLayout(), kProgressClass, kProgressStyle,
                                          LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1)),
-                                         nullptr);
-    if (!boldFont_) boldFont_ = BoldArial(ScreenDpi());
+                                         nullptr, dpi_);
+    if (!boldFont_) boldFont_ = BoldArial(dpi_);
     SendMessageA(form_->Control("Information"), WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_),
                  FALSE);
   }
   HWND window = form_->Window();
   if (!window) return;
   SetWindowTextA(window, state.Caption.c_str());
-  SetWindowTextA(form_->Control("Information"), state.Information.c_str());
+  HWND information = form_->Control("Information");
+  SetWindowTextA(information, state.Information.c_str());
+  // A long path wraps to more lines than the designed label holds at some
+  // sizes of the font.
+  form_->GrowToHold("Information", WrappedTextHeight(information));
   HWND bar = form_->Control("ProgressBar");
   SendMessageA(bar, PBM_SETRANGE32, static_cast<WPARAM>(static_cast<int>(state.Min)),
                static_cast<LPARAM>(static_cast<int>(state.Max)));

@@ -51,6 +51,9 @@ HWND TopWindowOfProgram(HWND fallback);
 // alone, and a button's whole width as the common controls measure it.
 int TextWidth(HWND control);
 int IdealWidth(HWND button);
+// The height a label's text needs, wrapped at the label's width as the
+// label draws it; 0 for no text.
+int WrappedTextHeight(HWND label);
 
 // The window class, style and extended style of a control of that kind.
 struct ControlClass {
@@ -76,10 +79,17 @@ class FormWindow {
   // The control of that id (its place in the table plus kFirstId).
   std::string_view NameOf(int id) const;
   static constexpr int kFirstId = 100;
+  // Makes the named control neededHeight pixels tall where it is shorter,
+  // moving what lies below it and the window's bottom down by as much. It
+  // never shrinks, so that the window keeps still while texts of different
+  // lengths follow one another.
+  void GrowToHold(std::string_view name, int neededHeight);
 
  private:
   void CreateControls(const FormLayout& layout, int dpi);
   void WidenToFitText(HWND control, ControlKind kind) const;
+  const FormLayout& layout_;
+  int dpi_;
   HWND window_ = nullptr;
   HFONT font_ = nullptr;
   std::map<std::string_view, HWND> controls_;
@@ -89,9 +99,11 @@ class FormWindow {
 // The progress window: made on the first repaint after Load, destroyed on
 // Unload. Each repaint lets the pending paint messages of the program's own
 // windows through, and nothing else, so that a long run never looks hung.
+// The stage text wraps: its label grows down, with the window, to hold all
+// its lines.
 class ProgressView {
  public:
-  explicit ProgressView(ProgressWindow& state);
+  explicit ProgressView(ProgressWindow& state, int dpi = ScreenDpi());
   ~ProgressView();
   ProgressView(const ProgressView&) = delete;
   ProgressView& operator=(const ProgressView&) = delete;
@@ -101,6 +113,7 @@ class ProgressView {
  private:
   void Repaint(const ProgressWindow& state);
   ProgressWindow& state_;
+  int dpi_;
   std::unique_ptr<FormWindow> form_;
   HFONT boldFont_ = nullptr;
 };

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "core/context.h"
 #include "ui/win32/windows_ui.h"
 
@@ -87,6 +89,92 @@ TEST_F(ProgressWindowView, HasItsClientSizeAndPlacesAndStandsCentred) {
                       outer.right - outer.left, outer.bottom - outer.top);
   EXPECT_EQ(outer.left, centred.left);
   EXPECT_EQ(outer.top, centred.top);
+}
+
+// Longer than the label holds at any of the sizes.
+constexpr char kDeepPath[] =
+    "Upgrade user files C:\\QVD\\ROBOTER\\QVD\\R1\\Program\\Cell0\\Line0\\Station8\\"
+    "Handling\\Gripper2\\Palletising\\Layer12\\Column7\\Subroutines\\Approach\\"
+    "Retract\\prog88.src";
+
+RECT PlaceOn(HWND window, HWND control) {
+  RECT place{};
+  GetWindowRect(control, &place);
+  MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
+  return place;
+}
+
+// A long path wraps to more lines than the label was laid out for (three
+// of the bold font at 144 dots per inch): the label holds them all, with
+// the group and its bar below it as far apart as designed and inside the
+// window. A text that fits leaves the window as designed.
+TEST(ProgressWindowSizes, TheStageTextIsShownWholeAt96And144Dpi) {
+  const struct {
+    int dpi;
+    std::string text;
+    bool grows;  // beyond the label's designed height
+  } cases[] = {
+      {96, "Upgrade user files C:\\QVD\\ROBOTER\\QVD\\R1\\Program", false},
+      {96,
+       "Upgrade user files C:\\QVD\\ROBOTER\\QVD\\R1\\Program\\Cell0\\Line0\\Station6\\prog68.src",
+       false},
+      {144, "Upgrade user files C:\\QVD\\ROBOTER\\QVD\\R1\\Program", false},
+      {144,
+       "Upgrade user files C:\\QVD\\ROBOTER\\QVD\\R1\\Program\\Cell0\\Line0\\Station8\\prog88.src",
+       true},
+      {96, kDeepPath, true},
+      {144, kDeepPath, true},
+  };
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&controls);
+  for (const auto& each : cases) {
+    ProgressWindow state;
+    ProgressView view(state, each.dpi);
+    state.Load();
+    state.Show();
+    state.Information = each.text;
+    state.Refresh();
+    ASSERT_NE(view.Window(), nullptr);
+    HWND label = view.Control("Information");
+    EXPECT_EQ(TextOf(label), each.text);
+    const int needed = WrappedTextHeight(label);
+    RECT information = PlaceOn(view.Window(), label);
+    RECT frame = PlaceOn(view.Window(), view.Control("Frame"));
+    RECT bar = PlaceOn(view.Window(), view.Control("ProgressBar"));
+    RECT client{};
+    GetClientRect(view.Window(), &client);
+    const int designed = TwipsToPixels(660, each.dpi);
+    const int growth = each.grows ? needed - designed : 0;
+    const std::string which = each.text + " at " + std::to_string(each.dpi);
+    EXPECT_EQ(needed > designed, each.grows) << which;
+    EXPECT_EQ(information.bottom - information.top, designed + growth) << which;
+    EXPECT_GE(information.bottom - information.top, needed) << which;
+    EXPECT_EQ(information.top, TwipsToPixels(240, each.dpi)) << which;
+    EXPECT_EQ(frame.top - information.bottom,
+              TwipsToPixels(1080, each.dpi) - TwipsToPixels(240, each.dpi) - designed)
+        << which;
+    EXPECT_EQ(frame.bottom - frame.top, TwipsToPixels(855, each.dpi)) << which;
+    EXPECT_EQ(bar.top, TwipsToPixels(1080 + 360, each.dpi) + growth) << which;
+    EXPECT_EQ(client.bottom, TwipsToPixels(2250, each.dpi) + growth) << which;
+    EXPECT_EQ(client.right, TwipsToPixels(5265, each.dpi)) << which;
+  }
+}
+
+// The window grows once for a long text and keeps its size when a shorter
+// one follows, so that it does not jump from file to file.
+TEST_F(ProgressWindowView, KeepsItsGrownHeightWhenAShorterTextFollows) {
+  state.Show();
+  state.Information = kDeepPath;
+  state.Refresh();
+  RECT grown{};
+  GetClientRect(view.Window(), &grown);
+  EXPECT_GT(grown.bottom, TwipsToPixels(2250, ScreenDpi()));
+  state.Information = "Upgrade user files C:\\QVD";
+  state.Refresh();
+  RECT after{};
+  GetClientRect(view.Window(), &after);
+  EXPECT_EQ(after.bottom, grown.bottom);
+  EXPECT_EQ(TextOf(view.Control("Information")), "Upgrade user files C:\\QVD");
 }
 
 TEST_F(ProgressWindowView, HasACaptionAnIconAndACloseBoxButNoSizingFrame) {
