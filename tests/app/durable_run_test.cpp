@@ -35,7 +35,8 @@ TEST_P(DurableRun, WaitsForTheDiskAsOftenAsItsGuaranteeNeeds) {
     BatchRun run(kProgramFolder);
     run.context.KeepBackup = withBatch ? waits.keepBackup : false;
     const std::size_t before = platform::SyncCount();
-    ASSERT_EQ(run.Run(kRunCommand), 0);
+    ASSERT_EQ(run.Run(kRunCommand), 0)
+        << testenv::LoggedFaults(drive.Host("C:\\QVD\\ROBOTER\\LOG\\Vantrel.log"));
     const double perFile = static_cast<double>(platform::SyncCount() - before) / kUserFiles;
     if (withBatch) {
       EXPECT_GE(perFile, waits.leastPerUserFile);

@@ -143,6 +143,13 @@ std::vector<std::string> MaskedLog(std::vector<std::string> lines,
   return lines;
 }
 
+std::string LoggedFaults(const std::string& hostPath) {
+  std::string faults;
+  for (const std::string& line : ReadLogLines(hostPath))
+    if (!line.empty() && (line[0] == '#' || line[0] == '!')) faults += line + "\n";
+  return faults;
+}
+
 std::string BuiltProgramFolder() { return RunnersForm(VANTREL_BIN_DIR); }
 
 std::string ProgramFileName() { return VANTREL_PROGRAM_FILE; }

@@ -38,6 +38,10 @@ class ScratchDrive {
 // Lines of a log file written by the log library (CR LF separated).
 std::vector<std::string> ReadLogLines(const std::string& hostPath);
 
+// The log's lines of what went wrong (# and !), one a line: what a check of
+// a run's exit code shows when the run ended otherwise than expected.
+std::string LoggedFaults(const std::string& hostPath);
+
 // Masks what differs between machines: the date and time of the header, the
 // log library's folder and the program folder.
 std::vector<std::string> MaskedLog(std::vector<std::string> lines,
