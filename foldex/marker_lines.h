@@ -26,8 +26,8 @@ class MarkerLines {
   bool Next(Line& line, std::size_t& index);
 
  private:
-  // Where the line of the next pair begins, and how many line starts lie
-  // after start_ up to it; npos when no pair is left.
+  // Where the next pair stands, npos when none is left; lineBegin is where
+  // its line begins and starts how many line starts lie after start_ up to it.
   std::size_t FindPair(std::size_t& starts, std::size_t& lineBegin) const;
   std::size_t FindPairByBytes(std::size_t from, std::size_t& starts, std::size_t& lineBegin) const;
   std::size_t FindBreak(std::size_t from) const;

@@ -43,14 +43,13 @@ void NoteForTheBatch(const std::string& host, Change change) {
 // A change of the entry at path: refused through a link, only noted in a
 // read-only scope, told to the watcher, then made on the host path.
 template <typename Note, typename Make>
-Status ChangeEntry(const std::string& path, Change change, int attributes, Note note, Make make,
-                   bool forTheBatch = true) {
+Status ChangeEntry(const std::string& path, Change change, int attributes, Note note, Make make) {
   std::string host;
   if (Status status = os::MapForWrite(path, host); !status) return status;
   if (read_only::Active()) return note();
   if (Status status = watch::Before(path, change, attributes); !status) return status;
   Status status = make(host);
-  if (status && forTheBatch) NoteForTheBatch(host, change);
+  if (status) NoteForTheBatch(host, change);
   return status;
 }
 
@@ -87,13 +86,13 @@ Status RemoveFolder(const std::string& path) {
       path, Change::kRemoval, 0, [&] { return read_only::NoteRemoved(path); }, os::RemoveFolder);
 }
 
-// Attributes set as they were are no change the batch must wait for.
+// Attributes set as they were are no change: nothing for the batch to
+// wait for, nothing to keep for the undo; refused through a link all the
+// same, as a change would be.
 Status SetAttributes(const std::string& path, int attributes) {
   int before = 0;
   const bool same = !read_only::Active() && os::GetAttributes(path, before) &&
                     (before & kSettable) == (attributes & kSettable);
-  // Nothing to change, nothing to keep for the undo; refused through a
-  // link all the same, as a change would be.
   if (same) {
     std::string host;
     return os::MapForWrite(path, host);
@@ -101,7 +100,7 @@ Status SetAttributes(const std::string& path, int attributes) {
   return ChangeEntry(
       path, Change::kAttributes, attributes,
       [&] { return read_only::NoteAttributes(path, attributes); },
-      [&](const std::string& host) { return os::SetAttributes(host, attributes); }, !same);
+      [&](const std::string& host) { return os::SetAttributes(host, attributes); });
 }
 
 // The watcher is not told: a second name is how it keeps a file itself.
